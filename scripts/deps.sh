@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ocuvell needs to build, run and test, when missing.
+# Usage: scripts/deps.sh [run|test]
+set -euo pipefail
+mode=${1:-test}
+pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
+      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
+      xdg-utils)
+if [ "$mode" = test ]; then
+  pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

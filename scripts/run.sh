@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Ocuvell and starts it. Without a display it starts
+# a private X server (Xorg, dummy driver) for it, saves a screenshot and runs until Ctrl-C.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/deps.sh run
+mkdir -p build
+cmake -S . -B build/app -DCMAKE_BUILD_TYPE=Release -DOCUVELL_TESTS=OFF -DOCUVELL_BENCH=OFF >/dev/null
+cmake --build build/app -j"$(nproc 2>/dev/null || echo 2)" --target ocuvell 2>&1 | grep -E 'error|warning' || true
+exe="$root/build/app/ocuvell"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display here: starting Ocuvell on a private virtual X server (Xorg, dummy driver)."
+  xdir="$root/build/run-xdummy"
+  trap 'bash "$root/scripts/xdummy.sh" stop "$xdir"' EXIT
+  export DISPLAY=$(bash scripts/xdummy.sh start "$xdir")
+  shot="$root/build/ocuvell-screenshot.png"
+  OCUVELL_SCREENSHOT="$shot" "$exe" &
+  pid=$!
+  trap 'kill $pid 2>/dev/null; bash "$root/scripts/xdummy.sh" stop "$xdir"' EXIT INT TERM
+  for _ in $(seq 1 100); do [ -s "$shot" ] && break; sleep 0.1; done
+  [ -s "$shot" ] && echo "Screenshot of the main window: $shot"
+  echo "Ocuvell is running on $DISPLAY. Press Ctrl-C to stop."
+  wait $pid || true
+else
+  exec "$exe"
+fi

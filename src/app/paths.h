@@ -1,0 +1,19 @@
+#pragma once
+// Where the program keeps its files.
+#include <filesystem>
+
+namespace ocuvell {
+
+// The folder of the running executable.
+std::filesystem::path programDirectory();
+// Where config.ini lives: the program's directory when it is writable, else the
+// user's configuration folder ($XDG_CONFIG_HOME/Ocuvell, ~/.config/Ocuvell,
+// %APPDATA%\Ocuvell), created on demand.
+std::filesystem::path settingsDirectory();
+std::filesystem::path configPath();
+// The user's configuration folder, whether or not it is in use.
+std::filesystem::path userConfigDirectory();
+// Tests point the program's directory elsewhere; an empty path undoes it.
+void setProgramDirectoryForTesting(const std::filesystem::path& dir);
+
+} // namespace ocuvell
