@@ -1,5 +1,5 @@
 #pragma once
-// Where the program keeps its files.
+// Where the program keeps its files (config.ini, monitor.txt).
 #include <filesystem>
 
 namespace ocuvell {
