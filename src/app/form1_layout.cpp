@@ -1,0 +1,359 @@
+// Building Form1's controls. Positions are kept in twips, as the layout was drawn,
+// and turned into pixels at 15 twips to the pixel.
+#include "app/click_image.h"
+#include "app/form1.h"
+#include "controls/property_bag.h"
+#include "controls/safe_switch.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextLayout>
+
+namespace ocuvell {
+namespace {
+
+int px(int twips) { return qRound(twips / 15.0); }
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// Colours are written with red in the low byte.
+QColor bgr(unsigned value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QFont uiFont(double points, bool bold = false) {
+    QFont f;
+    // The design face first; the installed CJK faces keep the same point sizes.
+    f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void fill(QWidget* w, unsigned colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, bgr(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void foreground(QWidget* w, unsigned colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, bgr(colour));
+    w->setPalette(p);
+}
+
+QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
+              unsigned colour = 0x000000) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(uiFont(points, bold));
+    foreground(l, colour);
+    return l;
+}
+
+ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
+    auto* i = new ClickImage(parent);
+    if (resource)
+        i->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    i->setScaledContents(stretch);
+    return i;
+}
+
+QFrame* filledShape(QWidget* parent, unsigned colour) {
+    auto* f = new QFrame(parent);
+    fill(f, colour);
+    f->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return f;
+}
+
+QWidget* page(QWidget* parent) {
+    auto* p = new QWidget(parent);
+    fill(p, 0xFBF8F3);
+    place(p, 120, 120, 8565, 2415);
+    p->hide();
+    return p;
+}
+
+// Where the blank at [from, to) of a sentence laid out in width pixels falls.
+QRect blankRect(const QString& text, const QFont& font, int width, int from, int to) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QRect found;
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        const int start = line.textStart(), end = start + line.textLength();
+        if (from >= start && from < end) {
+            const int x0 = qRound(line.cursorToX(from));
+            const int x1 = qRound(line.cursorToX(std::min(to, end)));
+            found = QRect(x0, qRound(y), std::max(x1 - x0, 1), qRound(line.height()));
+        }
+        y += line.height();
+    }
+    layout.endLayout();
+    return found;
+}
+
+QLineEdit* box(QWidget* parent, const QString& text) {
+    auto* e = new QLineEdit(text, parent);
+    e->setFont(uiFont(9));
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setFont(uiFont(9));
+    return b;
+}
+
+} // namespace
+
+void Form1::buildFrame() {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("Ocuvell"));
+    fill(this, 0xFBF8F3);
+    setFont(uiFont(9));
+    setFixedSize(kWidth, kHeight);
+
+    pmenu_ = new QWidget(this);
+    fill(pmenu_, 0xD9BD6A);
+    place(pmenu_, 0, 0, 9615, 375);
+    pmenu_->setMouseTracking(true);
+
+    title_ = label(pmenu_, QStringLiteral("Tevaro的Ocuvell     Tevaro:美好一天 抢先开始"), 10.5,
+                   true, 0xFFFFFF);
+    place(title_, 120, 30, 4605, 255);
+    title_->setMouseTracking(true);
+
+    Image1_ = image(pmenu_, ":/ocuvell/title_minus.png", true);
+    place(Image1_, 8160, 0, 585, 255);
+    Image1_->setToolTip(QStringLiteral("最小化"));
+    image2_ = image(pmenu_, ":/ocuvell/title_close.png");
+    place(image2_, 8800, 0, 720, 285);
+    image2_->setToolTip(QStringLiteral("关闭"));
+
+    pmenu_->installEventFilter(this);
+    title_->installEventFilter(this);
+}
+
+void Form1::buildMainPage() {
+    Label2_[0] = label(this, QStringLiteral("显示器设置"), 15, true);
+    place(Label2_[0], 2040, 840, 1815, 375);
+    edit_[0] = image(this, ":/ocuvell/edit.png");
+    place(edit_[0], 3840, 960, 300, 300);
+    edit_[0]->hide();
+    Label3_[0] = label(this, QStringLiteral("通过改变显示器的亮度,对比度,色温,保护您的眼睛"), 9,
+                       false, 0x404040);
+    place(Label3_[0], 2010, 1305, 2175, 570);
+    Label3_[0]->setWordWrap(true);
+    Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image3_ = new QLabel(this);
+    Image3_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
+    place(Image3_, 1920, 1920, 1920, 1920);
+    SafeSwitch1_ = new SafeSwitch(this);
+    place(SafeSwitch1_, 2160, 4080, 1170, 345);
+
+    Label2_[1] = label(this, QStringLiteral("休息提醒设置"), 15, true);
+    place(Label2_[1], 5160, 840, 2055, 375);
+    edit_[1] = image(this, nullptr);
+    place(edit_[1], 7320, 960, 300, 300);
+    edit_[1]->hide();
+
+    const QString sentence = QStringLiteral("每隔          分钟          休息          分钟");
+    Label3_[1] = label(this, sentence, 9, false);
+    place(Label3_[1], 5160, 1320, 1905, 495);
+    Label3_[1]->setWordWrap(true);
+    Label3_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The interval and the rest length sit in the first and the last blank.
+    const int blanks[2][2] = {{2, 12}, {26, 36}};
+    for (int i = 0; i < 2; ++i) {
+        dhhour_[i] = label(this, QStringLiteral("240"), 9, true, 0x228B22);
+        dhhour_[i]->setAlignment(Qt::AlignCenter);
+        QRect r = blankRect(sentence, Label3_[1]->font(), Label3_[1]->width(), blanks[i][0],
+                            blanks[i][1]);
+        dhhour_[i]->setGeometry(r.translated(Label3_[1]->pos()));
+    }
+
+    Picture1_ = new QLabel(this);
+    Picture1_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
+    place(Picture1_, 5160, 1920, 1920, 1920);
+    // The blank screen of the picture spans about x 14..114, y 18..88.
+    Shape2_ = filledShape(Picture1_, 0x808080);
+    Shape2_->setGeometry(14, 18, 100, 70);
+    Label4_ = label(Picture1_, QStringLiteral("下次休息"), 9, true, 0xFFFFFF);
+    Label4_->setAlignment(Qt::AlignCenter);
+    Label4_->setGeometry(14, 24, 100, 20);
+    Label5_ = label(Picture1_, QStringLiteral("12:30"), 14.25, true, 0xFFFFFF);
+    Label5_->setAlignment(Qt::AlignCenter);
+    Label5_->setGeometry(14, 46, 100, 34);
+
+    SafeSwitch2_ = new SafeSwitch(this);
+    place(SafeSwitch2_, 5400, 4080, 1170, 345);
+}
+
+void Form1::buildOverlay() {
+    ppset_ = new QWidget(this);
+    fill(ppset_, 0xFBF8F3);
+    place(ppset_, 255, 750, 9195, 3690);
+    const int lineTops[2] = {0, 2715};
+    for (int i = 0; i < 2; ++i) {
+        Line1_[i] = filledShape(ppset_, 0xC0C0C0);
+        Line1_[i]->setGeometry(px(120), px(lineTops[i]), px(9000) - px(120), 1);
+    }
+    eyeset_ = page(ppset_);
+    xxset_ = page(ppset_);
+    hsset_ = page(ppset_);
+    gjset_ = page(ppset_);
+    for (int i = 1; i <= 3; ++i) {
+        QWidget* holder = i == 1 ? xxset_ : i == 2 ? hsset_ : gjset_;
+        setno_[i] = image(holder, ":/ocuvell/back.png");
+        place(setno_[i], 3120, 1740, 735, 495);
+        setno_[i]->setToolTip(QStringLiteral("Back"));
+        setok_[i] = image(holder, ":/ocuvell/ok.png");
+        place(setok_[i], 4200, 1740, 735, 495);
+        setok_[i]->setToolTip(QStringLiteral("OK"));
+    }
+    buildColourPage();
+    buildRestPage();
+}
+
+void Form1::buildColourPage() {
+    struct Caption {
+        int left, top, width;
+        const char* text;
+    };
+    const Caption captions[8] = {
+        {435, 225, 3735, "亮度"}, {435, 570, 495, "1"},   {435, 945, 3735, "对比度"},
+        {435, 1305, 495, "2"},    {4515, 225, 4095, "RGB [蓝色越低护眼越好]"},
+        {4515, 585, 495, "红"},  {4515, 945, 495, "绿"}, {4515, 1305, 495, "蓝"}};
+    for (int i = 0; i < 8; ++i) {
+        const bool heading = i == 0 || i == 2 || i == 4;
+        colo_[i] = label(eyeset_, QString::fromUtf8(captions[i].text), 9, heading,
+                         heading ? 0xFFFFFF : 0x000000);
+        place(colo_[i], captions[i].left, captions[i].top, captions[i].width, 255);
+        if (heading)
+            fill(colo_[i], 0xD9BD6A);
+        else
+            colo_[i]->setAlignment(Qt::AlignCenter);
+    }
+    fill(colo_[1], 0xC0C0C0);
+
+    // The value boxes lie under the sliders where they overlap, so the sliders stay
+    // usable; they come first to be drawn first.
+    const int text4[3][2] = {{7080, 1440}, {7110, 1185}, {7050, 1305}};
+    for (int i = 0; i < 3; ++i) {
+        Text4_[i] = box(eyeset_, QStringLiteral("0"));
+        place(Text4_[i], text4[i][0], text4[i][1], 1095, 270);
+    }
+
+    auto slider = [this](int left, int top, int width, int min, int max, int value) {
+        auto* s = new QSlider(Qt::Horizontal, eyeset_);
+        s->setRange(min, max);
+        s->setValue(value);
+        s->setSingleStep(1);
+        s->setPageStep(5);
+        place(s, left, top, width, 255);
+        return s;
+    };
+    Slider1_ = slider(1395, 585, 2535, -50, 50, 0);
+    Slider2_ = slider(1395, 1305, 2415, 1, 100, 100);
+    const int tops[3] = {600, 945, 1305};
+    for (int i = 0; i < 3; ++i)
+        Slider3_[i] = slider(5115, tops[i], 3495, -50, 50, 0);
+
+    Command3_ = button(eyeset_, QStringLiteral("恢复"));
+    place(Command3_, -2280, 1440, 3015, 375);
+    Command4_ = button(eyeset_, QStringLiteral("Command4"));
+    place(Command4_, 8130, 1440, 1215, 495);
+    // Their pictures are copied from the rest page's OK and Back at load.
+    Image8_ = image(eyeset_, nullptr);
+    place(Image8_, 3120, 1740, 735, 495);
+    Image8_->setToolTip(QStringLiteral("Back"));
+    Image7_ = image(eyeset_, nullptr);
+    place(Image7_, 4200, 1740, 735, 495);
+    Image7_->setToolTip(QStringLiteral("OK"));
+}
+
+void Form1::buildRestPage() {
+    const QString sentence = QStringLiteral("每隔         分钟 去休息         分钟");
+    xxsentence_ = label(xxset_, sentence, 12, false);
+    place(xxsentence_, 435, 600, 8000, 450);
+    // Text2 and Text3 sit in the two blanks of the sentence.
+    const int blanks[2][2] = {{2, 11}, {17, 26}};
+    QLineEdit** boxes[2] = {&Text2_, &Text3_};
+    for (int i = 0; i < 2; ++i) {
+        *boxes[i] = box(xxset_, QStringLiteral("1"));
+        (*boxes[i])->setFont(uiFont(10.5));
+        (*boxes[i])->setAlignment(Qt::AlignCenter);
+        QRect r = blankRect(sentence, xxsentence_->font(), xxsentence_->width(), blanks[i][0],
+                            blanks[i][1]);
+        r = r.translated(xxsentence_->pos()).adjusted(3, 0, -3, 0);
+        const int h = 24;
+        (*boxes[i])->setGeometry(r.x(), r.center().y() - h / 2, r.width(), h);
+    }
+}
+
+void Form1::buildHiddenStores() {
+    // State holders and plain operations beyond the visible width; hidden as well, so
+    // keyboard focus never lands on a control nobody can see.
+    auto store = [this](QWidget* w, int top) {
+        w->setGeometry(kWidth + 10, top, 100, 20);
+        w->hide();
+    };
+    zhuan_ = box(this, QString());
+    store(zhuan_, 10);
+    Text1_ = box(this, QStringLiteral("12:30"));
+    store(Text1_, 40);
+    okdsxxadd_ = button(this, QStringLiteral("okdsxxadd"));
+    store(okdsxxadd_, 70);
+    form2tip_ = button(this, QStringLiteral("from2tip"));
+    store(form2tip_, 100);
+    Command1_ = button(this, QStringLiteral("Command1"));
+    store(Command1_, 130);
+    Command2_ = button(this, QStringLiteral("Command2"));
+    store(Command2_, 160);
+    SafeSwitch3_ = new SafeSwitch(this);
+    store(SafeSwitch3_, 190);
+    SafeSwitch4_ = new SafeSwitch(this);
+    store(SafeSwitch4_, 220);
+    Label2_[2] = label(this, QStringLiteral("定时喝水"), 15, true);
+    store(Label2_[2], 250);
+    Label2_[3] = label(this, QStringLiteral("定时关机"), 15, true);
+    store(Label2_[3], 280);
+    for (int i = 2; i < 4; ++i) {
+        edit_[i] = image(this, nullptr);
+        store(edit_[i], 10);
+        Label3_[i] = label(this, QString(), 9, false);
+        store(Label3_[i], 40);
+    }
+
+    Shape1_ = new QFrame(this);
+    Shape1_->setFrameShape(QFrame::Box);
+    Shape1_->setLineWidth(1);
+    QPalette p = Shape1_->palette();
+    p.setColor(QPalette::WindowText, bgr(0xD9BD6A));
+    Shape1_->setPalette(p);
+    Shape1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Form1::loadSwitchProperties() {
+    // The switches' stored layout: SafeSwitch1 and SafeSwitch4 off, the others at the
+    // default (on). Loaded before the handlers are connected, so only the load step's
+    // own assignments reach them.
+    PropertyBag off;
+    off.write("value", false);
+    const PropertyBag on;
+    SafeSwitch1_->loadProperties(off);
+    SafeSwitch2_->loadProperties(on);
+    SafeSwitch3_->loadProperties(on);
+    SafeSwitch4_->loadProperties(off);
+}
+
+} // namespace ocuvell
