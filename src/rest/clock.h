@@ -3,7 +3,7 @@
 namespace ocuvell {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Local time of day in seconds, 0..86399.
     virtual int secondsOfDay() const = 0;
@@ -11,7 +11,7 @@ public:
 
 // The machine's local time.
 class SystemClock : public Clock {
-public:
+  public:
     int secondsOfDay() const override;
 };
 

@@ -11,7 +11,7 @@ namespace ocuvell {
 
 // Form1's controls that hold or show schedule state.
 class RestPanel {
-public:
+  public:
     virtual ~RestPanel() = default;
     virtual std::string text1() const = 0; // next rest time "hh:mm"
     virtual void setText1(const std::string& s) = 0;
@@ -29,21 +29,21 @@ public:
 // The tip popup (Form2) and the rest screen (Form3). A write to a control of an
 // unloaded window loads it without showing it.
 class RestWindows {
-public:
+  public:
     virtual ~RestWindows() = default;
-    virtual void showTip() = 0;                             // Form2.Show (loads and places first)
-    virtual void setTipCaption(const std::string& s) = 0;   // Form2.Label1
-    virtual void setTipproValue(int value) = 0;             // Form2.tippro.Value
-    virtual void setTipproMax(int max) = 0;                 // Form2.tippro.Max
+    virtual void showTip() = 0;                           // Form2.Show (loads and places first)
+    virtual void setTipCaption(const std::string& s) = 0; // Form2.Label1
+    virtual void setTipproValue(int value) = 0;           // Form2.tippro.Value
+    virtual void setTipproMax(int max) = 0;               // Form2.tippro.Max
     virtual bool tipLoaded() const = 0;
     virtual void unloadTip() = 0;
-    virtual void restSnapshot() = 0;                        // Form3 band into Picture2
-    virtual void setRestCaption(const std::string& s) = 0;  // Form3.Label1
-    virtual void restImgcloseClick() = 0;                   // Form3.imgclose_Click
+    virtual void restSnapshot() = 0;                       // Form3 band into Picture2
+    virtual void setRestCaption(const std::string& s) = 0; // Form3.Label1
+    virtual void restImgcloseClick() = 0;                  // Form3.imgclose_Click
 };
 
 class RestSchedule {
-public:
+  public:
     RestSchedule(RestPanel& panel, Clock& clock);
     void setWindows(RestWindows* windows) { windows_ = windows; }
 
@@ -58,6 +58,19 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // Load step: the stored interval and rest length into Text2/Text3. Anything absent,
+    // not a whole number or out of bounds gives the defaults below.
+    void loadStored(const std::string& mei, const std::string& xiuxi);
+
+    // The interval (-1440..1440) and rest length (1..555) in use: the box's number when
+    // it holds a usable one, else the last usable value.
+    int intervalMinutes() const;
+    int restLengthMinutes() const;
+    // What the close writes as dsxx/mei and dsxx/xiuxi: always a usable number, even when
+    // the box was left holding something else through Back.
+    std::string meiToSave() const { return std::to_string(intervalMinutes()); }
+    std::string xiuxiToSave() const { return std::to_string(restLengthMinutes()); }
+
     // Form1's fields, public as the popup and the rest screen write Pdtipshow.
     std::string Pdxxrun;
     std::int16_t Pdtipshow = 0;
@@ -67,11 +80,19 @@ public:
     // Values used when a box holds no usable number (a first start reads key names).
     static constexpr int kDefaultInterval = 45;
     static constexpr int kDefaultRestLength = 5;
+    static constexpr int kMaxInterval = 1440;  // a day either way
+    static constexpr int kMaxRestLength = 555; // keeps xxticks within 16 bits
 
-private:
+  private:
     RestPanel& panel_;
     Clock& clock_;
     RestWindows* windows_ = nullptr;
+    int lastInterval_ = kDefaultInterval;
+    int lastRestLength_ = kDefaultRestLength;
+
+    void settleEntries();
+    void countdownStep();
+    void endOfRest();
 };
 
 } // namespace ocuvell

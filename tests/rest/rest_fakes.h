@@ -1,0 +1,36 @@
+#pragma once
+// A clock the tests move by hand and a main-window panel that keeps its texts in fields.
+#include "rest/rest_schedule.h"
+
+#include <string>
+
+namespace ocuvell::test {
+
+class FakeClock : public Clock {
+  public:
+    int seconds = 0;
+    int secondsOfDay() const override { return seconds; }
+    void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }
+    void advance(int s = 1) { seconds = (seconds + s) % 86400; }
+};
+
+class FakePanel : public RestPanel {
+  public:
+    std::string t1 = "12:30", t2 = "1", t3 = "1", label5 = "12:30", dh0 = "240", dh1 = "240";
+    bool ppsetVisible = false, headingGreen = false, edit1Visible = false;
+    int text1Writes = 0;
+
+    std::string text1() const override { return t1; }
+    void setText1(const std::string& s) override { t1 = s, ++text1Writes; }
+    std::string text2() const override { return t2; }
+    void setText2(const std::string& s) override { t2 = s; }
+    std::string text3() const override { return t3; }
+    void setText3(const std::string& s) override { t3 = s; }
+    void setLabel5(const std::string& s) override { label5 = s; }
+    void setDhhour(int index, const std::string& s) override { (index == 0 ? dh0 : dh1) = s; }
+    void hidePpset() override { ppsetVisible = false; }
+    void setRestHeadingGreen(bool green) override { headingGreen = green; }
+    void setEdit1Visible(bool visible) override { edit1Visible = visible; }
+};
+
+} // namespace ocuvell::test
