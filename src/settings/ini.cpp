@@ -1,0 +1,28 @@
+// The settings file through the profile functions, with the arguments the program has
+// always passed: the key's own name as default, a buffer of 255 characters sized 256.
+#include "settings/ini.h"
+
+#include "settings/paths.h"
+#include "settings/profile.h"
+
+#include <algorithm>
+
+namespace ocuvell {
+namespace {
+constexpr std::size_t kReadBufferSize = 256;
+}
+
+std::string iniread(const std::string& section, const std::string& key) {
+    std::string text = profileRead(configPath(), section, key, key, kReadBufferSize);
+    // The caller has always taken the buffer's text up to its first NUL.
+    text.resize(std::min(text.size(), text.find('\0')));
+    return text;
+}
+
+void iniwrite(const std::string& section, const std::string& key,
+              const std::optional<std::string>& value) {
+    // A failure is reported by the write itself; the program goes on with its values.
+    profileWrite(configPath(), section, key, value);
+}
+
+} // namespace ocuvell
