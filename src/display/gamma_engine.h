@@ -2,7 +2,9 @@
 // Owns the base ramp, the working ramp and the display handle of the main window.
 #include "display/display.h"
 #include "display/gamma_ramp.h"
+#include "display/ramp_file.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace ocuvell {
@@ -11,18 +13,26 @@ class GammaEngine {
 public:
     explicit GammaEngine(std::unique_ptr<Display> display);
 
-    // Reads the display's ramp into baseramp. Until a capture succeeds the engine
-    // applies nothing: a ramp derived from an all-zero base would black the screen.
+    // Reads the display's ramp into baseramp. Until a capture (or loadBase) succeeds
+    // the engine applies nothing: a ramp derived from an all-zero base would black
+    // the screen. A failed capture leaves baseramp as it was but refuses again.
     bool capture();
-    void rampall(int level);                 // all three channels from base red; applies
-    void rampchannel(int level, int channel); // one channel of newramp; does not apply
-    void contrast(int percent);              // applies
-    void colour(int red, int green, int blue); // three rampchannel calls, then applies
-    void applyBase();                        // applies baseramp; newramp untouched
+    // Replaces baseramp from a ramp file, all or nothing; a load makes the base valid
+    // for applying as a capture does. Applies nothing: the restore command calls
+    // applyBase() afterwards.
+    RampFileResult loadBase(const std::filesystem::path& path);
+
+    // The builders below return whether the display took the ramp.
+    bool rampall(int level);                   // all three channels from base red; applies
+    void rampchannel(int level, int channel);  // one channel of newramp; does not apply
+    bool contrast(int percent);                // applies
+    bool colour(int red, int green, int blue); // three rampchannel calls, then applies
+    bool applyBase();                          // applies baseramp; newramp untouched
 
     GammaRamp& baseramp() { return base_; }
     const GammaRamp& baseramp() const { return base_; }
     const GammaRamp& newramp() const { return new_; }
+    // True when baseramp came from the display or a ramp file and may be applied.
     bool captured() const { return captured_; }
     Display& display() { return *display_; }
 

@@ -8,22 +8,32 @@
 
 namespace ocuvell {
 
-enum class RampFileStatus { Loaded, Missing, Unreadable, TooShort, BadNumber };
+// Missing: no such file. Unreadable: it exists but cannot be opened or read.
+// TooShort: fewer than 768 numbers. BadNumber: a token that is not a whole number in
+// -32768..65535. AllZero: 768 zeros, a ramp that would black the screen.
+enum class RampFileStatus { Loaded, Missing, Unreadable, TooShort, BadNumber, AllZero };
 
 struct RampFileResult {
     RampFileStatus status = RampFileStatus::Missing;
     std::string detail; // for the message: which number, how many were read
+    int numbersRead = 0;
 };
 
-// Parses 768 numbers, entry-major then channel. out changes only when all 768 were read.
+inline constexpr int kRampFileNumbers = 3 * GammaRamp::kSize;
+inline constexpr const char* kRampFileName = "monitor.txt";
+
+// Parses 768 numbers, entry-major then channel, separated by any run of commas,
+// spaces, tabs and line ends. Each is the entry's signed 16-bit form (-1 for 65535);
+// the unsigned form 32768..65535 is accepted too. Anything after the 768th number is
+// ignored. out changes only when all 768 were read.
 RampFileResult parseRampText(std::string_view text, GammaRamp& out);
-// Loads the file at path into out, all or nothing.
+// Loads the file at path into out, all or nothing. The file is closed on return.
 RampFileResult loadRampFile(const std::filesystem::path& path, GammaRamp& out);
 // The file the restore command reads: the program's directory, then the user's
 // configuration folder. Returns the first that exists, else the first candidate.
 std::filesystem::path rampFilePath();
 
-// Message box text and title for a result other than Loaded.
+// Message box text and title for a result other than Loaded (warning icon, OK).
 std::string rampFileMessage(const RampFileResult& result);
 inline constexpr const char* kRampFileTitle = "tips";
 

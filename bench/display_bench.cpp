@@ -1,0 +1,123 @@
+// Building each kind of ramp, and one slider change end to end through the engine and
+// the X11 backend next to the bare RandR call it wraps.
+#include "display/backends.h"
+#include "display/gamma_engine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#ifdef OCUVELL_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#endif
+
+namespace {
+
+using namespace ocuvell;
+
+// An engine over the in-memory display isolates the arithmetic from any server.
+GammaEngine capturedMemoryEngine() {
+    GammaEngine engine(makeMemoryDisplay());
+    engine.capture();
+    return engine;
+}
+
+void BM_BuildBrightness(benchmark::State& state) {
+    GammaEngine engine = capturedMemoryEngine();
+    int level = -50;
+    for (auto _ : state) {
+        engine.rampall(level);
+        level = level == 50 ? -50 : level + 1;
+        benchmark::DoNotOptimize(engine.newramp());
+    }
+}
+BENCHMARK(BM_BuildBrightness);
+
+void BM_BuildContrast(benchmark::State& state) {
+    GammaEngine engine = capturedMemoryEngine();
+    int percent = 1;
+    for (auto _ : state) {
+        engine.contrast(percent);
+        percent = percent == 100 ? 1 : percent + 1;
+        benchmark::DoNotOptimize(engine.newramp());
+    }
+}
+BENCHMARK(BM_BuildContrast);
+
+void BM_BuildColour(benchmark::State& state) {
+    GammaEngine engine = capturedMemoryEngine();
+    int level = -50;
+    for (auto _ : state) {
+        engine.colour(level, -level, level / 2);
+        level = level == 50 ? -50 : level + 1;
+        benchmark::DoNotOptimize(engine.newramp());
+    }
+}
+BENCHMARK(BM_BuildColour);
+
+#ifdef OCUVELL_HAVE_X11
+const char* benchDisplay() {
+    for (const char* var : {"OCUVELL_TEST_XDISPLAY", "DISPLAY"})
+        if (const char* name = std::getenv(var); name && *name)
+            return name;
+    return nullptr;
+}
+
+// One brightness slider step: rebuild, resample to each CRTC, set, wait for the server.
+void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
+    std::string why;
+    auto display = benchDisplay() ? openX11Display(benchDisplay(), &why) : nullptr;
+    if (!display) {
+        state.SkipWithError(("no X display with RandR gamma: " + why).c_str());
+        return;
+    }
+    GammaEngine engine(std::move(display));
+    if (!engine.capture()) {
+        state.SkipWithError("capture failed");
+        return;
+    }
+    const GammaRamp original = engine.baseramp();
+    int level = -50;
+    for (auto _ : state) {
+        engine.rampall(level);
+        level = level == 50 ? -50 : level + 1;
+    }
+    engine.applyBase();
+    (void)original;
+}
+BENCHMARK(BM_SliderChangeThroughEngineX11)->UseRealTime();
+
+// The floor: XRRSetCrtcGamma on each CRTC with a ramp, then XSync.
+void BM_BareSetCrtcGammaX11(benchmark::State& state) {
+    ::Display* dpy = benchDisplay() ? XOpenDisplay(benchDisplay()) : nullptr;
+    if (!dpy) {
+        state.SkipWithError("no X display (set OCUVELL_TEST_XDISPLAY or DISPLAY)");
+        return;
+    }
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
+    std::vector<std::pair<RRCrtc, XRRCrtcGamma*>> crtcs;
+    for (int i = 0; res && i < res->ncrtc; ++i)
+        if (const int size = XRRGetCrtcGammaSize(dpy, res->crtcs[i]); size > 0)
+            crtcs.emplace_back(res->crtcs[i], XRRGetCrtcGamma(dpy, res->crtcs[i]));
+    std::uint16_t bump = 0;
+    for (auto _ : state) {
+        for (auto& [crtc, gamma] : crtcs) {
+            gamma->red[1] = bump; // a different ramp each time, as a slider gives
+            XRRSetCrtcGamma(dpy, crtc, gamma);
+        }
+        XSync(dpy, False);
+        bump = static_cast<std::uint16_t>(bump ^ 1);
+    }
+    for (auto& [crtc, gamma] : crtcs) {
+        gamma->red[1] = 257;
+        XRRFreeGamma(gamma);
+    }
+    if (res)
+        XRRFreeScreenResources(res);
+    XCloseDisplay(dpy);
+}
+BENCHMARK(BM_BareSetCrtcGammaX11)->UseRealTime();
+#endif
+
+} // namespace

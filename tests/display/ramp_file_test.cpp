@@ -1,0 +1,148 @@
+#include "display/ramp_file.h"
+#include "settings/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace ocuvell {
+namespace {
+
+// The identity ramp written entry-major, in the signed form the files use.
+std::string identityText(const std::function<std::string(int j, int c)>& separatorAfter) {
+    std::string text;
+    for (int j = 0; j < 256; ++j)
+        for (int c = 0; c < 3; ++c)
+            text += std::to_string(static_cast<std::int16_t>(257 * j)) + separatorAfter(j, c);
+    return text;
+}
+
+GammaRamp sentinel() {
+    GammaRamp r;
+    r.entries.fill(1234);
+    return r;
+}
+
+TEST(RampFileParse, EveryLayoutGivesTheSameRamp) {
+    const std::string layouts[] = {
+        identityText([](int, int) { return "\n"; }),
+        identityText([](int, int) { return "\r\n"; }),
+        identityText([](int, int c) { return c < 2 ? ", " : "\r\n"; }),
+        identityText([](int, int c) { return c < 2 ? "," : "\n"; }),
+        identityText([](int, int) { return "\t"; }),
+        identityText([](int j, int) { return j % 2 ? " ,\t " : " \r\n\r\n"; }),
+        "\xEF\xBB\xBF  \n" + identityText([](int, int) { return " "; }),
+    };
+    for (const std::string& text : layouts) {
+        GammaRamp out = sentinel();
+        const RampFileResult r = parseRampText(text, out);
+        EXPECT_EQ(r.status, RampFileStatus::Loaded) << r.detail;
+        EXPECT_EQ(out, GammaRamp::identity());
+    }
+    EXPECT_EQ(identityText([](int, int) { return ","; }).substr(0, 18), "0,0,0,257,257,257,");
+}
+
+TEST(RampFileParse, SignedAndUnsignedFormsAreTheSamePattern) {
+    std::string text = identityText([](int, int) { return "\n"; });
+    // Entry 255 of all three channels: -1 and 65535 both mean full intensity.
+    text = text.substr(0, text.size() - 9) + "65535\n+65535\n-1\n";
+    GammaRamp out;
+    ASSERT_EQ(parseRampText(text, out).status, RampFileStatus::Loaded);
+    EXPECT_EQ(out, GammaRamp::identity());
+}
+
+TEST(RampFileParse, LongIsTrimmedShortAndBadLeaveTheRampAlone) {
+    const std::string full = identityText([](int, int) { return ","; });
+    GammaRamp out = sentinel();
+    EXPECT_EQ(parseRampText(full + "99999, garbage", out).status, RampFileStatus::Loaded);
+    EXPECT_EQ(out, GammaRamp::identity());
+
+    struct Case {
+        std::string text;
+        RampFileStatus status;
+        const char* detailHas;
+    };
+    const Case cases[] = {
+        {"", RampFileStatus::TooShort, "only 0 of the 768"},
+        {full.substr(0, full.rfind(',', full.size() - 2)), RampFileStatus::TooShort, "767"},
+        {"1,2,abc," + full, RampFileStatus::BadNumber, "number 3 is \"abc\""},
+        {"1,2,3.5," + full, RampFileStatus::BadNumber, "3.5"},
+        {"1,-,3," + full, RampFileStatus::BadNumber, "number 2"},
+        {"1,65536,3," + full, RampFileStatus::BadNumber, "outside -32768..65535"},
+        {"-32769," + full, RampFileStatus::BadNumber, "outside"},
+        {"99999999999999999999," + full, RampFileStatus::BadNumber, "outside"},
+        {"1,2,3-4," + full, RampFileStatus::BadNumber, "3-4"},
+        {std::string("1,\0,3,", 6) + full, RampFileStatus::BadNumber, "number 2"},
+        {identityText([](int, int) { return ";"; }), RampFileStatus::BadNumber, "number 1"},
+    };
+    for (const Case& c : cases) {
+        GammaRamp untouched = sentinel();
+        const RampFileResult r = parseRampText(c.text, untouched);
+        EXPECT_EQ(r.status, c.status) << r.detail;
+        EXPECT_NE(r.detail.find(c.detailHas), std::string::npos) << r.detail;
+        EXPECT_EQ(untouched, sentinel());
+    }
+    // The edge values themselves are fine, and 768 zeros would black the screen.
+    EXPECT_EQ(parseRampText("-32768 " + full, out).status, RampFileStatus::Loaded);
+    GammaRamp zeros = sentinel();
+    std::string allZero;
+    for (int i = 0; i < 768; ++i)
+        allZero += "0\n";
+    EXPECT_EQ(parseRampText(allZero, zeros).status, RampFileStatus::AllZero);
+    EXPECT_EQ(zeros, sentinel());
+}
+
+struct RampFileDisk : ::testing::Test {
+    std::filesystem::path dir;
+    void SetUp() override {
+        const char* tmp = std::getenv("OCUVELL_TEST_TMP");
+        dir = std::filesystem::path(tmp ? tmp : "/tmp") / "ramp_file_test";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "program");
+    }
+    void TearDown() override { setProgramDirectoryForTesting({}); }
+    void write(const std::filesystem::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+};
+
+TEST_F(RampFileDisk, LoadsAndTellsFailuresApart) {
+    GammaRamp out = sentinel();
+    const RampFileResult missing = loadRampFile(dir / "monitor.txt", out);
+    EXPECT_EQ(missing.status, RampFileStatus::Missing);
+    EXPECT_EQ(rampFileMessage(missing),
+              "Not found the default data file, can only be restored to the state before the "
+              "adjustment!");
+    EXPECT_STREQ(kRampFileTitle, "tips");
+    std::filesystem::create_directories(dir / "folder.txt"); // not an ordinary file
+    EXPECT_EQ(loadRampFile(dir / "folder.txt", out).status, RampFileStatus::Missing);
+
+    // Bigger than one read chunk, with a number split across the chunk boundary.
+    std::string big(16383, ' ');
+    write(dir / "big.txt", big + identityText([](int, int) { return "\r\n"; }));
+    EXPECT_EQ(loadRampFile(dir / "big.txt", out).status, RampFileStatus::Loaded);
+    EXPECT_EQ(out, GammaRamp::identity());
+
+    write(dir / "short.txt", "0, 0, 0\r\n257, 257");
+    out = sentinel();
+    const RampFileResult shortFile = loadRampFile(dir / "short.txt", out);
+    EXPECT_EQ(shortFile.status, RampFileStatus::TooShort);
+    EXPECT_EQ(shortFile.numbersRead, 5);
+    EXPECT_EQ(out, sentinel());
+    EXPECT_NE(rampFileMessage(shortFile).find("only 5 of the 768"), std::string::npos);
+    EXPECT_NE(rampFileMessage(shortFile).find("can only be restored"), std::string::npos);
+}
+
+TEST_F(RampFileDisk, ProgramDirectoryComesBeforeTheUserFolder) {
+    setProgramDirectoryForTesting(dir / "program");
+    const auto beside = dir / "program" / "monitor.txt";
+    EXPECT_EQ(rampFilePath(), beside); // neither exists: the program's directory
+    write(beside, "1");
+    EXPECT_EQ(rampFilePath(), beside);
+}
+
+} // namespace
+} // namespace ocuvell
