@@ -1,0 +1,36 @@
+#pragma once
+// Look shared by the popup and the rest screen: twips to pixels and the design font.
+#include <QFont>
+#include <QWidget>
+
+namespace ocuvell::rest_look {
+
+// 15 twips to the pixel at 96 dpi.
+inline int px(int twips) {
+    return qRound(twips / 15.0);
+}
+
+inline void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// The design face first; an installed CJK face keeps the same point size.
+inline QFont designFont(double points, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+inline void colours(QWidget* w, const QColor& text, const QColor& background) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::Base, background);
+    w->setPalette(p);
+}
+
+} // namespace ocuvell::rest_look
