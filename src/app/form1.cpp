@@ -2,6 +2,7 @@
 
 #include "app/click_image.h"
 #include "app/move.h"
+#include "assets/artwork.h"
 #include "controls/safe_switch.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,7 @@ Form1::Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks, Q
       engine_(std::move(display)),
       schedule_(*this, clock),
       hooks_(withDefaults(std::move(hooks), this)) {
+    initArtwork();
     buildFrame();
     buildMainPage();
     buildOverlay();

@@ -1,0 +1,101 @@
+#pragma once
+// A main window on a private program directory, an in-memory display, a clock moved by
+// hand and hooks that record instead of opening boxes, browsers or ending the run.
+#include "app/form1.h"
+#include "display/backends.h"
+#include "settings/ini.h"
+#include "settings/paths.h"
+
+#include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ocuvell::test {
+
+class ManualClock : public Clock {
+public:
+    int seconds = 12 * 3600;
+    int secondsOfDay() const override { return seconds; }
+    void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }
+};
+
+class Form1Test : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    ManualClock clock;
+    std::vector<std::pair<QString, QString>> warnings;
+    std::vector<QUrl> opened;
+    int trayRemoved = 0;
+    int quits = 0;
+    std::unique_ptr<Form1> form;
+
+    void SetUp() override {
+        const char* tmp = std::getenv("OCUVELL_TEST_TMP");
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::path(tmp ? tmp : "/tmp") / "form1" /
+              (std::string(info->test_suite_name()) + "." + info->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        setProgramDirectoryForTesting(dir);
+    }
+    void TearDown() override {
+        form.reset();
+        setProgramDirectoryForTesting({});
+    }
+
+    void writeConfig(const std::string& text) { std::ofstream(dir / "config.ini") << text; }
+    std::string readConfig() const {
+        std::ifstream in(dir / "config.ini");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // A ramp file written as the restore command reads it: entry-major, signed.
+    void writeMonitor(const GammaRamp& ramp) {
+        std::ofstream out(dir / "monitor.txt");
+        for (int j = 0; j < 256; ++j)
+            for (int c = 0; c < 3; ++c)
+                out << static_cast<std::int16_t>(ramp.at(c, j)) << "\r\n";
+    }
+
+    Form1Hooks hooks() {
+        Form1Hooks h;
+        h.warn = [this](const QString& t, const QString& m) { warnings.emplace_back(t, m); };
+        h.openUrl = [this](const QUrl& u) { opened.push_back(u); };
+        h.removeTrayIcon = [this] { ++trayRemoved; };
+        h.quit = [this] { ++quits; };
+        return h;
+    }
+    // A new window on a display that shows start (the identity when not given).
+    Form1& make(const GammaRamp* start = nullptr) {
+        auto display = makeMemoryDisplay();
+        if (start)
+            display->writeRamp(*start);
+        form = std::make_unique<Form1>(std::move(display), clock, hooks());
+        return *form;
+    }
+    Form1& start(const GammaRamp* startRamp = nullptr) {
+        make(startRamp).load();
+        return *form;
+    }
+    GammaRamp shown() {
+        GammaRamp r;
+        form->engine().display().readRamp(r);
+        return r;
+    }
+};
+
+inline GammaRamp halfRamp() {
+    GammaRamp r = GammaRamp::identity();
+    for (auto& e : r.entries)
+        e /= 2;
+    return r;
+}
+
+} // namespace ocuvell::test

@@ -1,0 +1,374 @@
+// The main window's flows: start-up from the settings file, eye-protection mode, the
+// colour page, the restore command, the overlay and the close from the title strip.
+#include "app/click_image.h"
+#include "app/move.h"
+#include "controls/safe_switch.h"
+#include "form1_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+namespace ocuvell::test {
+namespace {
+
+const QColor kGreen(34, 139, 34);
+QColor colourOf(const QLabel* l) { return l->palette().color(QPalette::WindowText); }
+
+GammaRamp colourRamp(const GammaRamp& base, int r, int g, int b) {
+    auto display = makeMemoryDisplay();
+    display->writeRamp(base);
+    GammaEngine e(std::move(display));
+    e.capture();
+    e.colour(r, g, b);
+    return e.newramp();
+}
+
+GammaRamp brightnessRamp(const GammaRamp& base, int level) {
+    auto display = makeMemoryDisplay();
+    display->writeRamp(base);
+    GammaEngine e(std::move(display));
+    e.capture();
+    e.rampall(level);
+    return e.newramp();
+}
+
+std::vector<int> sliders(const Form1& f) {
+    return {f.Slider1()->value(), f.Slider2()->value(), f.Slider3(0)->value(),
+            f.Slider3(1)->value(), f.Slider3(2)->value()};
+}
+
+const std::vector<int> kNeutral{0, 100, 0, 0, 0};
+
+// --- Start-up ------------------------------------------------------------------------
+
+TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
+    clock.set(9, 10, 40);
+    Form1& f = start();
+    // The key names an absent file yields are no numbers: 45 and 5 stand in for them.
+    EXPECT_EQ(f.Text2()->text(), "45");
+    EXPECT_EQ(f.Text3()->text(), "5");
+    EXPECT_EQ(f.dhhour(0)->text(), "45");
+    EXPECT_EQ(f.dhhour(1)->text(), "5");
+    EXPECT_EQ(f.Text1()->text(), "09:55");
+    EXPECT_EQ(f.Label5()->text(), "09:55");
+    // Reminders on, as the missing flag counts as on.
+    EXPECT_TRUE(f.SafeSwitch2()->Value());
+    EXPECT_FALSE(f.edit(1)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(1)), kGreen);
+    EXPECT_EQ(f.schedule().Pdxxrun, "1");
+    // Eye protection stays off and untouched.
+    EXPECT_FALSE(f.SafeSwitch1()->Value());
+    EXPECT_TRUE(f.edit(0)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(0)), QColor(Qt::black));
+    EXPECT_FALSE(f.Pdeyerun().has_value());
+    EXPECT_TRUE(warnings.empty());
+    // The overlay is closed, the sliders neutral, their displays filled in.
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(sliders(f), kNeutral);
+    EXPECT_EQ(f.colo(1)->text(), "0");
+    EXPECT_EQ(f.colo(3)->text(), "100");
+    EXPECT_EQ(shown(), GammaRamp::identity());
+    EXPECT_TRUE(f.Timer1().isActive());
+    EXPECT_EQ(f.Timer1().interval(), 1000);
+    // The copied pictures.
+    EXPECT_EQ(f.Image7()->pixmap().cacheKey(), f.setok(1)->pixmap().cacheKey());
+    EXPECT_EQ(f.edit(1)->pixmap().cacheKey(), f.edit(0)->pixmap().cacheKey());
+}
+
+TEST_F(Form1Test, RemindersStoredOffStillScheduleOnce) {
+    clock.set(8, 0);
+    writeConfig("[dsxx]\nmei=30\nxiuxi=3\npdrun=0\n");
+    Form1& f = start();
+    EXPECT_FALSE(f.SafeSwitch2()->Value());
+    EXPECT_TRUE(f.edit(1)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
+    EXPECT_EQ(f.schedule().Pdxxrun, "0");
+    EXPECT_EQ(f.Text2()->text(), "30");
+    EXPECT_EQ(f.Label5()->text(), "08:30");
+    EXPECT_EQ(f.dhhour(1)->text(), "3");
+}
+
+TEST_F(Form1Test, ReminderFlagOtherThanZeroTurnsOnAndNormalises) {
+    writeConfig("[dsxx]\nmei=20\nxiuxi=2\npdrun=00\n");
+    Form1& f = start();
+    EXPECT_TRUE(f.SafeSwitch2()->Value());
+    EXPECT_EQ(f.schedule().Pdxxrun, "1");
+}
+
+TEST_F(Form1Test, NextRestWrapsPastMidnight) {
+    clock.set(23, 50, 30);
+    writeConfig("[dsxx]\nmei=15\nxiuxi=5\npdrun=1\n");
+    Form1& f = start();
+    EXPECT_EQ(f.Text1()->text(), "00:05");
+    EXPECT_EQ(f.Label5()->text(), "00:05");
+}
+
+TEST_F(Form1Test, SwitchLayoutLoadDoesNotReachTheHandlers) {
+    Form1& f = make();
+    // Before the load step only the stored design values are in place.
+    EXPECT_FALSE(f.SafeSwitch1()->Value());
+    EXPECT_TRUE(f.SafeSwitch2()->Value());
+    EXPECT_FALSE(f.Pdeyerun().has_value());
+    EXPECT_EQ(f.schedule().Pdxxrun, "");
+    EXPECT_FALSE(f.ppset()->isHidden());
+    EXPECT_FALSE(f.Timer1().isActive());
+}
+
+// --- Eye-protection mode -------------------------------------------------------------
+
+TEST_F(Form1Test, EyeModeStoredOnAppliesLastChangedSliderOnly) {
+    writeConfig("[eye]\nliangdu=-10\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+    Form1& f = start();
+    EXPECT_EQ(sliders(f), (std::vector<int>{-10, 100, 0, 0, -20}));
+    EXPECT_EQ(f.colo(1)->text(), "-10");
+    EXPECT_EQ(f.Text4(2)->text(), "-20");
+    // The brightness was replaced by the colour build of the last slider.
+    EXPECT_EQ(shown(), colourRamp(GammaRamp::identity(), 0, 0, -20));
+    EXPECT_EQ(f.Pdeyerun(), std::optional<std::string>("1"));
+    EXPECT_FALSE(f.edit(0)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(0)), kGreen);
+    EXPECT_TRUE(f.ppset()->isHidden());
+    // No monitor.txt: the restore inside the switch warned once, during start-up.
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].first, "tips");
+}
+
+TEST_F(Form1Test, EyeModeStoredValuesNotNumbersLeaveSlidersNeutral) {
+    writeConfig("[eye]\nliangdu=abc\nduibidu=9999\nrgbr=1.5\nrgbg=\nrgbb=-200\npdrun=1\n");
+    Form1& f = start();
+    // Not whole numbers stay; out of range is clamped.
+    EXPECT_EQ(sliders(f), (std::vector<int>{0, 100, 0, 0, -50}));
+    EXPECT_EQ(shown(), colourRamp(GammaRamp::identity(), 0, 0, -50));
+}
+
+TEST_F(Form1Test, EyeModeOffRestoresAndClosesOverlay) {
+    writeMonitor(halfRamp());
+    writeConfig("[eye]\nliangdu=-10\nduibidu=80\nrgbr=5\nrgbg=0\nrgbb=-20\npdrun=1\n");
+    Form1& f = start();
+    f.edit_Click(0);
+    ASSERT_FALSE(f.ppset()->isHidden());
+    f.SafeSwitch1()->setValue(false);
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(sliders(f), kNeutral);
+    EXPECT_EQ(f.Pdeyerun(), std::optional<std::string>("0"));
+    EXPECT_TRUE(f.edit(0)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(0)), QColor(Qt::black));
+    EXPECT_EQ(shown(), halfRamp());
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(Form1Test, EyeModeOnWithNeutralValuesKeepsDefaultRamp) {
+    writeMonitor(halfRamp());
+    writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n");
+    Form1& f = start();
+    EXPECT_FALSE(f.Pdeyerun().has_value());
+    f.SafeSwitch1()->setValue(true);
+    EXPECT_EQ(sliders(f), kNeutral);
+    EXPECT_EQ(shown(), halfRamp());
+}
+
+// --- Restore -------------------------------------------------------------------------
+
+TEST_F(Form1Test, RestoreWithoutFileWarnsAndReturnsToStartRamp) {
+    const GammaRamp startRamp = halfRamp();
+    Form1& f = start(&startRamp);
+    f.Slider3(2)->setValue(-30);
+    ASSERT_NE(shown(), startRamp);
+    f.Command3_Click();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].first, "tips");
+    EXPECT_FALSE(warnings[0].second.isEmpty());
+    EXPECT_EQ(sliders(f), kNeutral);
+    EXPECT_EQ(shown(), startRamp);
+}
+
+TEST_F(Form1Test, RestoreFromFileBecomesTheBaseOfLaterChanges) {
+    writeMonitor(halfRamp());
+    Form1& f = start();
+    f.Command3_Click();
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(shown(), halfRamp());
+    f.Slider1()->setValue(-50);
+    EXPECT_EQ(shown(), brightnessRamp(halfRamp(), -50));
+    EXPECT_EQ(f.colo(1)->text(), "-50");
+}
+
+TEST_F(Form1Test, RestoreWithBrokenFileKeepsBaseAndWarns) {
+    std::ofstream(dir / "monitor.txt") << "1, 2, 3\n";
+    Form1& f = start();
+    f.Command3_Click();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(shown(), GammaRamp::identity());
+}
+
+// --- Colour page ---------------------------------------------------------------------
+
+TEST_F(Form1Test, SlidersReplaceEachOthersRamp) {
+    Form1& f = start();
+    f.Slider3(1)->setValue(-7);
+    EXPECT_EQ(f.Text4(0)->text(), "0");
+    EXPECT_EQ(f.Text4(1)->text(), "-7");
+    EXPECT_EQ(f.Text4(2)->text(), "0");
+    EXPECT_EQ(shown(), colourRamp(GammaRamp::identity(), 0, -7, 0));
+    f.Slider1()->setValue(12);
+    EXPECT_EQ(shown(), brightnessRamp(GammaRamp::identity(), 12));
+    EXPECT_EQ(f.Slider3(1)->value(), -7);
+    f.Slider2()->setValue(60);
+    EXPECT_EQ(f.colo(3)->text(), "60");
+}
+
+TEST_F(Form1Test, Command4AppliesAllTypedValues) {
+    Form1& f = start();
+    f.Text4(0)->setText("10");
+    f.Text4(1)->setText(" -5 ");
+    f.Text4(2)->setText("70");
+    f.Command4_Click();
+    EXPECT_EQ(f.Slider3(0)->value(), 10);
+    EXPECT_EQ(f.Slider3(1)->value(), -5);
+    EXPECT_EQ(f.Slider3(2)->value(), 50);
+    EXPECT_EQ(shown(), colourRamp(GammaRamp::identity(), 10, -5, 50));
+    f.Text4(0)->setText("x1");
+    f.Text4(1)->setText("");
+    f.Text4(2)->setText("99999999999999999999");
+    f.Command4_Click();
+    EXPECT_EQ(f.Slider3(0)->value(), 10);
+    EXPECT_EQ(f.Slider3(1)->value(), -5);
+    EXPECT_EQ(f.Slider3(2)->value(), 50);
+}
+
+TEST_F(Form1Test, OkStoresFiveKeysBackStoresNothing) {
+    Form1& f = start();
+    f.edit_Click(0);
+    f.Slider1()->setValue(-3);
+    f.Image8_Click();
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(iniread("eye", "liangdu"), "liangdu");
+    EXPECT_EQ(shown(), brightnessRamp(GammaRamp::identity(), -3));
+    f.edit_Click(0);
+    f.Image7()->click();
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(iniread("eye", "liangdu"), "-3");
+    EXPECT_EQ(iniread("eye", "duibidu"), "100");
+    EXPECT_EQ(iniread("eye", "rgbr"), "0");
+    EXPECT_EQ(iniread("eye", "rgbb"), "0");
+    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+}
+
+// --- Frame and overlay ---------------------------------------------------------------
+
+TEST_F(Form1Test, EditIconsSwitchPagesAtTheSamePlace) {
+    Form1& f = start();
+    f.xxset()->move(40, 50);
+    f.edit_Click(1);
+    EXPECT_FALSE(f.ppset()->isHidden());
+    EXPECT_FALSE(f.xxset()->isHidden());
+    f.edit_Click(0);
+    EXPECT_TRUE(f.xxset()->isHidden());
+    EXPECT_FALSE(f.eyeset()->isHidden());
+    EXPECT_EQ(f.eyeset()->pos(), QPoint(8, 8));
+    EXPECT_EQ(f.xxset()->pos(), QPoint(8, 8));
+    f.edit_Click(2); // hides the pages, opens nothing
+    EXPECT_TRUE(f.eyeset()->isHidden());
+}
+
+TEST_F(Form1Test, RestPageOkKeepsLastValidValuesBackKeepsTyping) {
+    writeConfig("[dsxx]\nmei=30\nxiuxi=3\npdrun=1\n");
+    clock.set(10, 0);
+    Form1& f = start();
+    f.edit_Click(1);
+    f.Text2()->setText("50");
+    f.Text3()->setText("0");
+    f.setok(1)->click();
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(f.Text3()->text(), "3");
+    EXPECT_EQ(f.dhhour(0)->text(), "50");
+    EXPECT_EQ(f.Label5()->text(), "10:50");
+    f.edit_Click(1);
+    f.Text2()->setText("25");
+    f.setno(1)->click();
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(f.Text2()->text(), "25");
+    EXPECT_EQ(f.Label5()->text(), "10:50");
+}
+
+TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
+    Form1& f = start();
+    f.Show();
+    EXPECT_TRUE(f.isVisible());
+    f.Image1()->click();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(f.Timer1().isActive());
+    f.Show();
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(Form1Test, ShowLoadsOnceAndFitsTheTitleStrip) {
+    Form1& f = make();
+    f.Show();
+    EXPECT_TRUE(f.loaded());
+    EXPECT_EQ(f.size(), QSize(641, 315));
+    EXPECT_EQ(f.pmenu()->geometry(), QRect(0, 0, 641, 25));
+    EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+    f.Text2()->setText("33");
+    f.load(); // a second load must not read the file again
+    EXPECT_EQ(f.Text2()->text(), "33");
+}
+
+TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
+    Form1& f = start();
+    f.Show();
+    const QPoint before = f.pos();
+    EXPECT_FALSE(formdrag(f, Qt::NoButton));
+    EXPECT_FALSE(formdrag(f, Qt::RightButton));
+    EXPECT_EQ(f.pos(), before);
+    EXPECT_TRUE(formdrag(f, Qt::LeftButton));
+    f.showMaximized();
+    EXPECT_FALSE(formdrag(f, Qt::LeftButton));
+}
+
+// --- Close ---------------------------------------------------------------------------
+
+TEST_F(Form1Test, CloseWritesNineKeysKeepsOthersAndEnds) {
+    writeConfig("[dsxx]\nmei=30\nxiuxi=3\npdrun=1\nmine=kept\n[eye]\npdrun=0\n[other]\nx=1\n");
+    Form1& f = start();
+    f.SafeSwitch2()->setValue(false);
+    f.Slider3(0)->setValue(7);
+    f.image2()->click();
+    EXPECT_EQ(iniread("dsxx", "mei"), "30");
+    EXPECT_EQ(iniread("dsxx", "xiuxi"), "3");
+    EXPECT_EQ(iniread("dsxx", "pdrun"), "0");
+    EXPECT_EQ(iniread("eye", "liangdu"), "0");
+    EXPECT_EQ(iniread("eye", "duibidu"), "100");
+    EXPECT_EQ(iniread("eye", "rgbr"), "7");
+    EXPECT_EQ(iniread("eye", "rgbg"), "0");
+    EXPECT_EQ(iniread("eye", "rgbb"), "0");
+    // The switch was never used: its flag is removed, so the next start leaves it off.
+    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(iniread("dsxx", "mine"), "kept");
+    EXPECT_EQ(iniread("other", "x"), "1");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl(Form1::kHomePage));
+    EXPECT_EQ(trayRemoved, 1);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(f.Timer1().isActive());
+}
+
+TEST_F(Form1Test, CloseAfterFirstStartStoresUsableRestValues) {
+    Form1& f = start();
+    f.SafeSwitch1()->setValue(true);
+    f.image2_Click();
+    EXPECT_EQ(iniread("dsxx", "mei"), "45");
+    EXPECT_EQ(iniread("dsxx", "xiuxi"), "5");
+    EXPECT_EQ(iniread("dsxx", "pdrun"), "1");
+    EXPECT_EQ(iniread("eye", "pdrun"), "1");
+    // The next start finds everything it wrote.
+    warnings.clear();
+    clock.set(7, 0);
+    Form1& again = start();
+    EXPECT_TRUE(again.SafeSwitch1()->Value());
+    EXPECT_EQ(again.Label5()->text(), "07:45");
+}
+
+} // namespace
+} // namespace ocuvell::test
