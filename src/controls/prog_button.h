@@ -3,6 +3,7 @@
 // button (any other Style). The geometry and state live in ProgCore (prog_core.h).
 #include "controls/property_bag.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -33,11 +34,20 @@ public:
     QPixmap Picture() const;
     void setPicture(const QPixmap& picture);
     QString accessKey() const;
+    int fillWidth() const; // of the last redraw
+    QRect textRect() const; // where the last text went (right and bottom exclusive)
+    const QImage& image() const { return image_; }
 
-    // Stored entries "Value", "MyMin", "MyMax", "MyCaption", "MyType", "MyStyle".
+    // Stored entries "Value", "MyMin", "MyMax", "MyCaption", "MyType", "MyStyle". Loading
+    // assigns them as they are (Value unclamped) and redraws once.
     void loadProperties(const PropertyBag& bag);
     void saveProperties(PropertyBag& bag) const;
 
+    // Vertical two-colour gradient over left..right-1 x top..bottom-1 (colours 0xBBGGRR).
+    static void DrawColor(QImage& image, int left, int top, int right, int bottom,
+                          quint32 start, quint32 end);
+    // Draws the text centred in the persistent image ("&" marks an access key).
+    void DrawTextR(const QString& text);
     int GetFontWidth(const QString& text) const;
     int GetFontHeight(const QString& text) const;
 
@@ -62,7 +72,12 @@ protected:
 
 private:
     std::unique_ptr<ProgCore> core_;
+    QPixmap picture_;
+    QImage image_;          // the persistent image every paint shows
+    int shortcutId_ = 0;    // Alt + access key, grabbed in the window
+    bool afterDoubleClick_ = false;
     void redraw();
+    void updateShortcut();
 };
 
 } // namespace ocuvell

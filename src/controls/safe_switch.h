@@ -10,6 +10,7 @@
 namespace ocuvell {
 
 class SwitchCore;
+struct SwitchStep;
 
 // Where the hover poll reads the cursor (screen pixels); tests substitute their own.
 class CursorSource {
@@ -33,13 +34,17 @@ public:
     int frameIndex() const;
     bool hover() const;
 
-    // Stored entries "value", "enable", "skin"; loading raises Click through Value.
+    // Stored entries "value", "enable", "skin". Loading assigns "value" through Value,
+    // which raises Click at once: owners connect their Click handlers only after
+    // loadProperties, so that a window still being built never sees its own handler run.
     void loadProperties(const PropertyBag& bag);
     void saveProperties(PropertyBag& bag) const;
 
     // One hover poll, as the shared 50 ms timer runs it (tests call it directly).
     void poll();
     static void setCursorSource(CursorSource* source); // nullptr: the real cursor
+    // Whether the shared poll timer of this top-level window is running (for tests).
+    static bool pollRunning(const QWidget* window);
 
 signals:
     void Click(bool value);
@@ -55,8 +60,17 @@ protected:
     void hideEvent(QHideEvent*) override;
 
 private:
+    friend class SwitchPollGroup;
     std::unique_ptr<SwitchCore> core_;
+    int drawnFrame_ = 0;  // the frame copied into the widget's image by the last draw
+    int drawnSkin_ = 0;   // 0..2
+    int drawnMask_ = -1;
+    QWidget* pollWindow_ = nullptr; // top-level window whose timer polls this switch
     void drawSwitch();
+    void applySkin();
+    void apply(const SwitchStep& step);
+    void joinPoll();
+    void leavePoll();
 };
 
 } // namespace ocuvell
