@@ -162,6 +162,9 @@ fs::path settingsDirectory() {
     fs::path user = userConfigDirectory();
     std::error_code ec;
     fs::create_directories(user, ec);
+    // With nowhere to write, the program's own copy can at least still be read.
+    if (!fs::is_directory(user, ec))
+        return dir;
     return user;
 }
 

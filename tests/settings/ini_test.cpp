@@ -82,6 +82,16 @@ TEST_F(IniTest, UnwritableProgramFolderFallsBackToUserFolder) {
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbb=-20\r\n");
 }
 
+TEST_F(IniTest, NoWritableFolderAnywhereKeepsTheProgramFolder) {
+    putFile(dir_ / "xdg", "a file where the folder should be");
+    setProgramDirectoryForTesting(dir_ / "not-there");
+    EXPECT_EQ(settingsDirectory(), dir_ / "not-there");
+    ::testing::internal::CaptureStderr();
+    iniwrite("eye", "rgbb", "-20");
+    EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(iniread("eye", "rgbb"), "rgbb");
+}
+
 TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {
     const fs::path installed = dir_ / "installed";
     fs::create_directories(installed);
