@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #ifdef OCUVELL_HAVE_X11
 #include <X11/Xlib.h>
@@ -77,14 +79,12 @@ void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
         state.SkipWithError("capture failed");
         return;
     }
-    const GammaRamp original = engine.baseramp();
     int level = -50;
     for (auto _ : state) {
         engine.rampall(level);
         level = level == 50 ? -50 : level + 1;
     }
-    engine.applyBase();
-    (void)original;
+    engine.applyBase(); // leave the server's ramp as it was found
 }
 BENCHMARK(BM_SliderChangeThroughEngineX11)->UseRealTime();
 
@@ -100,6 +100,9 @@ void BM_BareSetCrtcGammaX11(benchmark::State& state) {
     for (int i = 0; res && i < res->ncrtc; ++i)
         if (const int size = XRRGetCrtcGammaSize(dpy, res->crtcs[i]); size > 0)
             crtcs.emplace_back(res->crtcs[i], XRRGetCrtcGamma(dpy, res->crtcs[i]));
+    std::vector<std::uint16_t> saved;
+    for (auto& [crtc, gamma] : crtcs)
+        saved.push_back(gamma->red[1]);
     std::uint16_t bump = 0;
     for (auto _ : state) {
         for (auto& [crtc, gamma] : crtcs) {
@@ -109,10 +112,12 @@ void BM_BareSetCrtcGammaX11(benchmark::State& state) {
         XSync(dpy, False);
         bump = static_cast<std::uint16_t>(bump ^ 1);
     }
-    for (auto& [crtc, gamma] : crtcs) {
-        gamma->red[1] = 257;
-        XRRFreeGamma(gamma);
+    for (std::size_t i = 0; i < crtcs.size(); ++i) {
+        crtcs[i].second->red[1] = saved[i];
+        XRRSetCrtcGamma(dpy, crtcs[i].first, crtcs[i].second);
+        XRRFreeGamma(crtcs[i].second);
     }
+    XSync(dpy, False);
     if (res)
         XRRFreeScreenResources(res);
     XCloseDisplay(dpy);

@@ -67,6 +67,10 @@ void resample(const std::uint16_t* src, std::size_t srcSize, std::uint16_t* dst,
               std::size_t dstSize) {
     if (srcSize == 0 || dstSize == 0)
         return;
+    if (srcSize == dstSize) { // the common case, on every slider step: a plain copy
+        std::copy(src, src + srcSize, dst);
+        return;
+    }
     if (srcSize == 1 || dstSize == 1) {
         std::fill(dst, dst + dstSize, src[0]); // degenerate: no slope to follow
         return;
