@@ -98,7 +98,12 @@ void Form1::edit_Click(int index) {
     }
 }
 
-void Form1::Image1_Click() { hide(); }
+void Form1::Image1_Click() {
+    if (hideMinimises_)
+        showMinimized();
+    else
+        hide();
+}
 
 void Form1::SafeSwitch2_Click(bool value) { schedule_.SafeSwitch2_Click(value); }
 

@@ -60,6 +60,9 @@ public:
 
     // The tray sets this once it owns an icon.
     void setRemoveTrayIcon(std::function<void()> f) { hooks_.removeTrayIcon = std::move(f); }
+    // Without a notification area a hidden window could never be shown again: the
+    // minus glyph then minimises to the task bar instead of hiding.
+    void setHideMinimises(bool minimise) { hideMinimises_ = minimise; }
 
     RestSchedule& schedule() { return schedule_; }
     GammaEngine& engine() { return engine_; }
@@ -152,6 +155,7 @@ private:
     std::optional<std::string> Pdeyerun_;
     bool loaded_ = false;
     bool shownOnce_ = false;
+    bool hideMinimises_ = false;
 
     QFrame* Shape1_ = nullptr;
     QWidget* pmenu_ = nullptr;

@@ -10,7 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTextLayout>
+#include <QFontMetrics>
+#include <vector>
 
 namespace ocuvell {
 namespace {
@@ -80,26 +81,51 @@ QWidget* page(QWidget* parent) {
     return p;
 }
 
-// Where the blank at [from, to) of a sentence laid out in width pixels falls.
-QRect blankRect(const QString& text, const QFont& font, int width, int from, int to) {
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    QRect found;
-    qreal y = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, y));
-        const int start = line.textStart(), end = start + line.textLength();
-        if (from >= start && from < end) {
-            const int x0 = qRound(line.cursorToX(from));
-            const int x1 = qRound(line.cursorToX(std::min(to, end)));
-            found = QRect(x0, qRound(y), std::max(x1 - x0, 1), qRound(line.height()));
+// A sentence with blanks for other controls, wrapped at its spaces only: a break
+// between the two characters of a word would tear it apart. Holds where every
+// character landed, so the controls can be laid into the blanks.
+struct Sentence {
+    QString shown;              // the text with the line breaks put in
+    std::vector<QPoint> at;     // per character: x in pixels, line number
+    int lineHeight = 0;
+
+    Sentence(const QString& text, const QFont& font, int width) : at(text.size() + 1) {
+        const QFontMetrics fm(font);
+        lineHeight = fm.lineSpacing();
+        QString line;
+        int lineNo = 0;
+        for (int i = 0; i < text.size();) {
+            int j = i;
+            while (j < text.size() && text[j] != QLatin1Char(' '))
+                ++j;
+            const QString word = text.mid(i, j - i);
+            if (!line.trimmed().isEmpty() && fm.horizontalAdvance(line + word) > width) {
+                shown += QLatin1Char('\n');
+                line.clear();
+                ++lineNo;
+            }
+            for (int k = i; k < j; ++k)
+                at[k] = QPoint(fm.horizontalAdvance(line + text.mid(i, k - i)), lineNo);
+            line += word;
+            shown += word;
+            for (; j < text.size() && text[j] == QLatin1Char(' '); ++j) {
+                at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
+                line += QLatin1Char(' ');
+                shown += QLatin1Char(' ');
+            }
+            at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
+            i = j;
         }
-        y += line.height();
     }
-    layout.endLayout();
-    return found;
-}
+    // Where the blank at [from, to) lies, relative to the label.
+    QRect blank(int from, int to) const {
+        const int x0 = at[from].x(), line = at[from].y();
+        int x1 = at[to].x();
+        if (at[to].y() != line) // the blank ends its line: as wide as it would be
+            x1 = x0 + (at[from + 1].x() - x0) * (to - from);
+        return QRect(x0, line * lineHeight, std::max(x1 - x0, 1), lineHeight);
+    }
+};
 
 QLineEdit* box(QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
@@ -166,18 +192,18 @@ void Form1::buildMainPage() {
     place(edit_[1], 7320, 960, 300, 300);
     edit_[1]->hide();
 
-    const QString sentence = QStringLiteral("每隔          分钟          休息          分钟");
-    Label3_[1] = label(this, sentence, 9, false);
+    Label3_[1] = label(this, QString(), 9, false);
     place(Label3_[1], 5160, 1320, 1905, 495);
-    Label3_[1]->setWordWrap(true);
     Label3_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const Sentence sentence(QStringLiteral("每隔          分钟          休息          分钟"),
+                            Label3_[1]->font(), Label3_[1]->width());
+    Label3_[1]->setText(sentence.shown);
     // The interval and the rest length sit in the first and the last blank.
     const int blanks[2][2] = {{2, 12}, {26, 36}};
     for (int i = 0; i < 2; ++i) {
         dhhour_[i] = label(this, QStringLiteral("240"), 9, true, 0x228B22);
         dhhour_[i]->setAlignment(Qt::AlignCenter);
-        QRect r = blankRect(sentence, Label3_[1]->font(), Label3_[1]->width(), blanks[i][0],
-                            blanks[i][1]);
+        const QRect r = sentence.blank(blanks[i][0], blanks[i][1]);
         dhhour_[i]->setGeometry(r.translated(Label3_[1]->pos()));
     }
 
@@ -270,6 +296,8 @@ void Form1::buildColourPage() {
 
     Command3_ = button(eyeset_, QStringLiteral("恢复"));
     place(Command3_, -2280, 1440, 3015, 375);
+    // Most of the button lies left of the page; its caption goes to the part in view.
+    Command3_->setStyleSheet(QStringLiteral("text-align: right; padding-right: 8px;"));
     Command4_ = button(eyeset_, QStringLiteral("Command4"));
     place(Command4_, 8130, 1440, 1215, 495);
     // Their pictures are copied from the rest page's OK and Back at load.
@@ -279,12 +307,25 @@ void Form1::buildColourPage() {
     Image7_ = image(eyeset_, nullptr);
     place(Image7_, 4200, 1740, 735, 495);
     Image7_->setToolTip(QStringLiteral("OK"));
+
+    // Where controls overlap, the sliders (opaque, as the system's own slider control
+    // paints its whole area) and the captions stay in front of the boxes and buttons.
+    for (QWidget* w : {static_cast<QWidget*>(Command3_), static_cast<QWidget*>(Command4_)})
+        w->lower();
+    for (QLineEdit* t : Text4_)
+        t->lower();
+    for (QSlider* s : {Slider1_, Slider2_, Slider3_[0], Slider3_[1], Slider3_[2]})
+        fill(s, 0xFBF8F3);
+    for (QLabel* c : colo_)
+        c->raise();
 }
 
 void Form1::buildRestPage() {
-    const QString sentence = QStringLiteral("每隔         分钟 去休息         分钟");
-    xxsentence_ = label(xxset_, sentence, 12, false);
+    xxsentence_ = label(xxset_, QString(), 12, false);
     place(xxsentence_, 435, 600, 8000, 450);
+    const Sentence sentence(QStringLiteral("每隔         分钟 去休息         分钟"),
+                            xxsentence_->font(), xxsentence_->width());
+    xxsentence_->setText(sentence.shown);
     // Text2 and Text3 sit in the two blanks of the sentence.
     const int blanks[2][2] = {{2, 11}, {17, 26}};
     QLineEdit** boxes[2] = {&Text2_, &Text3_};
@@ -292,9 +333,9 @@ void Form1::buildRestPage() {
         *boxes[i] = box(xxset_, QStringLiteral("1"));
         (*boxes[i])->setFont(uiFont(10.5));
         (*boxes[i])->setAlignment(Qt::AlignCenter);
-        QRect r = blankRect(sentence, xxsentence_->font(), xxsentence_->width(), blanks[i][0],
-                            blanks[i][1]);
-        r = r.translated(xxsentence_->pos()).adjusted(3, 0, -3, 0);
+        const QRect r = sentence.blank(blanks[i][0], blanks[i][1])
+                            .translated(xxsentence_->pos())
+                            .adjusted(3, 0, -3, 0);
         const int h = 24;
         (*boxes[i])->setGeometry(r.x(), r.center().y() - h / 2, r.width(), h);
     }

@@ -1,6 +1,62 @@
+// Ocuvell starts from its hidden tray form, which brings up the main window.
+#include "app/form1.h"
+#include "display/display.h"
+#include "rest/clock.h"
+#include "tray/cd.h"
+
 #include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// For the run script and the start-up benchmark: report the main window's first
+// paint on stderr, and save a picture of it when a path is given.
+class FirstPaintProbe : public QObject {
+public:
+    FirstPaintProbe(QWidget* window, QString screenshot)
+        : window_(window), screenshot_(std::move(screenshot)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN"))
+                std::fprintf(stderr, "shown\n");
+            if (!screenshot_.isEmpty())
+                QTimer::singleShot(300, window_, [this] { window_->grab().save(screenshot_); });
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    QString screenshot_;
+    bool done_ = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Ocuvell"));
+    // Hiding the main window leaves the program running in the notification area.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ocuvell::SystemClock clock;
+    ocuvell::cd tray({.makeForm1 = [&clock] {
+        return std::make_unique<ocuvell::Form1>(ocuvell::openDisplay(), clock);
+    }});
+    if (!tray.load())
+        return 0; // another copy runs: end quietly
+
+    std::unique_ptr<FirstPaintProbe> probe;
+    if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||
+        qEnvironmentVariableIsSet("OCUVELL_SCREENSHOT")) {
+        probe = std::make_unique<FirstPaintProbe>(tray.form1(),
+                                                  qEnvironmentVariable("OCUVELL_SCREENSHOT"));
+        tray.form1()->installEventFilter(probe.get());
+        tray.form1()->update();
+    }
+    return app.exec();
 }

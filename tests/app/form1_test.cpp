@@ -301,6 +301,11 @@ TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
     EXPECT_TRUE(f.Timer1().isActive());
     f.Show();
     EXPECT_TRUE(f.isVisible());
+    // With no tray to come back from, the glyph minimises and the window stays.
+    f.setHideMinimises(true);
+    f.Image1()->click();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.isMinimized());
 }
 
 TEST_F(Form1Test, ShowLoadsOnceAndFitsTheTitleStrip) {
