@@ -29,8 +29,7 @@ std::unique_ptr<Display> openDisplay() {
 #else
     why = "built without X11 support";
 #endif
-    std::fprintf(stderr, "Ocuvell: colours cannot be changed on this display (%s)\n",
-                 why.c_str());
+    std::fprintf(stderr, "Ocuvell: colours cannot be changed on this display (%s)\n", why.c_str());
     return makeMemoryDisplay();
 }
 

@@ -52,7 +52,9 @@ bool GammaEngine::colour(int red, int green, int blue) {
     return apply(new_);
 }
 
-bool GammaEngine::applyBase() { return apply(base_); }
+bool GammaEngine::applyBase() {
+    return apply(base_);
+}
 
 bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.

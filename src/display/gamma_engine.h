@@ -10,7 +10,7 @@
 namespace ocuvell {
 
 class GammaEngine {
-public:
+  public:
     explicit GammaEngine(std::unique_ptr<Display> display);
 
     // Reads the display's ramp into baseramp. Until a capture (or loadBase) succeeds
@@ -36,7 +36,7 @@ public:
     bool captured() const { return captured_; }
     Display& display() { return *display_; }
 
-private:
+  private:
     bool apply(const GammaRamp& ramp);
 
     std::unique_ptr<Display> display_;

@@ -6,7 +6,7 @@ namespace {
 
 // Stands in for a display that cannot be controlled: remembers the last ramp written.
 class MemoryDisplay final : public Display {
-public:
+  public:
     bool readRamp(GammaRamp& out) override {
         out = ramp_;
         return true;
@@ -17,12 +17,14 @@ public:
     }
     std::string name() const override { return "memory"; }
 
-private:
+  private:
     GammaRamp ramp_ = GammaRamp::identity();
 };
 
 } // namespace
 
-std::unique_ptr<Display> makeMemoryDisplay() { return std::make_unique<MemoryDisplay>(); }
+std::unique_ptr<Display> makeMemoryDisplay() {
+    return std::make_unique<MemoryDisplay>();
+}
 
 } // namespace ocuvell

@@ -20,7 +20,7 @@ bool isSeparator(char ch) {
 // Reads the numbers a chunk at a time, so a file is never read further than needed
 // and a number split between two chunks is still read whole.
 class RampParser {
-public:
+  public:
     explicit RampParser(GammaRamp& out) : out_(out) {}
 
     // False once the parse is settled (768 numbers read, or a bad one met).
@@ -65,7 +65,7 @@ public:
         return result_;
     }
 
-private:
+  private:
     bool settled() const {
         return count_ == kRampFileNumbers || result_.status == RampFileStatus::BadNumber;
     }

@@ -19,12 +19,12 @@ int recordXError(::Display*, XErrorEvent* event) {
 }
 
 class ErrorTrap {
-public:
+  public:
     ErrorTrap() : previous_(XSetErrorHandler(recordXError)) { lastXError = 0; }
     ~ErrorTrap() { XSetErrorHandler(previous_); }
     bool failed() const { return lastXError != 0; }
 
-private:
+  private:
     int (*previous_)(::Display*, XErrorEvent*);
 };
 
@@ -34,7 +34,7 @@ struct Crtc {
 };
 
 class X11Display final : public Display {
-public:
+  public:
     explicit X11Display(::Display* dpy) : dpy_(dpy) {}
     ~X11Display() override {
         dropCrtcs();
@@ -100,7 +100,7 @@ public:
 
     std::string name() const override { return "X11 RandR"; }
 
-private:
+  private:
     bool readOnce(GammaRamp& out) {
         if (crtcs_.empty())
             return false;

@@ -17,18 +17,18 @@ namespace ocuvell {
 
 // Lends the fixture's display to an engine without giving it away.
 class BorrowedDisplay final : public Display {
-public:
+  public:
     explicit BorrowedDisplay(Display& inner) : inner_(inner) {}
     bool readRamp(GammaRamp& out) override { return inner_.readRamp(out); }
     bool writeRamp(const GammaRamp& ramp) override { return inner_.writeRamp(ramp); }
     std::string name() const override { return inner_.name(); }
 
-private:
+  private:
     Display& inner_;
 };
 
 template <class Factory> class DisplayContract : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string whyNot;
         display = Factory::make(&whyNot);

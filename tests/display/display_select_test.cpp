@@ -16,7 +16,7 @@ namespace {
 
 // Sets an environment variable for one scope.
 class EnvVar {
-public:
+  public:
     EnvVar(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name))
             old_ = old;
@@ -24,7 +24,7 @@ public:
     }
     ~EnvVar() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -65,7 +65,7 @@ TEST(X11Display, UnreachableServerIsRefusedWithAReason) {
 
 // Checks against the server through a connection of its own.
 class X11Server : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!testDisplay())
             GTEST_SKIP() << "OCUVELL_TEST_XDISPLAY is not set";
@@ -81,7 +81,8 @@ protected:
             XCloseDisplay(dpy);
     }
     RRCrtc primaryCrtc() {
-        XRROutputInfo* info = XRRGetOutputInfo(dpy, res, XRRGetOutputPrimary(dpy, DefaultRootWindow(dpy)));
+        XRROutputInfo* info =
+            XRRGetOutputInfo(dpy, res, XRRGetOutputPrimary(dpy, DefaultRootWindow(dpy)));
         const RRCrtc crtc = info ? info->crtc : 0;
         if (info)
             XRRFreeOutputInfo(info);

@@ -42,11 +42,11 @@ TEST(GammaTransfer, EdgeCaseTableOverIdentity) {
 }
 
 TEST(GammaTransfer, HalvesRoundToEven) {
-    EXPECT_EQ(levelTransfer(-50, 257), 128);     // 128.5
-    EXPECT_EQ(levelTransfer(-50, 65535), 32768); // 32767.5
-    EXPECT_EQ(levelTransfer(-50, 3), 2);         // 1.5
-    EXPECT_EQ(levelTransfer(-50, 5), 2);         // 2.5
-    EXPECT_EQ(contrastTransfer(50, 3), 2);       // 1.5
+    EXPECT_EQ(levelTransfer(-50, 257), 128);           // 128.5
+    EXPECT_EQ(levelTransfer(-50, 65535), 32768);       // 32767.5
+    EXPECT_EQ(levelTransfer(-50, 3), 2);               // 1.5
+    EXPECT_EQ(levelTransfer(-50, 5), 2);               // 2.5
+    EXPECT_EQ(contrastTransfer(50, 3), 2);             // 1.5
     EXPECT_EQ(contrastTransfer(50, 65535 - 2), 65534); // s = -3: -1.5 -> -2
     EXPECT_EQ(contrastTransfer(50, 65535 - 4), 65534); // s = -5: -2.5 -> -2
     EXPECT_EQ(contrastTransfer(25, 65534), 65535);     // s = -2: -0.5 -> 0, kept white
