@@ -122,8 +122,17 @@ class X11Display final : public Display {
         if (crtcs_.empty())
             return false;
         ErrorTrap trap;
+        // A 256-entry CRTC is sent straight from the ramp (Xlib only reads it); other
+        // sizes go through the CRTC's own buffer.
+        auto* entries = const_cast<unsigned short*>(ramp.entries.data());
+        XRRCrtcGamma direct{GammaRamp::kSize, entries, entries + GammaRamp::kSize,
+                            entries + 2 * GammaRamp::kSize};
         for (const Crtc& crtc : crtcs_) {
             const auto size = static_cast<std::size_t>(crtc.gamma->size);
+            if (size == GammaRamp::kSize) {
+                XRRSetCrtcGamma(dpy_, crtc.id, &direct);
+                continue;
+            }
             resampleTo(ramp.channel(0), crtc.gamma->red, size);
             resampleTo(ramp.channel(1), crtc.gamma->green, size);
             resampleTo(ramp.channel(2), crtc.gamma->blue, size);
