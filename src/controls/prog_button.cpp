@@ -222,7 +222,9 @@ void ProgButton::redraw() {
     DrawTextR(QString::fromStdString(f.text));
     if (f.focus && f.focusRect.width() > 0 && f.focusRect.height() > 0) {
         QPainter p(&image_);
-        QPen pen(QColor(64, 64, 64), 1, Qt::DotLine);
+        // Alternate pixels, the classic focus-rectangle look.
+        QPen pen(QColor(64, 64, 64), 1);
+        pen.setDashPattern({1.0, 1.0});
         p.setPen(pen);
         p.drawRect(QRect(f.focusRect.left, f.focusRect.top, f.focusRect.width() - 1,
                          f.focusRect.height() - 1));

@@ -1,0 +1,112 @@
+// The compiled-in pictures: every resource the windows use, at its size, and the
+// switch masks and the program icon in the shape Windows expects.
+#include "assets/artwork.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage load(const char* name) {
+    ocuvell::initArtwork();
+    return QImage(QStringLiteral(":/ocuvell/") + QLatin1String(name));
+}
+
+} // namespace
+
+TEST(Artwork, EveryPictureIsThereAtItsSize) {
+    const struct {
+        const char* name;
+        int w, h;
+    } pictures[] = {
+        {"switch_skin0.png", 78, 184}, {"switch_skin1.png", 74, 192},
+        {"switch_skin2.png", 36, 128}, {"switch_mask0.png", 78, 23},
+        {"switch_mask1.png", 78, 23},  {"switch_mask2.png", 74, 24},
+        {"switch_mask3.png", 74, 24},  {"switch_mask4.png", 36, 16},
+        {"switch_mask5.png", 36, 16},  {"title_minus.png", 48, 20},
+        {"title_close.png", 48, 19},   {"edit.png", 20, 20},
+        {"ok.png", 49, 33},            {"back.png", 49, 33},
+        {"monitor_eye.png", 128, 128}, {"monitor_blank.png", 128, 128},
+        {"rest_close.png", 60, 60},    {"leaf16.png", 16, 16},
+        {"leaf32.png", 32, 32},        {"leaf48.png", 48, 48},
+        {"leaf256.png", 256, 256},
+    };
+    for (const auto& p : pictures) {
+        const QImage img = load(p.name);
+        ASSERT_FALSE(img.isNull()) << p.name;
+        EXPECT_EQ(img.size(), QSize(p.w, p.h)) << p.name;
+    }
+}
+
+TEST(Artwork, MasksAreRedAndBlackWithMirroredOffShapes) {
+    const int removed[3] = {4, 52, 69};
+    for (int skin = 0; skin < 3; ++skin) {
+        const QImage on = load(qPrintable(QStringLiteral("switch_mask%1.png").arg(skin * 2)));
+        const QImage off = load(qPrintable(QStringLiteral("switch_mask%1.png").arg(skin * 2 + 1)));
+        int red = 0;
+        for (int y = 0; y < on.height(); ++y)
+            for (int x = 0; x < on.width(); ++x) {
+                const QRgb px = on.pixel(x, y);
+                ASSERT_TRUE(px == qRgb(255, 0, 0) || px == qRgb(0, 0, 0)) << skin;
+                red += px == qRgb(255, 0, 0);
+                EXPECT_EQ(px, off.pixel(on.width() - 1 - x, y)) << skin;
+            }
+        EXPECT_EQ(red, removed[skin]) << skin;
+    }
+    const QImage m0 = load("switch_mask0.png");
+    for (QPoint corner : {QPoint(0, 0), QPoint(77, 0), QPoint(0, 22), QPoint(77, 22)})
+        EXPECT_EQ(m0.pixel(corner), qRgb(255, 0, 0));
+}
+
+TEST(Artwork, MonitorScreenAreaIsPlainGrey) {
+    const QImage blank = load("monitor_blank.png");
+    for (QPoint p : {QPoint(16, 20), QPoint(64, 50), QPoint(112, 86)})
+        EXPECT_LT(std::abs(qGray(blank.pixel(p)) - 0x80), 40) << p.x();
+    EXPECT_EQ(qAlpha(blank.pixel(2, 2)), 0);
+}
+
+TEST(Artwork, IconHoldsNineImagesWithMasks) {
+    ocuvell::initArtwork();
+    QFile f(QStringLiteral(":/ocuvell/ocuvell.ico"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray ico = f.readAll();
+    auto u16 = [&](int at) { return qFromLittleEndian<quint16>(ico.constData() + at); };
+    auto u32 = [&](int at) { return qFromLittleEndian<quint32>(ico.constData() + at); };
+    ASSERT_GE(ico.size(), 6 + 9 * 16);
+    EXPECT_EQ(u16(2), 1);
+    ASSERT_EQ(u16(4), 9);
+    int seen[3][3] = {};
+    for (int i = 0; i < 9; ++i) {
+        const int e = 6 + 16 * i;
+        const int size = quint8(ico[e]);
+        const int bpp = u16(e + 6);
+        const quint32 bytes = u32(e + 8), offset = u32(e + 12);
+        ASSERT_LE(offset + bytes, quint32(ico.size()));
+        EXPECT_EQ(u32(offset), 40u);                       // BITMAPINFOHEADER
+        EXPECT_EQ(int(u32(offset + 4)), size);
+        EXPECT_EQ(int(u32(offset + 8)), size * 2);         // colour bits and AND mask
+        EXPECT_EQ(u16(offset + 14), bpp);
+        const int stride = ((size * bpp + 31) / 32) * 4, maskStride = ((size + 31) / 32) * 4;
+        const int palette = bpp == 32 ? 0 : 4 << bpp;
+        EXPECT_EQ(bytes, quint32(40 + palette + size * (stride + maskStride))) << size << bpp;
+        const int si = size == 16 ? 0 : size == 32 ? 1 : size == 48 ? 2 : -1;
+        const int bi = bpp == 4 ? 0 : bpp == 8 ? 1 : bpp == 32 ? 2 : -1;
+        ASSERT_TRUE(si >= 0 && bi >= 0) << size << " " << bpp;
+        ++seen[si][bi];
+    }
+    for (auto& row : seen)
+        for (int n : row)
+            EXPECT_EQ(n, 1);
+    // Qt's own reader agrees and finds the leaf's green.
+    QImageReader reader(QStringLiteral(":/ocuvell/ocuvell.ico"));
+    if (!reader.canRead())
+        GTEST_SKIP() << "no ICO image plugin";
+    EXPECT_EQ(reader.imageCount(), 9);
+    const QImage first = reader.read();
+    const QRgb mid = first.pixel(first.width() / 2, first.height() / 2);
+    EXPECT_GT(qGreen(mid), qRed(mid));
+    EXPECT_EQ(qAlpha(first.pixel(first.width() - 1, first.height() - 1)), 0);
+}
