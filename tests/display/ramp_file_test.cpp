@@ -140,6 +140,16 @@ TEST_F(RampFileDisk, ProgramDirectoryComesBeforeTheUserFolder) {
     setProgramDirectoryForTesting(dir / "program");
     const auto beside = dir / "program" / "monitor.txt";
     EXPECT_EQ(rampFilePath(), beside); // neither exists: the program's directory
+#ifndef _WIN32
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = oldConfig ? oldConfig : "";
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    const auto user = userConfigDirectory() / "monitor.txt";
+    std::filesystem::create_directories(user.parent_path());
+    write(user, "1");
+    EXPECT_EQ(rampFilePath(), user);
+    oldConfig ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+#endif
     write(beside, "1");
     EXPECT_EQ(rampFilePath(), beside);
 }
