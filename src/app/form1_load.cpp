@@ -66,8 +66,11 @@ void Form1::Show() {
         }
     }
     show();
-    raise();
-    activateWindow();
+    // Bring it in front when the tray asks; a platform without windows has no front.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        raise();
+        activateWindow();
+    }
 }
 
 void Form1::image2_Click() {

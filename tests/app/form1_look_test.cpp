@@ -34,6 +34,9 @@ TEST_F(Form1Look, MainPageColoursAndPlaces) {
     EXPECT_EQ(img.pixelColor(300, 200), kPage); // between the two columns
     // The next-rest time sits on the grey screen of the blank monitor.
     EXPECT_EQ(img.pixelColor(344 + 20, 128 + 20), QColor(128, 128, 128));
+    // Both switches are drawn, not cut away by their shapes.
+    EXPECT_NE(img.pixelColor(144 + 39, 272 + 11), kPage);
+    EXPECT_NE(img.pixelColor(360 + 39, 272 + 11), kPage);
     // The close glyph is red at its corner, the window ends right after it.
     const QColor close = img.pixelColor(590, 2);
     EXPECT_GT(close.red(), 150);
