@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFont>
 #include <QPainter>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 using namespace ocuvell;
@@ -78,8 +79,13 @@ TEST(Gallery, EverySwitchFrameAndColourScheme) {
         sw.setSkin(skin);
         for (int dark = 0; dark < 2; ++dark) {
             const int y = 40 + (skin * 2 + dark) * 34;
-            p.fillRect(0, y - 4, sheet.width(), 32,
-                       dark ? QColor(0x2b, 0x2f, 0x36) : QColor(0xFB, 0xF8, 0xF3));
+            const QColor ground = dark ? QColor(0x2b, 0x2f, 0x36) : QColor(0xFB, 0xF8, 0xF3);
+            p.fillRect(0, y - 4, sheet.width(), 32, ground);
+            // The switch's soft edges blend with whatever lies behind it.
+            QPalette pal = host.palette();
+            pal.setColor(QPalette::Window, ground);
+            host.setPalette(pal);
+            sw.setPalette(pal);
             p.setPen(dark ? Qt::white : Qt::black);
             p.drawText(6, y + 14, QStringLiteral("skin %1").arg(skin));
             for (int f = 0; f < 8; ++f) {

@@ -8,8 +8,24 @@
 #include <QPixmap>
 #include <QEventLoop>
 #include <QTimer>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <new>
 #include <vector>
+
+// Counts C++ allocations while a test asks for it: the resting poll must make none.
+static bool g_countAllocations = false;
+static long g_allocations = 0;
+
+void* operator new(std::size_t n) {
+    if (g_countAllocations)
+        ++g_allocations;
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace ocuvell;
 using namespace ocuvell::testing;
@@ -95,12 +111,16 @@ TEST_F(SafeSwitchTest, HoverPollWithInclusiveBounds) {
     EXPECT_TRUE(clicks.empty());
 }
 
-TEST_F(SafeSwitchTest, RestingPollDoesNotRepaint) {
+TEST_F(SafeSwitchTest, RestingPollDoesNotRepaintOrAllocate) {
     enter();
     QApplication::processEvents();
     PaintCounter counter(sw);
+    g_allocations = 0;
+    g_countAllocations = true;
     for (int i = 0; i < 5; ++i)
         sw->poll();
+    g_countAllocations = false;
+    EXPECT_EQ(g_allocations, 0);
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);
     leave();
