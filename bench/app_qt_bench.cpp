@@ -14,7 +14,7 @@
 namespace {
 
 class FixedClock : public ocuvell::Clock {
-public:
+  public:
     int secondsOfDay() const override { return 10 * 3600; }
 };
 
@@ -58,8 +58,12 @@ void startUp(benchmark::State& state, bool eyeOn) {
     ocuvell::setProgramDirectoryForTesting({});
 }
 
-void BM_Form1StartUp(benchmark::State& state) { startUp(state, false); }
-void BM_Form1StartUpEyeProtection(benchmark::State& state) { startUp(state, true); }
+void BM_Form1StartUp(benchmark::State& state) {
+    startUp(state, false);
+}
+void BM_Form1StartUpEyeProtection(benchmark::State& state) {
+    startUp(state, true);
+}
 BENCHMARK(BM_Form1StartUp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Form1StartUpEyeProtection)->Unit(benchmark::kMillisecond);
 

@@ -36,9 +36,7 @@ Form1Hooks withDefaults(Form1Hooks hooks, QWidget* owner) {
 } // namespace
 
 Form1::Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks, QWidget* parent)
-    : QWidget(parent),
-      engine_(std::move(display)),
-      schedule_(*this, clock),
+    : QWidget(parent), engine_(std::move(display)), schedule_(*this, clock),
       hooks_(withDefaults(std::move(hooks), this)) {
     initArtwork();
     buildFrame();
@@ -105,7 +103,9 @@ void Form1::Image1_Click() {
         hide();
 }
 
-void Form1::SafeSwitch2_Click(bool value) { schedule_.SafeSwitch2_Click(value); }
+void Form1::SafeSwitch2_Click(bool value) {
+    schedule_.SafeSwitch2_Click(value);
+}
 
 void Form1::setHeadingGreen(QLabel* heading, bool green) {
     QPalette p = heading->palette();
@@ -114,18 +114,38 @@ void Form1::setHeadingGreen(QLabel* heading, bool green) {
 }
 
 // RestPanel: the schedule's texts live in these controls.
-std::string Form1::text1() const { return Text1_->text().toStdString(); }
-void Form1::setText1(const std::string& s) { Text1_->setText(QString::fromStdString(s)); }
-std::string Form1::text2() const { return Text2_->text().toStdString(); }
-void Form1::setText2(const std::string& s) { Text2_->setText(QString::fromStdString(s)); }
-std::string Form1::text3() const { return Text3_->text().toStdString(); }
-void Form1::setText3(const std::string& s) { Text3_->setText(QString::fromStdString(s)); }
-void Form1::setLabel5(const std::string& s) { Label5_->setText(QString::fromStdString(s)); }
+std::string Form1::text1() const {
+    return Text1_->text().toStdString();
+}
+void Form1::setText1(const std::string& s) {
+    Text1_->setText(QString::fromStdString(s));
+}
+std::string Form1::text2() const {
+    return Text2_->text().toStdString();
+}
+void Form1::setText2(const std::string& s) {
+    Text2_->setText(QString::fromStdString(s));
+}
+std::string Form1::text3() const {
+    return Text3_->text().toStdString();
+}
+void Form1::setText3(const std::string& s) {
+    Text3_->setText(QString::fromStdString(s));
+}
+void Form1::setLabel5(const std::string& s) {
+    Label5_->setText(QString::fromStdString(s));
+}
 void Form1::setDhhour(int index, const std::string& s) {
     dhhour_[index]->setText(QString::fromStdString(s));
 }
-void Form1::hidePpset() { ppset_->hide(); }
-void Form1::setRestHeadingGreen(bool green) { setHeadingGreen(Label2_[1], green); }
-void Form1::setEdit1Visible(bool visible) { edit_[1]->setVisible(visible); }
+void Form1::hidePpset() {
+    ppset_->hide();
+}
+void Form1::setRestHeadingGreen(bool green) {
+    setHeadingGreen(Label2_[1], green);
+}
+void Form1::setEdit1Visible(bool visible) {
+    edit_[1]->setVisible(visible);
+}
 
 } // namespace ocuvell

@@ -5,18 +5,20 @@
 #include "controls/property_bag.h"
 #include "controls/safe_switch.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QFontMetrics>
 #include <vector>
 
 namespace ocuvell {
 namespace {
 
-int px(int twips) { return qRound(twips / 15.0); }
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
 
 void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
@@ -85,8 +87,8 @@ QWidget* page(QWidget* parent) {
 // between the two characters of a word would tear it apart. Holds where every
 // character landed, so the controls can be laid into the blanks.
 struct Sentence {
-    QString shown;              // the text with the line breaks put in
-    std::vector<QPoint> at;     // per character: x in pixels, line number
+    QString shown;          // the text with the line breaks put in
+    std::vector<QPoint> at; // per character: x in pixels, line number
     int lineHeight = 0;
 
     Sentence(const QString& text, const QFont& font, int width) : at(text.size() + 1) {
@@ -255,10 +257,14 @@ void Form1::buildColourPage() {
         int left, top, width;
         const char* text;
     };
-    const Caption captions[8] = {
-        {435, 225, 3735, "亮度"}, {435, 570, 495, "1"},   {435, 945, 3735, "对比度"},
-        {435, 1305, 495, "2"},    {4515, 225, 4095, "RGB [蓝色越低护眼越好]"},
-        {4515, 585, 495, "红"},  {4515, 945, 495, "绿"}, {4515, 1305, 495, "蓝"}};
+    const Caption captions[8] = {{435, 225, 3735, "亮度"},
+                                 {435, 570, 495, "1"},
+                                 {435, 945, 3735, "对比度"},
+                                 {435, 1305, 495, "2"},
+                                 {4515, 225, 4095, "RGB [蓝色越低护眼越好]"},
+                                 {4515, 585, 495, "红"},
+                                 {4515, 945, 495, "绿"},
+                                 {4515, 1305, 495, "蓝"}};
     for (int i = 0; i < 8; ++i) {
         const bool heading = i == 0 || i == 2 || i == 4;
         colo_[i] = label(eyeset_, QString::fromUtf8(captions[i].text), 9, heading,

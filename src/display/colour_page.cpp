@@ -44,7 +44,9 @@ std::optional<int> wholeNumber(std::string_view text) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-QString number(int value) { return QString::number(value); }
+QString number(int value) {
+    return QString::number(value);
+}
 
 } // namespace
 
@@ -109,7 +111,9 @@ void Form1::Image7_Click() {
     iniwrite("eye", "rgbb", std::to_string(Slider3_[2]->value()));
 }
 
-void Form1::Image8_Click() { ppset_->hide(); }
+void Form1::Image8_Click() {
+    ppset_->hide();
+}
 
 void Form1::Command3_Click() {
     Slider1_->setValue(0);

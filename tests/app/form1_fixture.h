@@ -19,14 +19,14 @@
 namespace ocuvell::test {
 
 class ManualClock : public Clock {
-public:
+  public:
     int seconds = 12 * 3600;
     int secondsOfDay() const override { return seconds; }
     void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }
 };
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir;
     ManualClock clock;
     std::vector<std::pair<QString, QString>> warnings;

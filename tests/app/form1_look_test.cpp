@@ -11,7 +11,7 @@ namespace ocuvell::test {
 namespace {
 
 class Form1Look : public Form1Test {
-protected:
+  protected:
     QImage grab(const char* name) {
         const QImage img = form->grab().toImage();
         const auto out = dir.parent_path() / "screens";

@@ -13,7 +13,9 @@ namespace ocuvell::test {
 namespace {
 
 const QColor kGreen(34, 139, 34);
-QColor colourOf(const QLabel* l) { return l->palette().color(QPalette::WindowText); }
+QColor colourOf(const QLabel* l) {
+    return l->palette().color(QPalette::WindowText);
+}
 
 GammaRamp colourRamp(const GammaRamp& base, int r, int g, int b) {
     auto display = makeMemoryDisplay();
@@ -330,6 +332,56 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     EXPECT_TRUE(formdrag(f, Qt::LeftButton));
     f.showMaximized();
     EXPECT_FALSE(formdrag(f, Qt::LeftButton));
+}
+
+// --- Rest schedule through the window -----------------------------------------------
+
+class RecordingWindows : public RestWindows {
+  public:
+    int tipsShown = 0;
+    std::string tipCaption, restCaption = "开始";
+    void showTip() override { ++tipsShown; }
+    void setTipCaption(const std::string& s) override { tipCaption = s; }
+    void setTipproValue(int) override {}
+    void setTipproMax(int) override {}
+    bool tipLoaded() const override { return tipsShown > 0; }
+    void unloadTip() override {}
+    void restSnapshot() override {}
+    void setRestCaption(const std::string& s) override { restCaption = s; }
+    void restImgcloseClick() override {}
+};
+
+void tick(Form1& f) {
+    QMetaObject::invokeMethod(&f.Timer1(), "timeout");
+}
+
+TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
+    writeConfig("[dsxx]\nmei=0\nxiuxi=3\npdrun=1\n");
+    clock.set(14, 0, 5);
+    Form1& f = start();
+    RecordingWindows windows;
+    f.schedule().setWindows(&windows);
+    tick(f);
+    EXPECT_EQ(windows.tipsShown, 1);
+    EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
+    f.schedule().form2tip_Click();
+    tick(f);
+    EXPECT_EQ(windows.restCaption, "0:2:59");
+    // Reminders off: the heading and icon follow, the countdown stands still.
+    f.SafeSwitch2()->setValue(false);
+    EXPECT_TRUE(f.edit(1)->isHidden());
+    EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
+    tick(f);
+    tick(f);
+    EXPECT_EQ(windows.restCaption, "0:2:59");
+    // On again: a new next rest time on the main page, the countdown carries on.
+    clock.set(14, 7, 0);
+    f.SafeSwitch2()->setValue(true);
+    EXPECT_EQ(f.Label5()->text(), "14:07");
+    EXPECT_FALSE(f.edit(1)->isHidden());
+    tick(f);
+    EXPECT_EQ(windows.restCaption, "0:2:58");
+    f.schedule().setWindows(nullptr);
 }
 
 // --- Close ---------------------------------------------------------------------------
