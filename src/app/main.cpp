@@ -13,11 +13,11 @@ namespace {
 // For the run script and the start-up benchmark: report the main window's first
 // paint on stderr, and save a picture of it when a path is given.
 class FirstPaintProbe : public QObject {
-public:
+  public:
     FirstPaintProbe(QWidget* window, QString screenshot)
         : window_(window), screenshot_(std::move(screenshot)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Paint && !done_) {
             done_ = true;
@@ -29,7 +29,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     QWidget* window_;
     QString screenshot_;
     bool done_ = false;
@@ -44,9 +44,11 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ocuvell::SystemClock clock;
-    ocuvell::cd tray({.makeForm1 = [&clock] {
+    ocuvell::cd::Hooks hooks;
+    hooks.makeForm1 = [&clock] {
         return std::make_unique<ocuvell::Form1>(ocuvell::openDisplay(), clock);
-    }});
+    };
+    ocuvell::cd tray(std::move(hooks));
     if (!tray.load())
         return 0; // another copy runs: end quietly
 

@@ -6,7 +6,7 @@
 namespace ocuvell {
 
 class SingleInstance {
-public:
+  public:
     virtual ~SingleInstance() = default;
 };
 

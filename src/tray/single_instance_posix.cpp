@@ -13,11 +13,11 @@ namespace {
 // An advisory lock on a file in the user's runtime folder. The kernel drops it when
 // the holder exits in any way, so a crashed instance never blocks the next start.
 class FileLockInstance : public SingleInstance {
-public:
+  public:
     explicit FileLockInstance(int fd) : fd_(fd) {}
     ~FileLockInstance() override { ::close(fd_); }
 
-private:
+  private:
     int fd_;
 };
 

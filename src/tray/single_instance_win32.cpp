@@ -8,11 +8,11 @@ namespace {
 // A named mutex in the session's namespace. The system closes the handle when the
 // holder ends in any way, so a crashed instance never blocks the next start.
 class MutexInstance : public SingleInstance {
-public:
+  public:
     explicit MutexInstance(HANDLE mutex) : mutex_(mutex) {}
     ~MutexInstance() override { ::CloseHandle(mutex_); }
 
-private:
+  private:
     HANDLE mutex_;
 };
 

@@ -10,10 +10,10 @@ namespace ocuvell {
 namespace {
 
 class SingleInstanceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("ocuvell-si-" + std::to_string(::getpid()));
+        dir_ =
+            std::filesystem::temp_directory_path() / ("ocuvell-si-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
         ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
     }

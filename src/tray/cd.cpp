@@ -1,0 +1,109 @@
+#include "tray/cd.h"
+
+#include "app/form1.h"
+#include "rest/rest_windows.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QIcon>
+#include <QMenu>
+#include <QUrl>
+#include <cstdio>
+
+namespace ocuvell {
+namespace {
+
+QIcon programIcon() {
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "256"})
+        icon.addFile(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+} // namespace
+
+cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
+    if (!hooks_.openUrl)
+        hooks_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!hooks_.quit)
+        hooks_.quit = [] { QCoreApplication::exit(0); };
+    if (!hooks_.trayAvailable)
+        hooks_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    setWindowTitle(QStringLiteral("cd"));
+    setWindowIcon(programIcon());
+}
+
+cd::~cd() {
+    // The popup and the rest screen talk to Form1's schedule: they go first.
+    restForms_.reset();
+    form1_.reset();
+}
+
+bool cd::load() {
+    instance_ = claimSingleInstance(kInstanceName);
+    if (!instance_)
+        return false;
+
+    buildMenu();
+    icon_ = new QSystemTrayIcon(windowIcon(), this);
+    icon_->setContextMenu(menu_); // a right click opens the menu, as users expect
+    connect(icon_, &QSystemTrayIcon::activated, this, &cd::trayActivated);
+    const bool trayHere = hooks_.trayAvailable();
+    if (trayHere)
+        icon_->show();
+    else
+        std::fprintf(stderr, "Ocuvell: this desktop has no notification area; the minus button "
+                             "minimises the main window instead of hiding it.\n");
+
+    hide();
+
+    form1_ = hooks_.makeForm1();
+    form1_->setWindowIcon(windowIcon());
+    form1_->setRemoveTrayIcon([this] {
+        if (icon_)
+            icon_->hide();
+    });
+    form1_->setHideMinimises(!trayHere);
+    restForms_ = std::make_unique<RestForms>(form1_->schedule());
+    form1_->schedule().setWindows(restForms_.get());
+    form1_->Show();
+    return true;
+}
+
+void cd::buildMenu() {
+    menu_ = new QMenu(QStringLiteral("cd"), this);
+    menu_->addAction(QStringLiteral("Display"), this, &cd::xs_Click);
+    menu_->addAction(QStringLiteral("About"), this, &cd::abt_Click);
+    menu_->addAction(QStringLiteral("Exit"), this, &cd::tc_Click);
+}
+
+void cd::showForm1() {
+    if (form1_)
+        form1_->Show();
+}
+
+void cd::trayActivated(QSystemTrayIcon::ActivationReason reason) {
+    // Only the left button's release (a single click, or the first click of a
+    // double click) brings the window up; the menu has its own gesture.
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    showForm1();
+    if (form1_)
+        form1_->activateWindow();
+}
+
+void cd::xs_Click() {
+    showForm1();
+}
+
+void cd::abt_Click() {
+    hooks_.openUrl(QUrl(QString::fromLatin1(kAboutPage)));
+}
+
+void cd::tc_Click() {
+    if (icon_)
+        icon_->hide();
+    hooks_.quit();
+}
+
+} // namespace ocuvell

@@ -1,0 +1,62 @@
+#pragma once
+// cd: the hidden start-up form. It makes sure only one copy runs, owns the
+// notification-area icon and its menu, and brings up the main window.
+#include "tray/single_instance.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QUrl;
+
+namespace ocuvell {
+
+class Form1;
+class RestForms;
+
+class cd : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr const char* kAboutPage =
+        "https://www.tevaro.example/apps/lumiward/index.html?v=1.0";
+    static constexpr const char* kInstanceName = "ocuvell";
+
+    struct Hooks {
+        std::function<std::unique_ptr<Form1>()> makeForm1; // required
+        std::function<void(const QUrl&)> openUrl;          // default: the desktop's URL handler
+        std::function<void()> quit;                        // default: leave the event loop
+        std::function<bool()> trayAvailable;               // default: ask the desktop
+    };
+
+    explicit cd(Hooks hooks);
+    ~cd() override;
+
+    // The load step. false when another instance already runs: then nothing was
+    // shown and no icon was added, and the caller ends quietly.
+    bool load();
+
+    Form1* form1() const { return form1_.get(); }
+    RestForms* restForms() const { return restForms_.get(); }
+    QSystemTrayIcon* trayIcon() const { return icon_; }
+    QMenu* menu() const { return menu_; }
+
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void xs_Click();  // "Display"
+    void abt_Click(); // "About"
+    void tc_Click();  // "Exit"
+
+  private:
+    void buildMenu();
+    void showForm1();
+
+    Hooks hooks_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<Form1> form1_;
+    std::unique_ptr<RestForms> restForms_;
+    QSystemTrayIcon* icon_ = nullptr;
+    QMenu* menu_ = nullptr;
+};
+
+} // namespace ocuvell

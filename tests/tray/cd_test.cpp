@@ -1,0 +1,167 @@
+// The tray form on the offscreen platform: start-up order, the single-instance refusal,
+// the icon's clicks and the menu's three commands.
+#include "app/form1.h"
+#include "display/backends.h"
+#include "rest/clock.h"
+#include "settings/paths.h"
+#include "tray/cd.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace ocuvell {
+namespace {
+
+class FixedClock : public Clock {
+  public:
+    int secondsOfDay() const override { return 10 * 3600; }
+};
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class TrayTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("ocuvell-tray-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        setProgramDirectoryForTesting(dir_);
+        std::ofstream(dir_ / "config.ini", std::ios::binary)
+            << "[dsxx]\r\nmei=30\r\nxiuxi=2\r\npdrun=1\r\n[mine]\r\nkeep=me\r\n";
+    }
+    void TearDown() override {
+        setProgramDirectoryForTesting({});
+        std::filesystem::remove_all(dir_);
+    }
+
+    cd::Hooks hooks(bool trayAvailable = true) {
+        cd::Hooks h;
+        h.makeForm1 = [this] {
+            ++formsMade_;
+            Form1Hooks f;
+            f.warn = [](const QString&, const QString&) {};
+            f.openUrl = [](const QUrl&) {};
+            f.quit = [] {};
+            return std::make_unique<Form1>(makeMemoryDisplay(), clock_, f);
+        };
+        h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
+        h.quit = [this] { ++quits_; };
+        h.trayAvailable = [trayAvailable] { return trayAvailable; };
+        return h;
+    }
+
+    std::filesystem::path dir_;
+    FixedClock clock_;
+    int formsMade_ = 0;
+    int quits_ = 0;
+    std::vector<QString> opened_;
+};
+
+TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
+    cd tray(hooks());
+    ASSERT_TRUE(tray.load());
+    EXPECT_FALSE(tray.isVisible());
+    ASSERT_NE(tray.form1(), nullptr);
+    EXPECT_TRUE(tray.form1()->loaded());
+    EXPECT_TRUE(tray.form1()->isVisible());
+    EXPECT_TRUE(tray.trayIcon()->isVisible());
+    EXPECT_TRUE(tray.trayIcon()->toolTip().isEmpty());
+    EXPECT_FALSE(tray.trayIcon()->icon().isNull());
+    // The schedule reaches the popup and the rest screen through the tray's forms.
+    EXPECT_EQ(tray.form1()->Text2()->text(), "30");
+}
+
+TEST_F(TrayTest, SecondInstanceEndsBeforeShowingAnything) {
+    cd first(hooks());
+    ASSERT_TRUE(first.load());
+    cd second(hooks());
+    EXPECT_FALSE(second.load());
+    EXPECT_EQ(second.form1(), nullptr);
+    EXPECT_EQ(second.trayIcon(), nullptr);
+    EXPECT_EQ(formsMade_, 1);
+    EXPECT_TRUE(first.form1()->isVisible());
+}
+
+TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
+    cd tray(hooks());
+    ASSERT_TRUE(tray.load());
+    tray.form1()->Image1_Click();
+    ASSERT_FALSE(tray.form1()->isVisible());
+    for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick,
+                        QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+        tray.trayActivated(reason);
+        EXPECT_FALSE(tray.form1()->isVisible()) << reason;
+    }
+    tray.trayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(tray.form1()->isVisible());
+    // Clicking again while it is shown keeps it shown.
+    tray.trayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(tray.form1()->isVisible());
+}
+
+TEST_F(TrayTest, MenuDisplayAboutAndExit) {
+    const std::string before = slurp(dir_ / "config.ini");
+    cd tray(hooks());
+    ASSERT_TRUE(tray.load());
+    const auto actions = tray.menu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "Display");
+    EXPECT_EQ(actions[1]->text(), "About");
+    EXPECT_EQ(actions[2]->text(), "Exit");
+    EXPECT_EQ(tray.trayIcon()->contextMenu(), tray.menu());
+
+    tray.form1()->Image1_Click();
+    actions[0]->trigger();
+    EXPECT_TRUE(tray.form1()->isVisible());
+
+    actions[1]->trigger();
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_TRUE(opened_[0].endsWith("/apps/lumiward/index.html?v=1.0"));
+
+    actions[2]->trigger();
+    EXPECT_EQ(quits_, 1);
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    // Exit from the menu stores nothing.
+    EXPECT_EQ(slurp(dir_ / "config.ini"), before);
+}
+
+TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
+    cd tray(hooks());
+    ASSERT_TRUE(tray.load());
+    ASSERT_TRUE(tray.trayIcon()->isVisible());
+    tray.form1()->image2_Click();
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    EXPECT_NE(slurp(dir_ / "config.ini").find("keep=me"), std::string::npos);
+}
+
+TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
+    cd tray(hooks(false));
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(tray.load());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no notification area"), std::string::npos);
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    tray.form1()->Image1_Click();
+    // The window is not stranded: it is minimised, not hidden.
+    EXPECT_TRUE(tray.form1()->isVisible());
+    EXPECT_TRUE(tray.form1()->isMinimized());
+}
+
+} // namespace
+} // namespace ocuvell
