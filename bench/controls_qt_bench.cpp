@@ -12,7 +12,7 @@ using namespace ocuvell;
 namespace {
 
 class StillCursor : public CursorSource {
-public:
+  public:
     QPoint globalPos() const override { return {5, 5}; }
 };
 

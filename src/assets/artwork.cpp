@@ -4,7 +4,9 @@
 
 // The resources sit in a static library; naming their initialiser here makes the
 // linker keep them in every program that uses the controls.
-static void registerOcuvellResources() { Q_INIT_RESOURCE(ocuvell); }
+static void registerOcuvellResources() {
+    Q_INIT_RESOURCE(ocuvell);
+}
 
 namespace ocuvell {
 

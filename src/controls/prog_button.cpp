@@ -17,7 +17,9 @@ namespace ocuvell {
 
 namespace {
 
-QRgb toRgb(Colour c) { return qRgb(colourRed(c), colourGreen(c), colourBlue(c)); }
+QRgb toRgb(Colour c) {
+    return qRgb(colourRed(c), colourGreen(c), colourBlue(c));
+}
 
 int buttonCode(Qt::MouseButton b) {
     switch (b) {
@@ -72,15 +74,33 @@ ProgButton::ProgButton(QWidget* parent) : QWidget(parent), core_(std::make_uniqu
 
 ProgButton::~ProgButton() = default;
 
-int ProgButton::Value() const { return core_->value(); }
-int ProgButton::Min() const { return core_->min(); }
-int ProgButton::Max() const { return core_->max(); }
-int ProgButton::Style() const { return core_->style(); }
-int ProgButton::Color() const { return core_->colour(); }
-QString ProgButton::Caption() const { return QString::fromStdString(core_->caption()); }
-QPixmap ProgButton::Picture() const { return picture_; }
-QString ProgButton::accessKey() const { return QString::fromStdString(core_->accessKey()); }
-int ProgButton::fillWidth() const { return core_->fillWidth(); }
+int ProgButton::Value() const {
+    return core_->value();
+}
+int ProgButton::Min() const {
+    return core_->min();
+}
+int ProgButton::Max() const {
+    return core_->max();
+}
+int ProgButton::Style() const {
+    return core_->style();
+}
+int ProgButton::Color() const {
+    return core_->colour();
+}
+QString ProgButton::Caption() const {
+    return QString::fromStdString(core_->caption());
+}
+QPixmap ProgButton::Picture() const {
+    return picture_;
+}
+QString ProgButton::accessKey() const {
+    return QString::fromStdString(core_->accessKey());
+}
+int ProgButton::fillWidth() const {
+    return core_->fillWidth();
+}
 
 QRect ProgButton::textRect() const {
     const ProgRect r = core_->textRect();
@@ -237,7 +257,9 @@ void ProgButton::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, image_);
 }
 
-void ProgButton::resizeEvent(QResizeEvent*) { redraw(); }
+void ProgButton::resizeEvent(QResizeEvent*) {
+    redraw();
+}
 
 void ProgButton::mousePressEvent(QMouseEvent* e) {
     afterDoubleClick_ = false;
@@ -256,8 +278,8 @@ void ProgButton::mouseReleaseEvent(QMouseEvent* e) {
     redraw();
     // A click is a left press and release over the control; the release that ends a
     // double click reports the double click only.
-    const bool click = e->button() == Qt::LeftButton && rect().contains(pos.toPoint()) &&
-                       !afterDoubleClick_;
+    const bool click =
+        e->button() == Qt::LeftButton && rect().contains(pos.toPoint()) && !afterDoubleClick_;
     afterDoubleClick_ = false;
     if (click) {
         emit Click();

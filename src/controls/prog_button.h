@@ -15,7 +15,7 @@ class ProgCore;
 
 class ProgButton : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ProgButton(QWidget* parent = nullptr);
     ~ProgButton() override;
 
@@ -34,7 +34,7 @@ public:
     QPixmap Picture() const;
     void setPicture(const QPixmap& picture);
     QString accessKey() const;
-    int fillWidth() const; // of the last redraw
+    int fillWidth() const;  // of the last redraw
     QRect textRect() const; // where the last text went (right and bottom exclusive)
     const QImage& image() const { return image_; }
 
@@ -44,21 +44,21 @@ public:
     void saveProperties(PropertyBag& bag) const;
 
     // Vertical two-colour gradient over left..right-1 x top..bottom-1 (colours 0xBBGGRR).
-    static void DrawColor(QImage& image, int left, int top, int right, int bottom,
-                          quint32 start, quint32 end);
+    static void DrawColor(QImage& image, int left, int top, int right, int bottom, quint32 start,
+                          quint32 end);
     // Draws the text centred in the persistent image ("&" marks an access key).
     void DrawTextR(const QString& text);
     int GetFontWidth(const QString& text) const;
     int GetFontHeight(const QString& text) const;
 
-signals:
+  signals:
     void MouseDown(int button, int shift, float x, float y);
     void MouseUp(int button, int shift, float x, float y);
     void MouseMove(int button, int shift, float x, float y);
     void Click();
     void DblClick();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
@@ -70,11 +70,11 @@ protected:
     void focusOutEvent(QFocusEvent*) override;
     bool event(QEvent*) override;
 
-private:
+  private:
     std::unique_ptr<ProgCore> core_;
     QPixmap picture_;
-    QImage image_;          // the persistent image every paint shows
-    int shortcutId_ = 0;    // Alt + access key, grabbed in the window
+    QImage image_;       // the persistent image every paint shows
+    int shortcutId_ = 0; // Alt + access key, grabbed in the window
     bool afterDoubleClick_ = false;
     void redraw();
     void updateShortcut();

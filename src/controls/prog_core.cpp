@@ -7,7 +7,9 @@ namespace ocuvell {
 
 namespace {
 
-constexpr Colour rgb(int r, int g, int b) { return makeColour(r, g, b); }
+constexpr Colour rgb(int r, int g, int b) {
+    return makeColour(r, g, b);
+}
 
 constexpr std::array<ColourScheme, 9> kSchemes{{
     {rgb(248, 246, 242), rgb(233, 227, 211), rgb(226, 215, 182), rgb(239, 233, 215),
@@ -61,7 +63,9 @@ std::optional<ColourScheme> colourScheme(int number) {
     return kSchemes[number - 1];
 }
 
-long long roundHalfEven(double v) { return std::llrint(std::nearbyint(v)); }
+long long roundHalfEven(double v) {
+    return std::llrint(std::nearbyint(v));
+}
 
 Colour gradientRow(Colour start, Colour end, int top, int bottom, int y) {
     if (bottom - top <= 0)
@@ -113,7 +117,8 @@ ProgCore::Progress ProgCore::progress(int innerWidth, const std::string& decimal
         const long long percent = roundHalfEven(ratio100);
         if (percent >= INT16_MIN && percent <= INT16_MAX) {
             p.percent = static_cast<int>(percent);
-            p.fillWidth = clampToInt(roundHalfEven(percent * static_cast<double>(innerWidth) / 100.0));
+            p.fillWidth =
+                clampToInt(roundHalfEven(percent * static_cast<double>(innerWidth) / 100.0));
         }
     }
     char buf[64];
@@ -194,10 +199,10 @@ std::vector<ProgRect> roundedOutline(int w, int h) {
     if (w < 5 || h < 5)
         return {{0, 0, w, 1}, {0, h - 1, w, h}, {0, 0, 1, h}, {w - 1, 0, w, h}};
     return {
-        {2, 0, w - 2, 1},         {2, h - 1, w - 2, h},     // top, bottom
-        {0, 2, 1, h - 2},         {w - 1, 2, w, h - 2},     // left, right
-        {1, 1, 2, 2},             {w - 2, 1, w - 1, 2},     // upper corners
-        {1, h - 2, 2, h - 1},     {w - 2, h - 2, w - 1, h - 1},
+        {2, 0, w - 2, 1},     {2, h - 1, w - 2, h}, // top, bottom
+        {0, 2, 1, h - 2},     {w - 1, 2, w, h - 2}, // left, right
+        {1, 1, 2, 2},         {w - 2, 1, w - 1, 2}, // upper corners
+        {1, h - 2, 2, h - 1}, {w - 2, h - 2, w - 1, h - 1},
     };
 }
 

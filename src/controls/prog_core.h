@@ -11,9 +11,15 @@ namespace ocuvell {
 
 using Colour = std::uint32_t; // 0xBBGGRR: red in the low byte
 
-constexpr int colourRed(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr int colourGreen(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int colourBlue(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int colourRed(Colour c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int colourGreen(Colour c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int colourBlue(Colour c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 constexpr Colour makeColour(int r, int g, int b) {
     return static_cast<Colour>(r) | static_cast<Colour>(g) << 8 | static_cast<Colour>(b) << 16;
 }
@@ -50,13 +56,13 @@ struct ProgFrame {
     std::vector<ProgBand> bands;   // background, then fill or pressed overlay
     std::vector<ProgRect> outline; // one-pixel pieces of the rounded outline
     Colour outlineColour = 0;
-    std::string text;              // UTF-8; percent text or caption with its "&" marks
+    std::string text; // UTF-8; percent text or caption with its "&" marks
     bool focus = false;
     ProgRect focusRect;
 };
 
 class ProgCore {
-public:
+  public:
     static constexpr int kRadius = 5;
 
     std::int32_t value() const { return value_; }
@@ -83,7 +89,7 @@ public:
     void load(std::int32_t value, std::int32_t min, std::int32_t max, const std::string& caption,
               std::int32_t style, std::int32_t colour);
     void setPressed(bool p) { pressed_ = p; }
-    void focusIn();  // focus rectangle from the last redraw's sizes
+    void focusIn(); // focus rectangle from the last redraw's sizes
     void focusOut() { hasFocus_ = false; }
 
     // Style 1 is the button that answers Enter and its access key.
@@ -93,7 +99,7 @@ public:
     struct Progress {
         std::optional<int> percent; // none when there is no ratio or it leaves 16 bits
         int fillWidth = 0;
-        std::string text;           // "0.00%" pattern with the given decimal separator
+        std::string text; // "0.00%" pattern with the given decimal separator
     };
     Progress progress(int innerWidth, const std::string& decimalSeparator) const;
 
@@ -103,7 +109,7 @@ public:
     // Where DrawTextR puts a text of the measured size; remembered as textRect.
     ProgRect placeText(int textWidth, int textHeight);
 
-private:
+  private:
     std::int32_t value_ = 0, min_ = 0, max_ = 100, style_ = 0, colour_ = 1;
     std::string caption_;
     std::string accessKey_;

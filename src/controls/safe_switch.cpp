@@ -42,7 +42,8 @@ const SwitchArt& art() {
         for (int i = 0; i < 3; ++i)
             a.strips[i] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(i));
         for (int i = 0; i < 6; ++i)
-            a.shapes[i] = shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
+            a.shapes[i] =
+                shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
         return a;
     }();
     return loaded;
@@ -55,7 +56,7 @@ CursorSource* g_cursor = nullptr;
 // All switches of one top-level window share one timer, so a shown window wakes 20 times
 // a second however many switches it holds; a hidden window's switches are not polled.
 class SwitchPollGroup : public QObject {
-public:
+  public:
     explicit SwitchPollGroup(const QWidget* window) : window_(window) {
         timer_.setInterval(kPollMs);
         connect(&timer_, &QTimer::timeout, this, &SwitchPollGroup::tick);
@@ -87,7 +88,7 @@ public:
 
     bool running() const { return timer_.isActive(); }
 
-private:
+  private:
     const QWidget* window_;
     QTimer timer_;
     std::vector<SafeSwitch*> members_;
@@ -123,16 +124,32 @@ SafeSwitch::SafeSwitch(QWidget* parent) : QWidget(parent), core_(std::make_uniqu
     applySkin();
 }
 
-SafeSwitch::~SafeSwitch() { leavePoll(); }
+SafeSwitch::~SafeSwitch() {
+    leavePoll();
+}
 
-bool SafeSwitch::Enable() const { return core_->enable(); }
-bool SafeSwitch::Value() const { return core_->value(); }
-int SafeSwitch::skin() const { return core_->skin(); }
-int SafeSwitch::frameIndex() const { return core_->frameIndex(); }
-bool SafeSwitch::hover() const { return core_->hover(); }
+bool SafeSwitch::Enable() const {
+    return core_->enable();
+}
+bool SafeSwitch::Value() const {
+    return core_->value();
+}
+int SafeSwitch::skin() const {
+    return core_->skin();
+}
+int SafeSwitch::frameIndex() const {
+    return core_->frameIndex();
+}
+bool SafeSwitch::hover() const {
+    return core_->hover();
+}
 
-void SafeSwitch::setEnable(bool enable) { apply(core_->setEnable(enable)); }
-void SafeSwitch::setValue(bool value) { apply(core_->setValue(value)); }
+void SafeSwitch::setEnable(bool enable) {
+    apply(core_->setEnable(enable));
+}
+void SafeSwitch::setValue(bool value) {
+    apply(core_->setValue(value));
+}
 
 void SafeSwitch::setSkin(int skin) {
     core_->setSkin(skin);
@@ -202,7 +219,9 @@ void SafeSwitch::poll() {
     apply(core_->poll(switchContains(p.x(), p.y(), width(), height())));
 }
 
-void SafeSwitch::setCursorSource(CursorSource* source) { g_cursor = source; }
+void SafeSwitch::setCursorSource(CursorSource* source) {
+    g_cursor = source;
+}
 
 bool SafeSwitch::pollRunning(const QWidget* window) {
     const SwitchPollGroup* group = SwitchPollGroup::of(window, false);
@@ -255,7 +274,11 @@ void SafeSwitch::resizeEvent(QResizeEvent*) {
         resize(s.frameWidth, s.frameHeight);
 }
 
-void SafeSwitch::showEvent(QShowEvent*) { joinPoll(); }
-void SafeSwitch::hideEvent(QHideEvent*) { leavePoll(); }
+void SafeSwitch::showEvent(QShowEvent*) {
+    joinPoll();
+}
+void SafeSwitch::hideEvent(QHideEvent*) {
+    leavePoll();
+}
 
 } // namespace ocuvell

@@ -14,14 +14,14 @@ struct SwitchStep;
 
 // Where the hover poll reads the cursor (screen pixels); tests substitute their own.
 class CursorSource {
-public:
+  public:
     virtual ~CursorSource() = default;
     virtual QPoint globalPos() const = 0;
 };
 
 class SafeSwitch : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SafeSwitch(QWidget* parent = nullptr);
     ~SafeSwitch() override;
 
@@ -46,12 +46,12 @@ public:
     // Whether the shared poll timer of this top-level window is running (for tests).
     static bool pollRunning(const QWidget* window);
 
-signals:
+  signals:
     void Click(bool value);
     void MouseOut();
     void MouseIn();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
@@ -59,11 +59,11 @@ protected:
     void showEvent(QShowEvent*) override;
     void hideEvent(QHideEvent*) override;
 
-private:
+  private:
     friend class SwitchPollGroup;
     std::unique_ptr<SwitchCore> core_;
-    int drawnFrame_ = 0;  // the frame copied into the widget's image by the last draw
-    int drawnSkin_ = 0;   // 0..2
+    int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
+    int drawnSkin_ = 0;  // 0..2
     int drawnMask_ = -1;
     QWidget* pollWindow_ = nullptr; // top-level window whose timer polls this switch
     void drawSwitch();

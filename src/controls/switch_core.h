@@ -7,13 +7,13 @@
 namespace ocuvell {
 
 struct SwitchSkin {
-    int index;             // 0, 1 or 2: which strip and masks
-    int frameWidth;        // pixels
-    int frameHeight;       // pixels
-    int widthTwips;        // control size imposed on the host
+    int index;       // 0, 1 or 2: which strip and masks
+    int frameWidth;  // pixels
+    int frameHeight; // pixels
+    int widthTwips;  // control size imposed on the host
     int heightTwips;
-    int maskOn;            // mask number 0..5 used while Value is true
-    int maskOff;           // ... and while it is false
+    int maskOn;  // mask number 0..5 used while Value is true
+    int maskOff; // ... and while it is false
 };
 
 // 0 and 1 select their own skin; every other value selects skin 2.
@@ -38,7 +38,7 @@ struct SwitchStep {
 };
 
 class SwitchCore {
-public:
+  public:
     // A new instance: on, enabled, skin 0, normal look.
     SwitchCore() = default;
 
@@ -51,9 +51,9 @@ public:
     bool pendingValue() const { return pendingValue_; }
     int mask() const;
 
-    SwitchStep setEnable(bool enable);   // draw, no event
-    SwitchStep setValue(bool value);     // draw, Click, always
-    SwitchStep setSkin(int skin);        // resize and draw, no event
+    SwitchStep setEnable(bool enable);              // draw, no event
+    SwitchStep setValue(bool value);                // draw, Click, always
+    SwitchStep setSkin(int skin);                   // resize and draw, no event
     void setSkinQuietly(int skin) { skin_ = skin; } // stored-layout load: applied later
 
     // One poll with the cursor already known to be inside or outside. Ignored while disabled.
@@ -61,7 +61,7 @@ public:
     SwitchStep pressLeft();
     SwitchStep releaseLeft();
 
-private:
+  private:
     std::int32_t skin_ = 0;
     bool enable_ = true;
     bool value_ = true;

@@ -22,16 +22,26 @@ TEST(Artwork, EveryPictureIsThereAtItsSize) {
         const char* name;
         int w, h;
     } pictures[] = {
-        {"switch_skin0.png", 78, 184}, {"switch_skin1.png", 74, 192},
-        {"switch_skin2.png", 36, 128}, {"switch_mask0.png", 78, 23},
-        {"switch_mask1.png", 78, 23},  {"switch_mask2.png", 74, 24},
-        {"switch_mask3.png", 74, 24},  {"switch_mask4.png", 36, 16},
-        {"switch_mask5.png", 36, 16},  {"title_minus.png", 48, 20},
-        {"title_close.png", 48, 19},   {"edit.png", 20, 20},
-        {"ok.png", 49, 33},            {"back.png", 49, 33},
-        {"monitor_eye.png", 128, 128}, {"monitor_blank.png", 128, 128},
-        {"rest_close.png", 60, 60},    {"leaf16.png", 16, 16},
-        {"leaf32.png", 32, 32},        {"leaf48.png", 48, 48},
+        {"switch_skin0.png", 78, 184},
+        {"switch_skin1.png", 74, 192},
+        {"switch_skin2.png", 36, 128},
+        {"switch_mask0.png", 78, 23},
+        {"switch_mask1.png", 78, 23},
+        {"switch_mask2.png", 74, 24},
+        {"switch_mask3.png", 74, 24},
+        {"switch_mask4.png", 36, 16},
+        {"switch_mask5.png", 36, 16},
+        {"title_minus.png", 48, 20},
+        {"title_close.png", 48, 19},
+        {"edit.png", 20, 20},
+        {"ok.png", 49, 33},
+        {"back.png", 49, 33},
+        {"monitor_eye.png", 128, 128},
+        {"monitor_blank.png", 128, 128},
+        {"rest_close.png", 60, 60},
+        {"leaf16.png", 16, 16},
+        {"leaf32.png", 32, 32},
+        {"leaf48.png", 48, 48},
         {"leaf256.png", 256, 256},
     };
     for (const auto& p : pictures) {
@@ -85,9 +95,9 @@ TEST(Artwork, IconHoldsNineImagesWithMasks) {
         const int bpp = u16(e + 6);
         const quint32 bytes = u32(e + 8), offset = u32(e + 12);
         ASSERT_LE(offset + bytes, quint32(ico.size()));
-        EXPECT_EQ(u32(offset), 40u);                       // BITMAPINFOHEADER
+        EXPECT_EQ(u32(offset), 40u); // BITMAPINFOHEADER
         EXPECT_EQ(int(u32(offset + 4)), size);
-        EXPECT_EQ(int(u32(offset + 8)), size * 2);         // colour bits and AND mask
+        EXPECT_EQ(int(u32(offset + 8)), size * 2); // colour bits and AND mask
         EXPECT_EQ(u16(offset + 14), bpp);
         const int stride = ((size * bpp + 31) / 32) * 4, maskStride = ((size + 31) / 32) * 4;
         const int palette = bpp == 32 ? 0 : 4 << bpp;

@@ -16,7 +16,7 @@ using namespace ocuvell::testing;
 namespace {
 
 class Pointer : public CursorSource {
-public:
+  public:
     QPoint pos{-1000, -1000};
     QPoint globalPos() const override { return pos; }
 };
@@ -70,7 +70,7 @@ TEST(Gallery, EverySwitchFrameAndColourScheme) {
     QPainter p(&sheet);
     p.setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 8));
     p.setPen(Qt::black);
-    const char* looks[] = {"on", "on hover", "on press", "on disabled",
+    const char* looks[] = {"on",  "on hover",  "on press",  "on disabled",
                            "off", "off hover", "off press", "off disabled"};
     for (int f = 0; f < 8; ++f)
         p.drawText(left + f * cell, 30, QString::fromLatin1(looks[f]));

@@ -19,10 +19,12 @@ using namespace ocuvell::testing;
 
 namespace {
 
-QRgb rgbOf(Colour c) { return qRgb(colourRed(c), colourGreen(c), colourBlue(c)); }
+QRgb rgbOf(Colour c) {
+    return qRgb(colourRed(c), colourGreen(c), colourBlue(c));
+}
 
 class ProgButtonTest : public ::testing::Test {
-protected:
+  protected:
     QWidget window;
     ProgButton* pb = nullptr;
     std::vector<std::string> events;
@@ -35,9 +37,8 @@ protected:
         QObject::connect(pb, &ProgButton::MouseDown, [this](int b, int, float, float) {
             events.push_back("down" + std::to_string(b));
         });
-        QObject::connect(pb, &ProgButton::MouseUp, [this](int, int, float, float) {
-            events.push_back("up");
-        });
+        QObject::connect(pb, &ProgButton::MouseUp,
+                         [this](int, int, float, float) { events.push_back("up"); });
         QObject::connect(pb, &ProgButton::Click, [this] { events.push_back("click"); });
         QObject::connect(pb, &ProgButton::DblClick, [this] { events.push_back("dbl"); });
         window.show();
@@ -82,8 +83,9 @@ TEST_F(ProgButtonTest, BarAtOneOfThreePaintsFillGradientAndOutline) {
         for (int x = text.left(); x <= text.right(); ++x)
             black = black || qGray(img.pixel(x, y)) < 60;
     EXPECT_TRUE(black);
-    EXPECT_EQ(text.width(), pb->GetFontWidth(QStringLiteral("33") + QLocale::system().decimalPoint() +
-                                             QStringLiteral("33%")));
+    EXPECT_EQ(text.width(),
+              pb->GetFontWidth(QStringLiteral("33") + QLocale::system().decimalPoint() +
+                               QStringLiteral("33%")));
 }
 
 TEST_F(ProgButtonTest, FullBarLeavesLastColumnAndOneOf200HasNoFill) {

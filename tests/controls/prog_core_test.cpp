@@ -122,7 +122,7 @@ TEST(ProgCore, GradientStartsOnTopRowAndApproachesEnd) {
     const Colour a = makeColour(0, 100, 200), b = makeColour(200, 100, 0);
     EXPECT_EQ(gradientRow(a, b, 20, 41, 20), a);
     const Colour last = gradientRow(a, b, 20, 41, 40);
-    EXPECT_EQ(colourRed(last), 190);  // 200 * 20 / 21
+    EXPECT_EQ(colourRed(last), 190); // 200 * 20 / 21
     EXPECT_EQ(colourBlue(last), 9);
     EXPECT_EQ(colourGreen(last), 100);
     EXPECT_EQ(gradientRow(a, b, 5, 5, 5), a); // empty band

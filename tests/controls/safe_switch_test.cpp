@@ -4,9 +4,9 @@
 #include "widget_helpers.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
-#include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -24,8 +24,12 @@ void* operator new(std::size_t n) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 using namespace ocuvell;
 using namespace ocuvell::testing;
@@ -33,13 +37,13 @@ using namespace ocuvell::testing;
 namespace {
 
 class FakeCursor : public CursorSource {
-public:
+  public:
     QPoint pos{-1000, -1000};
     QPoint globalPos() const override { return pos; }
 };
 
 class SafeSwitchTest : public ::testing::Test {
-protected:
+  protected:
     QWidget window;
     SafeSwitch* sw = nullptr;
     FakeCursor cursor;
@@ -202,9 +206,9 @@ TEST_F(SafeSwitchTest, SizeFollowsTheSkin) {
         EXPECT_EQ(sw->skin(), other);
         EXPECT_EQ(sw->size(), QSize(36, 16));
         sw->setValue(false);
-        EXPECT_EQ(sw->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                      .pixel(18, 8),
-                  frameOfStrip(2, 4, 36, 16).pixel(18, 8));
+        EXPECT_EQ(
+            sw->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied).pixel(18, 8),
+            frameOfStrip(2, 4, 36, 16).pixel(18, 8));
     }
 }
 
@@ -223,7 +227,7 @@ TEST_F(SafeSwitchTest, PaintsTheCurrentFrameOfTheStrip) {
 
 TEST_F(SafeSwitchTest, MaskedPixelsLetClicksThrough) {
     const QPoint at = sw->pos();
-    EXPECT_NE(window.childAt(at), sw);                 // removed corner
+    EXPECT_NE(window.childAt(at), sw); // removed corner
     EXPECT_EQ(window.childAt(at + QPoint(1, 0)), sw);
     EXPECT_EQ(window.childAt(at + QPoint(77, 1)), sw);
     EXPECT_NE(window.childAt(at + QPoint(77, 22)), sw);

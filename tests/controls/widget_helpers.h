@@ -14,11 +14,11 @@ inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton 
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
-public:
+  public:
     explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
     int paints = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Paint)
             ++paints;

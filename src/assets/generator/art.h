@@ -13,9 +13,9 @@ namespace artgen {
 
 // Blend towards white (amount > 0) or black (amount < 0), 0..1.
 QColor shade(const QColor& c, double amount);
-QFont uiFont(double pixelSize, bool bold);     // Latin captions
-QFont cjkFont(double pixelSize, bool bold);    // Chinese captions
-QImage canvas(int w, int h);                   // transparent ARGB32 premultiplied
+QFont uiFont(double pixelSize, bool bold);  // Latin captions
+QFont cjkFont(double pixelSize, bool bold); // Chinese captions
+QImage canvas(int w, int h);                // transparent ARGB32 premultiplied
 
 // The three switch strips (eight frames each) and their six masks.
 struct SwitchArt {

@@ -20,8 +20,8 @@ int failures = 0;
 
 void save(const QImage& img, const QString& name, int w, int h) {
     if (img.width() != w || img.height() != h) {
-        std::fprintf(stderr, "%s: %dx%d, want %dx%d\n", qPrintable(name), img.width(),
-                     img.height(), w, h);
+        std::fprintf(stderr, "%s: %dx%d, want %dx%d\n", qPrintable(name), img.width(), img.height(),
+                     w, h);
         ++failures;
     }
     if (!img.save(outDir + "/" + name, "PNG", 9)) {
@@ -82,8 +82,7 @@ QImage editIcon() {
     p.setBrush(QColor(0xf2, 0x8c, 0x9e));
     p.drawRoundedRect(QRectF(body.right() + 1.6, -half, 2.2, 2 * half), 1, 1);
     QPolygonF tip;
-    tip << QPointF(body.left(), -half) << QPointF(body.left(), half)
-        << QPointF(-len / 2, 0);
+    tip << QPointF(body.left(), -half) << QPointF(body.left(), half) << QPointF(-len / 2, 0);
     p.setBrush(QColor(0xf3, 0xdc, 0xb2));
     p.drawPolygon(tip);
     p.setPen(Qt::NoPen);
@@ -230,7 +229,8 @@ QImage monitor(bool eye) {
     p.setPen(QPen(QColor(0x24, 0x3a, 0x33), 1.6, Qt::SolidLine, Qt::RoundCap));
     for (double t : {0.2, 0.35, 0.5, 0.65, 0.8}) {
         const double u = 1 - t;
-        const QPointF at = u * u * QPointF(24, 53) + 2 * u * t * QPointF(64, 19) + t * t * QPointF(104, 53);
+        const QPointF at =
+            u * u * QPointF(24, 53) + 2 * u * t * QPointF(64, 19) + t * t * QPointF(104, 53);
         const QPointF out = (at - QPointF(64, 62)) * 0.16;
         p.drawLine(at, at + out);
     }
@@ -289,10 +289,14 @@ QImage leaf(int size) {
     p.drawPath(rib);
     if (size >= 32) {
         p.setPen(QPen(QColor(0xe9, 0xff, 0xd6, 150), 5, Qt::SolidLine, Qt::RoundCap));
-        for (double t : {0.3, 0.5, 0.7}) {
+        // Side veins leave the midrib at an angle towards the tip, inside the blade.
+        p.setClipPath(body);
+        const QPointF along(0.687, -0.727), across(0.727, 0.687);
+        for (double t : {0.25, 0.42, 0.59, 0.76}) {
             const QPointF a = rib.pointAtPercent(t);
-            p.drawLine(a, a + QPointF(-40 + t * 20, -28 - t * 10));
-            p.drawLine(a, a + QPointF(34 - t * 10, 30 - t * 8));
+            const double len = 70 * (1.05 - t);
+            p.drawLine(a, a + (along * 0.75 + across * 0.66) * len);
+            p.drawLine(a, a + (along * 0.75 - across * 0.66) * len);
         }
     }
     return img;
@@ -322,9 +326,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "mask %d removes %d pixels\n", i * 2 + j, removedPixels(m));
                 ++failures;
             }
-            const QImage two = m.convertToFormat(QImage::Format_Indexed8,
-                                                 {qRgb(255, 0, 0), qRgb(0, 0, 0)},
-                                                 Qt::ThresholdDither);
+            const QImage two = m.convertToFormat(
+                QImage::Format_Indexed8, {qRgb(255, 0, 0), qRgb(0, 0, 0)}, Qt::ThresholdDither);
             save(two, QStringLiteral("switch_mask%1.png").arg(i * 2 + j), stripW[i], stripH[i] / 8);
         }
     }

@@ -21,9 +21,13 @@ void put32(QByteArray& b, qint64 v) {
     b.append(reinterpret_cast<const char*>(&le), 4);
 }
 
-int rowBytes(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+int rowBytes(int width, int bpp) {
+    return ((width * bpp + 31) / 32) * 4;
+}
 
-bool opaque(QRgb px) { return qAlpha(px) >= 128; }
+bool opaque(QRgb px) {
+    return qAlpha(px) >= 128;
+}
 
 // Colours without alpha: the edge pixels keep their own hue rather than a matte.
 QRgb solid(QRgb px) {
@@ -44,10 +48,10 @@ std::vector<QRgb> palette(const QImage& img, int entries) {
     std::vector<std::array<double, 3>> centres;
     const int k = entries - 1;
     std::vector<QRgb> sorted = pixels;
-    std::sort(sorted.begin(), sorted.end(),
-              [](QRgb a, QRgb b) { return qGray(a) < qGray(b); });
+    std::sort(sorted.begin(), sorted.end(), [](QRgb a, QRgb b) { return qGray(a) < qGray(b); });
     for (int i = 0; i < k; ++i) {
-        const QRgb c = sorted.empty() ? qRgb(0, 0, 0) : sorted[(sorted.size() - 1) * i / std::max(1, k - 1)];
+        const QRgb c =
+            sorted.empty() ? qRgb(0, 0, 0) : sorted[(sorted.size() - 1) * i / std::max(1, k - 1)];
         centres.push_back({double(qRed(c)), double(qGreen(c)), double(qBlue(c))});
     }
     auto nearest = [&](QRgb c) {
@@ -74,7 +78,8 @@ std::vector<QRgb> palette(const QImage& img, int entries) {
     }
     std::vector<QRgb> table{qRgb(0, 0, 0)};
     for (const auto& c : centres)
-        table.push_back(qRgb(int(std::lround(c[0])), int(std::lround(c[1])), int(std::lround(c[2]))));
+        table.push_back(
+            qRgb(int(std::lround(c[0])), int(std::lround(c[1])), int(std::lround(c[2]))));
     return table;
 }
 

@@ -15,9 +15,9 @@ enum Look { Normal, Hover, Pressed, Disabled };
 
 struct SkinDesign {
     int w, h;
-    QRectF body;       // the shape's bounds
-    double radius;     // of the body's corners
-    double knobWidth;  // 0: a round knob
+    QRectF body;      // the shape's bounds
+    double radius;    // of the body's corners
+    double knobWidth; // 0: a round knob
     double knobRadius;
     QColor onTop, onBottom, offTop, offBottom;
     QColor onText, offText;
@@ -105,9 +105,9 @@ void drawFrame(QPainter& p, const SkinDesign& d, bool on, Look look) {
     }
 
     if (look != Disabled) {
-        const QRectF textArea = on ? QRectF(d.body.left(), d.body.top(), kx - d.body.left(), d.h)
-                                   : QRectF(knob.right(), d.body.top(),
-                                            d.body.right() - knob.right(), d.h);
+        const QRectF textArea =
+            on ? QRectF(d.body.left(), d.body.top(), kx - d.body.left(), d.h)
+               : QRectF(knob.right(), d.body.top(), d.body.right() - knob.right(), d.h);
         const QString caption = on ? d.onCaption : d.offCaption;
         const QColor ink = on ? d.onText : d.offText;
         p.setFont(d.font);
@@ -154,27 +154,66 @@ QImage makeMask(const SkinDesign& d) {
 SkinDesign skinDesign(int skin) {
     switch (skin) {
     case 0:
-        return {78, 23, QRectF(0, 0, 78, 23), 2.5, 28, 2.0,
-                QColor(0x5f, 0xc8, 0x5c), QColor(0x2f, 0x9a, 0x3a),
-                QColor(0xf1, 0xf1, 0xf1), QColor(0xcf, 0xd1, 0xd4),
-                Qt::white, QColor(0x6a, 0x6e, 0x73), QStringLiteral("OPENED"),
-                QStringLiteral("CLOSED"), uiFont(9, true), true, 4};
+        return {.w = 78,
+                .h = 23,
+                .body = QRectF(0, 0, 78, 23),
+                .radius = 2.5,
+                .knobWidth = 28,
+                .knobRadius = 2,
+                .onTop = QColor(0x5f, 0xc8, 0x5c),
+                .onBottom = QColor(0x2f, 0x9a, 0x3a),
+                .offTop = QColor(0xf1, 0xf1, 0xf1),
+                .offBottom = QColor(0xcf, 0xd1, 0xd4),
+                .onText = Qt::white,
+                .offText = QColor(0x6a, 0x6e, 0x73),
+                .onCaption = QStringLiteral("OPENED"),
+                .offCaption = QStringLiteral("CLOSED"),
+                .font = uiFont(9, true),
+                .greyDisabled = true,
+                .removed = 4};
     case 1:
-        return {74, 24, QRectF(0, 0, 74, 24), 8, 26, 6,
-                QColor(0x5a, 0xa2, 0xf0), QColor(0x1f, 0x66, 0xc7),
-                QColor(0xff, 0xae, 0x55), QColor(0xec, 0x74, 0x14),
-                Qt::white, Qt::white, QStringLiteral("已开启"), QStringLiteral("已关闭"),
-                cjkFont(12, false), true, 52};
+        return {.w = 74,
+                .h = 24,
+                .body = QRectF(0, 0, 74, 24),
+                .radius = 8,
+                .knobWidth = 26,
+                .knobRadius = 6,
+                .onTop = QColor(0x5a, 0xa2, 0xf0),
+                .onBottom = QColor(0x1f, 0x66, 0xc7),
+                .offTop = QColor(0xff, 0xae, 0x55),
+                .offBottom = QColor(0xec, 0x74, 0x14),
+                .onText = Qt::white,
+                .offText = Qt::white,
+                .onCaption = QStringLiteral("已开启"),
+                .offCaption = QStringLiteral("已关闭"),
+                .font = cjkFont(12, false),
+                .greyDisabled = true,
+                .removed = 52};
     default:
-        return {36, 16, QRectF(0.5, 0, 35, 16), 8, 0, 0,
-                QColor(0x5f, 0xc8, 0x5c), QColor(0x2a, 0x94, 0x36),
-                QColor(0x5a, 0xa2, 0xf0), QColor(0x21, 0x68, 0xc9),
-                Qt::white, Qt::white, QStringLiteral("ON"), QStringLiteral("OFF"),
-                uiFont(8, true), false, 69};
+        // A pill; the half-pixel inset of its ends leaves room for the cut of 69 pixels.
+        return {.w = 36,
+                .h = 16,
+                .body = QRectF(0.5, 0, 35, 16),
+                .radius = 8,
+                .knobWidth = 0,
+                .knobRadius = 0,
+                .onTop = QColor(0x5f, 0xc8, 0x5c),
+                .onBottom = QColor(0x2a, 0x94, 0x36),
+                .offTop = QColor(0x5a, 0xa2, 0xf0),
+                .offBottom = QColor(0x21, 0x68, 0xc9),
+                .onText = Qt::white,
+                .offText = Qt::white,
+                .onCaption = QStringLiteral("ON"),
+                .offCaption = QStringLiteral("OFF"),
+                .font = uiFont(8, true),
+                .greyDisabled = false,
+                .removed = 69};
     }
 }
 
-QImage mirrored(const QImage& img) { return img.mirrored(true, false); }
+QImage mirrored(const QImage& img) {
+    return img.mirrored(true, false);
+}
 
 } // namespace
 
