@@ -51,7 +51,11 @@ Form1::Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks, Q
     Timer1_.setInterval(1000);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The controls go before the engine and the schedule that their signals lead into.
+    Timer1_.stop();
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 void Form1::connectHandlers() {
     connect(SafeSwitch1_, &SafeSwitch::Click, this, &Form1::SafeSwitch1_Click);
@@ -64,6 +68,9 @@ void Form1::connectHandlers() {
         connect(setok_[i], &ClickImage::clicked, this, [this, i] { schedule_.setok_Click(i); });
         connect(setno_[i], &ClickImage::clicked, this, [this, i] { schedule_.setno_Click(i); });
     }
+    // Enter in a box of the rest page confirms it as the OK image does.
+    for (QLineEdit* box : {Text2_, Text3_})
+        connect(box, &QLineEdit::returnPressed, this, [this] { schedule_.setok_Click(1); });
     connect(okdsxxadd_, &QPushButton::clicked, this, [this] { schedule_.okdsxxadd_Click(); });
     connect(form2tip_, &QPushButton::clicked, this, [this] { schedule_.form2tip_Click(); });
     connect(Command1_, &QPushButton::clicked, this, [this] { schedule_.Command1_Click(); });

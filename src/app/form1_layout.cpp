@@ -350,7 +350,7 @@ void Form1::buildRestPage() {
 void Form1::buildHiddenStores() {
     // State holders and plain operations beyond the visible width; hidden as well, so
     // keyboard focus never lands on a control nobody can see.
-    auto store = [this](QWidget* w, int top) {
+    auto store = [](QWidget* w, int top) {
         w->setGeometry(kWidth + 10, top, 100, 20);
         w->hide();
     };

@@ -287,11 +287,16 @@ TEST_F(Form1Test, RestPageOkKeepsLastValidValuesBackKeepsTyping) {
     EXPECT_EQ(f.dhhour(0)->text(), "50");
     EXPECT_EQ(f.Label5()->text(), "10:50");
     f.edit_Click(1);
+    f.Text2()->setText("20");
+    emit f.Text2()->returnPressed();
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_EQ(f.Label5()->text(), "10:20");
+    f.edit_Click(1);
     f.Text2()->setText("25");
     f.setno(1)->click();
     EXPECT_TRUE(f.ppset()->isHidden());
     EXPECT_EQ(f.Text2()->text(), "25");
-    EXPECT_EQ(f.Label5()->text(), "10:50");
+    EXPECT_EQ(f.Label5()->text(), "10:20");
 }
 
 TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
