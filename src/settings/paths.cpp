@@ -44,7 +44,13 @@ fs::path executablePath() {
             return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            return fs::path(buffer);
+            // The name is in the ANSI code page; the C++ runtime would read it as UTF-8
+            // and mangle any folder name outside ASCII.
+            const int size = static_cast<int>(n);
+            int wide = MultiByteToWideChar(CP_ACP, 0, buffer.data(), size, nullptr, 0);
+            std::wstring name(static_cast<std::size_t>(wide), L'\0');
+            MultiByteToWideChar(CP_ACP, 0, buffer.data(), size, name.data(), wide);
+            return fs::path(name);
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -56,7 +62,7 @@ bool canCreateFileIn(const fs::path& dir) {
     for (unsigned attempt = 0; attempt < 8; ++attempt) {
         fs::path probe = dir / (".ocuvell-probe-" + std::to_string(GetCurrentProcessId()) + "-" +
                                 std::to_string(attempt));
-        HANDLE h = CreateFileA(probe.string().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             CloseHandle(h);
