@@ -7,7 +7,7 @@ namespace ocuvell {
 namespace {
 
 class GdiDisplay : public Display {
-public:
+  public:
     explicit GdiDisplay(HDC dc) : dc_(dc) {}
     ~GdiDisplay() override { ::ReleaseDC(::GetDesktopWindow(), dc_); }
     GdiDisplay(const GdiDisplay&) = delete;
@@ -19,12 +19,11 @@ public:
     }
     bool writeRamp(const GammaRamp& ramp) override {
         // SetDeviceGammaRamp takes a non-const pointer but only reads the block.
-        return ::SetDeviceGammaRamp(dc_, const_cast<std::uint16_t*>(ramp.entries.data())) !=
-               FALSE;
+        return ::SetDeviceGammaRamp(dc_, const_cast<std::uint16_t*>(ramp.entries.data())) != FALSE;
     }
     std::string name() const override { return "GDI"; }
 
-private:
+  private:
     HDC dc_; // obtained once and kept for the whole run
 };
 

@@ -58,7 +58,7 @@ struct GdiFactory {
 INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, DisplayContract, ::testing::Types<GdiFactory>);
 
 class GdiDisplayUnderWine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string why;
         display = openGdiDisplay(&why);
@@ -77,8 +77,8 @@ protected:
 
 TEST_F(GdiDisplayUnderWine, WrittenRampReadsBackWithinTheServersRounding) {
     EXPECT_EQ(display->name(), "GDI");
-    for (const GammaRamp& ramp : {GammaRamp::identity(), levels(-30, -30, -30),
-                                  levels(-20, 0, -15), levels(-10, -40, 0), levels(-50, -20, 0)}) {
+    for (const GammaRamp& ramp : {GammaRamp::identity(), levels(-30, -30, -30), levels(-20, 0, -15),
+                                  levels(-10, -40, 0), levels(-50, -20, 0)}) {
         ASSERT_TRUE(display->writeRamp(ramp));
         GammaRamp back;
         ASSERT_TRUE(display->readRamp(back));

@@ -12,8 +12,8 @@ namespace {
 
 std::string scratchDir() {
     const char* tmp = std::getenv("OCUVELL_TEST_TMP");
-    std::filesystem::path dir = tmp && *tmp ? std::filesystem::path(tmp)
-                                            : std::filesystem::temp_directory_path();
+    std::filesystem::path dir =
+        tmp && *tmp ? std::filesystem::path(tmp) : std::filesystem::temp_directory_path();
     dir /= "profile-differential";
     std::filesystem::create_directories(dir);
     return dir.string();

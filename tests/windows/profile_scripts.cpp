@@ -47,22 +47,19 @@ std::vector<Script> makeScripts() {
          std::nullopt,
          {read("dsxx", "mei"), read("dsxx", "xiuxi"), read("dsxx", "pdrun"), read("eye", "pdrun"),
           write("dsxx", "mei", "45"), write("dsxx", "xiuxi", "5"), write("dsxx", "pdrun", "1"),
-          write("eye", "liangdu", "-12"), write("eye", "duibidu", "100"),
-          write("eye", "rgbr", "0"), write("eye", "rgbg", "0"), write("eye", "rgbb", "-3"),
-          remove("eye", "pdrun"), read("dsxx", "mei"), read("eye", "rgbb"),
-          read("eye", "pdrun")}},
+          write("eye", "liangdu", "-12"), write("eye", "duibidu", "100"), write("eye", "rgbr", "0"),
+          write("eye", "rgbg", "0"), write("eye", "rgbb", "-3"), remove("eye", "pdrun"),
+          read("dsxx", "mei"), read("eye", "rgbb"), read("eye", "pdrun")}},
         {"removing a key from a missing file",
          std::nullopt,
          // Windows leaves an empty file here (Wine's test 'NULL lpString' is todo_wine);
          // Wine and the portable functions create none. Reads are the same either way.
          {remove("eye", "pdrun"), read("eye", "pdrun")}},
-        {"empty file",
-         "",
-         {read("dsxx", "mei"), write("dsxx", "mei", "30")}},
+        {"empty file", "", {read("dsxx", "mei"), write("dsxx", "mei", "30")}},
         {"names match in any letter case; the file's spelling is kept",
          "[DSXX]\r\nMei=30\r\n",
-         {read("dsxx", "mei"), read("Dsxx", "MEI"), write("dsxx", "MEI", "40"),
-          read("dsxx", "mei"), write("dSxX", "Xiuxi", "5"), read("DSXX", "XIUXI")}},
+         {read("dsxx", "mei"), read("Dsxx", "MEI"), write("dsxx", "MEI", "40"), read("dsxx", "mei"),
+          write("dSxX", "Xiuxi", "5"), read("DSXX", "XIUXI")}},
         {"blanks around names and values in the file",
          "[ dsxx ]\r\n  mei  =  30  \r\nxiuxi\t=\t5\t\r\n",
          {read("dsxx", "mei"), read("dsxx", "xiuxi"), write("dsxx", "mei", "31"),
@@ -78,8 +75,8 @@ std::vector<Script> makeScripts() {
          "[eye]\r\nq1=\"30\"\r\nq2='5'\r\nq3=\"mixed'\r\nq4=\"a\"b\"\r\nq5=\" spaced \"\r\n"
          "q6=\"\r\nq7=''\r\n",
          {read("eye", "q1"), read("eye", "q2"), read("eye", "q3"), read("eye", "q4"),
-          read("eye", "q5"), read("eye", "q6"), read("eye", "q7"),
-          write("eye", "q8", "\"quoted\""), read("eye", "q8")}},
+          read("eye", "q5"), read("eye", "q6"), read("eye", "q7"), write("eye", "q8", "\"quoted\""),
+          read("eye", "q8")}},
         {"comments and blank lines survive every write",
          "; Ocuvell settings\r\n\r\n[dsxx]\r\n; minutes\r\nmei=30\r\n\r\n[eye]\r\n"
          ";liangdu=9\r\nliangdu=3\r\n",
@@ -91,8 +88,8 @@ std::vector<Script> makeScripts() {
          {read("eye", "rgbr"), write("eye", "rgbg", "6;green"), read("eye", "rgbg")}},
         {"duplicate sections: only the first is searched and written",
          "[eye]\r\nrgbr=1\r\n[dsxx]\r\nmei=30\r\n[eye]\r\nrgbr=2\r\nrgbg=7\r\n",
-         {read("eye", "rgbr"), read("eye", "rgbg"), write("eye", "rgbg", "8"),
-          read("eye", "rgbg"), write("eye", "rgbr", "9")}},
+         {read("eye", "rgbr"), read("eye", "rgbg"), write("eye", "rgbg", "8"), read("eye", "rgbg"),
+          write("eye", "rgbr", "9")}},
         {"duplicate keys: the first wins and is the one changed",
          "[eye]\r\nrgbr=1\r\nrgbr=2\r\n",
          {read("eye", "rgbr"), write("eye", "rgbr", "3"), read("eye", "rgbr"),
@@ -112,9 +109,7 @@ std::vector<Script> makeScripts() {
          {read("dsxx", "xiuxi"), write("dsxx", "mei", "31"), write("dsxx", "pdrun", "0"),
           remove("eye", "pdrun"), write("new", "k", "v"), read("dsxx", "pdrun")},
          rewrites},
-        {"CR-only file",
-         "[dsxx]\rmei=30\rxiuxi=5\r",
-         {read("dsxx", "mei"), read("dsxx", "xiuxi")}},
+        {"CR-only file", "[dsxx]\rmei=30\rxiuxi=5\r", {read("dsxx", "mei"), read("dsxx", "xiuxi")}},
         {"long values read back as their first 255 bytes",
          "[dsxx]\r\n",
          {write("dsxx", "mei", digits300), read("dsxx", "mei"),
@@ -263,16 +258,15 @@ void TextBackend::start(const std::string&, const std::optional<std::string>& in
 }
 
 std::string TextBackend::read(const Step& step) {
-    return profileReadText(file_.value_or(""), step.section, step.key, step.value,
-                           step.bufferSize);
+    return profileReadText(file_.value_or(""), step.section, step.key, step.value, step.bufferSize);
 }
 
 void TextBackend::write(const Step& step) {
     std::optional<std::string> value;
     if (step.kind == Step::Write)
         value = step.value;
-    std::optional<std::string> next = profileWriteText(file_.value_or(""), step.section,
-                                                       step.key, value);
+    std::optional<std::string> next =
+        profileWriteText(file_.value_or(""), step.section, step.key, value);
     // Nothing to remove from a missing file leaves it missing.
     if (next && (file_ || !next->empty()))
         file_ = next;

@@ -35,7 +35,7 @@ Step remove(std::string section, std::string key);
 
 // The implementation under test, one call per step.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
     virtual void start(const std::string& name, const std::optional<std::string>& initial) = 0;
     virtual std::string read(const Step& step) = 0;
@@ -55,27 +55,27 @@ std::vector<Entry> run(const Script& script, Backend& backend);
 
 // The pure text functions on an in-memory file.
 class TextBackend : public Backend {
-public:
+  public:
     void start(const std::string& name, const std::optional<std::string>& initial) override;
     std::string read(const Step& step) override;
     void write(const Step& step) override;
     std::optional<std::string> fileBytes() override { return file_; }
 
-private:
+  private:
     std::optional<std::string> file_;
 };
 
 // profileRead / profileWrite on a real file in dir: the system's functions on Windows,
 // the portable ones elsewhere.
 class FileBackend : public Backend {
-public:
+  public:
     explicit FileBackend(std::string dir) : dir_(std::move(dir)) {}
     void start(const std::string& name, const std::optional<std::string>& initial) override;
     std::string read(const Step& step) override;
     void write(const Step& step) override;
     std::optional<std::string> fileBytes() override;
 
-private:
+  private:
     std::string dir_;
     std::string path_;
 };

@@ -20,7 +20,8 @@ int childMain(const char* name, bool hold) {
     if (!claim)
         return kRefused;
     if (hold) {
-        HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(name) + "-ready").c_str());
+        HANDLE ready =
+            ::OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(name) + "-ready").c_str());
         ::SetEvent(ready);
         ::Sleep(INFINITE);
     }

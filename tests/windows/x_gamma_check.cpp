@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     void* vm = dlopen("libXxf86vm.so.1", RTLD_NOW);
-    auto getSize = vm ? reinterpret_cast<GetSizeFn>(dlsym(vm, "XF86VidModeGetGammaRampSize"))
-                      : nullptr;
+    auto getSize =
+        vm ? reinterpret_cast<GetSizeFn>(dlsym(vm, "XF86VidModeGetGammaRampSize")) : nullptr;
     auto getRamp = vm ? reinterpret_cast<RampFn>(dlsym(vm, "XF86VidModeGetGammaRamp")) : nullptr;
     auto setRamp = vm ? reinterpret_cast<RampFn>(dlsym(vm, "XF86VidModeSetGammaRamp")) : nullptr;
     int size = 0;
