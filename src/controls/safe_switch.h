@@ -60,7 +60,6 @@ class SafeSwitch : public QWidget {
     void hideEvent(QHideEvent*) override;
 
   private:
-    friend class SwitchPollGroup;
     std::unique_ptr<SwitchCore> core_;
     int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
     int drawnSkin_ = 0;  // 0..2
