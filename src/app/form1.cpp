@@ -80,7 +80,8 @@ void Form1::connectHandlers() {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == pmenu_ || watched == title_) && event->type() == QEvent::MouseMove) {
-        formdrag(*this, static_cast<QMouseEvent*>(event)->buttons());
+        const auto* e = static_cast<QMouseEvent*>(event);
+        formdrag(*this, e->buttons(), e->globalPosition().toPoint());
         return true;
     }
     return QWidget::eventFilter(watched, event);

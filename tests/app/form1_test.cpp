@@ -5,8 +5,10 @@
 #include "controls/safe_switch.h"
 #include "form1_fixture.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSlider>
 
 namespace ocuvell::test {
@@ -330,13 +332,28 @@ TEST_F(Form1Test, ShowLoadsOnceAndFitsTheTitleStrip) {
 TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     Form1& f = start();
     f.Show();
-    const QPoint before = f.pos();
-    EXPECT_FALSE(formdrag(f, Qt::NoButton));
-    EXPECT_FALSE(formdrag(f, Qt::RightButton));
-    EXPECT_EQ(f.pos(), before);
-    EXPECT_TRUE(formdrag(f, Qt::LeftButton));
+    f.move(100, 100);
+    // Passing over the strip, or with another button, moves nothing.
+    EXPECT_FALSE(formdrag(f, Qt::NoButton, QPoint(150, 110)));
+    EXPECT_FALSE(formdrag(f, Qt::RightButton, QPoint(170, 120)));
+    EXPECT_EQ(f.pos(), QPoint(100, 100));
+    // This platform has no system move: the window follows the cursor by hand.
+    EXPECT_TRUE(formdrag(f, Qt::LeftButton, QPoint(150, 110)));
+    EXPECT_TRUE(formdrag(f, Qt::LeftButton, QPoint(180, 140)));
+    EXPECT_EQ(f.pos(), QPoint(130, 130));
+    // Letting go ends the drag; a later movement without a button leaves it there.
+    EXPECT_FALSE(formdrag(f, Qt::NoButton, QPoint(300, 300)));
+    EXPECT_EQ(f.pos(), QPoint(130, 130));
+    // The same through the title label, as the mouse delivers it.
+    for (QPoint global : {QPoint(200, 150), QPoint(210, 170)}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(20, 5), QPointF(global), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.title(), &move);
+    }
+    EXPECT_EQ(f.pos(), QPoint(140, 150));
+    formdrag(f, Qt::NoButton, QPoint());
     f.showMaximized();
-    EXPECT_FALSE(formdrag(f, Qt::LeftButton));
+    EXPECT_FALSE(formdrag(f, Qt::LeftButton, QPoint(10, 10)));
 }
 
 // --- Rest schedule through the window -----------------------------------------------
