@@ -88,12 +88,14 @@ void Form1::image2_Click() {
     // Unset until the eye-protection switch was first used: the key is removed.
     iniwrite("eye", "pdrun", Pdeyerun_);
 
-    hooks_.openUrl(QUrl(QString::fromLatin1(kHomePage)));
-    // Nothing may run after this point; an icon left in the tray would outlive the
-    // program as a ghost until the mouse passes over it.
+    // Nothing may run after this point, and the window goes at once: starting the
+    // browser can take a moment.
     Timer1_.stop();
-    hooks_.removeTrayIcon();
     hide();
+    hooks_.openUrl(QUrl(QString::fromLatin1(kHomePage)));
+    // An icon left in the tray would outlive the program as a ghost until the mouse
+    // passes over it.
+    hooks_.removeTrayIcon();
     hooks_.quit();
 }
 
