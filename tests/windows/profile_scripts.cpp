@@ -2,6 +2,7 @@
 
 #include "settings/profile.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -273,10 +274,13 @@ void TextBackend::write(const Step& step) {
 }
 
 void FileBackend::start(const std::string& name, const std::optional<std::string>& initial) {
-    static int counter = 0;
-    path_ = dir_ + "/profile-" + std::to_string(++counter) + ".ini";
+    // One file per script: cases may run in parallel processes, and a fresh name keeps
+    // Wine's profile cache out of the picture.
+    std::string file;
+    for (char c : name)
+        file += std::isalnum(static_cast<unsigned char>(c)) ? c : '-';
+    path_ = dir_ + "/" + file.substr(0, 80) + ".ini";
     std::filesystem::remove(path_);
-    (void)name;
     if (initial) {
         std::ofstream out(path_, std::ios::binary);
         out << *initial;
