@@ -3,6 +3,9 @@
 // on the spot.
 #include "settings/profile.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX // keep std::min and std::max usable under MSVC
+#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -4,6 +4,9 @@
 #include "display/display_contract.h"
 #include "display/gamma_engine.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX // keep std::min and std::max usable under MSVC
+#endif
 #include <windows.h>
 
 #include <cstdio>
