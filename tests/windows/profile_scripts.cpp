@@ -70,8 +70,9 @@ std::vector<Script> makeScripts() {
          "[eye]\r\n",
          {write("eye", "rgbr", "  12  "), read("eye", "rgbr"), write("eye", "rgbg", "a b"),
           read("eye", "rgbg"), write("eye", "rgbb", "\t7"), read("eye", "rgbb")},
-         "Wine drops the leading blanks of a value it writes; Windows writes the value as "
-         "given. Both trim them on reading"},
+         "Wine drops the leading blanks of a value it writes; the portable functions write "
+         "the value exactly as given. Wine's conformance tests do not say which Windows "
+         "does. Both trim the blanks on reading"},
         {"quotes: one matching outer pair is removed on reading",
          "[eye]\r\nq1=\"30\"\r\nq2='5'\r\nq3=\"mixed'\r\nq4=\"a\"b\"\r\nq5=\" spaced \"\r\n"
          "q6=\"\r\nq7=''\r\n",
