@@ -20,8 +20,9 @@ struct Script {
     std::string name;
     std::optional<std::string> initial; // the file before the first step; nullopt = absent
     std::vector<Step> steps;
-    // Set where Wine's profile functions are known to differ from Windows': the reason.
-    // Windows wins, so under Wine such a case compares only what Wine gets right.
+    // Set where Wine's profile functions are known to differ from the portable ones: why,
+    // and what is known of Windows, which wins. Under Wine such a case then compares the
+    // reads and, unless ReadsOnly, the file bytes in Wine's normalised form.
     std::string wineDiffers = {};
     enum Compare { Normalised, ReadsOnly } wineCompare = Normalised;
 };
