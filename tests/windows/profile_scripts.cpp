@@ -156,6 +156,11 @@ std::vector<Script> makeScripts() {
          "written by hand\r\nloose=1\r\n\r\n[dsxx]\r\nmei=30\r\n",
          {read("dsxx", "mei"), write("dsxx", "mei", "31"), write("dsxx", "xiuxi", "5")},
          rewrites},
+        {"odd but readable lines",
+         "\t[dsxx] ; rest\r\nmy key = 1\r\nk2==\r\n=nameless\r\nMei=1\r\nmei=2\r\n"
+         "[my section]\r\nk=v\r\n",
+         {read("dsxx", "my key"), read("dsxx", "k2"), read("dsxx", "mei"), read("my section", "k"),
+          read("dsxx", "nameless")}},
         {"equals signs and brackets inside a value",
          "[eye]\r\n",
          {write("eye", "rgbr", "a=b[c]"), read("eye", "rgbr")}},
