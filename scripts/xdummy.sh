@@ -3,8 +3,8 @@
 # Usage: scripts/xdummy.sh start DIR   -> prints the display (":N"); state kept in DIR
 #        scripts/xdummy.sh stop DIR
 set -euo pipefail
-cmd=$1; dir=$2
-mkdir -p "$dir"
+cmd=$1
+dir=$(mkdir -p "$2" && cd "$2" && pwd)
 case "$cmd" in
 start)
   cat > "$dir/xorg.conf" <<'CONF'
@@ -39,9 +39,13 @@ CONF
   Xorg=$(command -v Xorg || echo /usr/lib/xorg/Xorg)
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    # Xorg takes only a relative -config path from a non-root user.
-    (cd "$dir" && setsid "$Xorg" ":$n" -config xorg.conf -noreset -nolisten tcp \
-        -logfile "$dir/Xorg.$n.log" >"$dir/xorg.out" 2>&1 & echo $! > "$dir/xorg.pid")
+    # Xorg takes only a relative -config path from a non-root user. Its output goes to
+    # files, so a caller reading ours through $(...) is not held open by the server.
+    cd "$dir"
+    setsid "$Xorg" ":$n" -config xorg.conf -noreset -nolisten tcp \
+        -logfile "$dir/Xorg.$n.log" </dev/null >"$dir/xorg.out" 2>&1 &
+    echo $! > "$dir/xorg.pid"
+    cd - >/dev/null
     for _ in $(seq 1 100); do
       if [ -S "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xset q >/dev/null 2>&1; then
         echo ":$n" > "$dir/display"; echo ":$n"; exit 0
