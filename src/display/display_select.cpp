@@ -7,7 +7,7 @@ namespace ocuvell {
 
 namespace {
 
-bool envSet(const char* name) {
+[[maybe_unused]] bool envSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
 }
