@@ -1,6 +1,7 @@
 // Building Form1's controls. Positions are kept in twips, as the layout was drawn,
 // and turned into pixels at 15 twips to the pixel.
 #include "app/click_image.h"
+#include "app/design.h"
 #include "app/form1.h"
 #include "controls/property_bag.h"
 #include "controls/safe_switch.h"
@@ -16,28 +17,7 @@
 namespace ocuvell {
 namespace {
 
-int px(int twips) {
-    return qRound(twips / 15.0);
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-// Colours are written with red in the low byte.
-QColor bgr(unsigned value) {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-QFont uiFont(double points, bool bold = false) {
-    QFont f;
-    // The design face first; the installed CJK faces keep the same point sizes.
-    f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
+using namespace design;
 
 void fill(QWidget* w, unsigned colour) {
     QPalette p = w->palette();
@@ -55,7 +35,7 @@ void foreground(QWidget* w, unsigned colour) {
 QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
               unsigned colour = 0x000000) {
     auto* l = new QLabel(text, parent);
-    l->setFont(uiFont(points, bold));
+    l->setFont(designFont(points, bold));
     foreground(l, colour);
     return l;
 }
@@ -131,13 +111,13 @@ struct Sentence {
 
 QLineEdit* box(QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
-    e->setFont(uiFont(9));
+    e->setFont(designFont(9));
     return e;
 }
 
 QPushButton* button(QWidget* parent, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
-    b->setFont(uiFont(9));
+    b->setFont(designFont(9));
     return b;
 }
 
@@ -147,7 +127,7 @@ void Form1::buildFrame() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Ocuvell"));
     fill(this, 0xFBF8F3);
-    setFont(uiFont(9));
+    setFont(designFont(9));
     setFixedSize(kWidth, kHeight);
 
     pmenu_ = new QWidget(this);
@@ -337,7 +317,7 @@ void Form1::buildRestPage() {
     QLineEdit** boxes[2] = {&Text2_, &Text3_};
     for (int i = 0; i < 2; ++i) {
         *boxes[i] = box(xxset_, QStringLiteral("1"));
-        (*boxes[i])->setFont(uiFont(10.5));
+        (*boxes[i])->setFont(designFont(10.5));
         (*boxes[i])->setAlignment(Qt::AlignCenter);
         const QRect r = sentence.blank(blanks[i][0], blanks[i][1])
                             .translated(xxsentence_->pos())

@@ -3,7 +3,7 @@
 #include "controls/prog_button.h"
 #include "rest/click_label.h"
 #include "rest/placement.h"
-#include "rest/rest_look.h"
+#include "app/design.h"
 #include "rest/rest_schedule.h"
 #include "rest/rest_windows.h"
 
@@ -14,7 +14,7 @@
 
 namespace ocuvell {
 
-using namespace rest_look;
+using namespace design;
 
 Form2::Form2(RestSchedule& schedule, RestForms& forms)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),

@@ -3,7 +3,7 @@
 #include "assets/artwork.h"
 #include "rest/click_label.h"
 #include "rest/placement.h"
-#include "rest/rest_look.h"
+#include "app/design.h"
 #include "rest/rest_schedule.h"
 #include "rest/rest_windows.h"
 
@@ -17,7 +17,7 @@
 
 namespace ocuvell {
 
-using namespace rest_look;
+using namespace design;
 
 namespace {
 

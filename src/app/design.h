@@ -1,13 +1,18 @@
 #pragma once
-// Look shared by the popup and the rest screen: twips to pixels and the design font.
+// The look shared by every window: twips to pixels, colours and the design font.
 #include <QFont>
 #include <QWidget>
 
-namespace ocuvell::rest_look {
+namespace ocuvell::design {
 
 // 15 twips to the pixel at 96 dpi.
 inline int px(int twips) {
     return qRound(twips / 15.0);
+}
+
+// Colours are written with red in the low byte.
+inline QColor bgr(unsigned value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
 inline void place(QWidget* w, int left, int top, int width, int height) {
@@ -15,7 +20,7 @@ inline void place(QWidget* w, int left, int top, int width, int height) {
 }
 
 // The design face first; an installed CJK face keeps the same point size.
-inline QFont designFont(double points, bool bold) {
+inline QFont designFont(double points, bool bold = false) {
     QFont f;
     f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
                    QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
@@ -33,4 +38,4 @@ inline void colours(QWidget* w, const QColor& text, const QColor& background) {
     w->setPalette(p);
 }
 
-} // namespace ocuvell::rest_look
+} // namespace ocuvell::design
