@@ -1,10 +1,12 @@
 #include "controls/safe_switch.h"
 
 #include "assets/artwork.h"
+#include "controls/pointer_probe.h"
 #include "controls/switch_core.h"
 
 #include <QBitmap>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -50,6 +52,22 @@ const SwitchArt& art() {
 }
 
 CursorSource* g_cursor = nullptr;
+
+// The pointer for a poll. On X11 a blocking query would wake the program several
+// times per poll; the probe answers from the query the previous poll sent.
+QPoint cursorPos() {
+    if (g_cursor)
+        return g_cursor->globalPos();
+    static const std::unique_ptr<PointerProbe> probe =
+        QGuiApplication::platformName() == QLatin1String("xcb") &&
+                qFuzzyCompare(qApp->devicePixelRatio(), 1.0)
+            ? openX11PointerProbe()
+            : nullptr;
+    int x = 0, y = 0;
+    if (probe && probe->position(x, y))
+        return {x, y};
+    return QCursor::pos();
+}
 
 } // namespace
 
@@ -103,9 +121,11 @@ class SwitchPollGroup : public QObject {
     // members are only nulled during the tick and removed after it.
     void tick() {
         ticking_ = true;
+        // One pointer query serves every switch of the window.
+        const QPoint global = cursorPos();
         for (std::size_t i = 0; i < members_.size(); ++i)
             if (SafeSwitch* s = members_[i])
-                s->poll();
+                s->pollAt(global);
         ticking_ = false;
         compact();
     }
@@ -212,9 +232,13 @@ void SafeSwitch::saveProperties(PropertyBag& bag) const {
 }
 
 void SafeSwitch::poll() {
+    if (core_->enable())
+        pollAt(cursorPos());
+}
+
+void SafeSwitch::pollAt(const QPoint& global) {
     if (!core_->enable())
         return;
-    const QPoint global = g_cursor ? g_cursor->globalPos() : QCursor::pos();
     const QPoint p = mapFromGlobal(global);
     apply(core_->poll(switchContains(p.x(), p.y(), width(), height())));
 }

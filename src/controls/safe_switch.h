@@ -42,6 +42,8 @@ class SafeSwitch : public QWidget {
 
     // One hover poll, as the shared 50 ms timer runs it (tests call it directly).
     void poll();
+    // The same with the pointer already read (screen pixels), as the shared timer does.
+    void pollAt(const QPoint& global);
     static void setCursorSource(CursorSource* source); // nullptr: the real cursor
     // Whether the shared poll timer of this top-level window is running (for tests).
     static bool pollRunning(const QWidget* window);
