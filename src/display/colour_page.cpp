@@ -5,44 +5,16 @@
 #include "controls/safe_switch.h"
 #include "display/ramp_file.h"
 #include "settings/ini.h"
+#include "settings/number_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <charconv>
-#include <climits>
 #include <optional>
 
 namespace ocuvell {
 namespace {
-
-// A whole decimal number with an optional sign, blanks around it allowed; values
-// beyond the int range saturate (a slider clamps them anyway). Anything else, such as
-// a key name read back from an absent key, is not a number.
-std::optional<int> wholeNumber(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty())
-        return std::nullopt;
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = std::min<long long>(value * 10 + (c - '0'), 1LL << 40);
-    }
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
 
 QString number(int value) {
     return QString::number(value);
@@ -96,7 +68,7 @@ void Form1::Command4_Click() {
     // boxes, which would throw away what the user typed into the other two.
     std::optional<int> typed[3];
     for (int i = 0; i < 3; ++i)
-        typed[i] = wholeNumber(Text4_[i]->text().toStdString());
+        typed[i] = parseWholeNumber(Text4_[i]->text().toStdString());
     for (int i = 0; i < 3; ++i)
         if (typed[i])
             Slider3_[i]->setValue(*typed[i]);
@@ -129,7 +101,7 @@ void Form1::Command3_Click() {
 
 void Form1::setSliderFromText(QSlider* slider, const std::string& text) {
     // Not a whole number (a first start reads the key's own name): the slider stays.
-    if (const std::optional<int> value = wholeNumber(text))
+    if (const std::optional<int> value = parseWholeNumber(text))
         slider->setValue(*value);
 }
 

@@ -1,8 +1,6 @@
 #include "rest/time_of_day.h"
 
-#include <charconv>
 #include <cstdio>
-#include <limits>
 
 namespace ocuvell {
 
@@ -52,23 +50,6 @@ int addMinutes(int minuteOfDay, int minutes) {
     // Both operands are reduced first so that no sum can overflow.
     const int sum = minuteOfDay % kMinutesPerDay + minutes % kMinutesPerDay;
     return ((sum % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
-}
-
-std::optional<int> parseWholeNumber(std::string_view text) {
-    text = trimmed(text);
-    const bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '+' || negative))
-        text.remove_prefix(1);
-    if (!allDigits(text))
-        return std::nullopt;
-    long long magnitude = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    const long long value = negative ? -magnitude : magnitude;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(value);
 }
 
 } // namespace ocuvell

@@ -1,5 +1,7 @@
 #pragma once
 // Times of day with one-minute resolution, as the schedule keeps them in text boxes.
+#include "settings/number_text.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,9 +23,5 @@ int addMinutes(int minuteOfDay, int minutes);
 inline int minuteOfDay(int secondsOfDay) {
     return secondsOfDay / 60;
 }
-
-// A whole decimal number, optionally signed and surrounded by blanks; nothing for
-// fractions, other text or values outside int.
-std::optional<int> parseWholeNumber(std::string_view text);
 
 } // namespace ocuvell

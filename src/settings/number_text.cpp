@@ -1,0 +1,29 @@
+#include "settings/number_text.h"
+
+#include <charconv>
+#include <limits>
+
+namespace ocuvell {
+
+std::optional<int> parseWholeNumber(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '+' || negative))
+        text.remove_prefix(1);
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return std::nullopt;
+    long long magnitude = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    const long long value = negative ? -magnitude : magnitude;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+} // namespace ocuvell
