@@ -56,7 +56,11 @@ bare_idle=$(idle $bpid "$phase"); kill $bpid
 startup "$work/ocuvell/ocuvell" >/dev/null; opid=$pid; sleep 10; ocu_rss=$(rss_kb $opid)
 ocu_shown=$(idle $opid "$phase")
 # Hide the main window with its minus image, as a user would.
-wid=$(xdotool search --pid $opid --onlyvisible 2>/dev/null | head -1 || true)
+wid=""
+for w in $(xdotool search --pid $opid --onlyvisible 2>/dev/null); do
+  # The main window, not the notification icon's window.
+  [ "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/WIDTH/ {print $2}')" = 641 ] && wid=$w
+done
 if [ -n "$wid" ]; then
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   xdotool mousemove $((X + 560)) $((Y + 8)) click 1; sleep 1
