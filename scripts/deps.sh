@@ -7,7 +7,10 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
       xdg-utils)
 if [ "$mode" = test ]; then
-  pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64)
+  # Wine reaches the X server's gamma through libXxf86vm, which it loads on demand and
+  # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
+  pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64
+         libxxf86vm1)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -82,6 +82,7 @@ done
 # Gamma: a ramp applied through GDI under Wine, read back from the X server natively.
 gamma="skipped (no X server with the dummy driver)"
 if [ -n "${DISPLAY:-}" ]; then
+  gamma="failed"
   handoff="$build/gamma-handoff.txt"
   rm -f "$handoff"
   checker="$build/x_gamma_check"
@@ -93,7 +94,11 @@ if [ -n "${DISPLAY:-}" ]; then
       [ ! -s "$handoff" ]; then
     cat "$build/gamma-run.log"
     status=1
-    problems+=("applying a ramp through GDI")
+    if grep -q 'gives no gamma ramp' "$build/gamma-run.log"; then
+      problems+=("Wine reaches no gamma on $DISPLAY: it needs libXxf86vm (package libxxf86vm1)")
+    else
+      problems+=("applying a ramp through GDI")
+    fi
   elif "$checker" "$handoff"; then
     gamma="ok"
   else
