@@ -1,5 +1,6 @@
 // Prints the gamma ramp of every CRTC of an X display, straight from RandR:
 // "crtc <id> size <n>" and then one line per entry: "<j> <red> <green> <blue>".
+// Usage: gamma_dump [DISPLAY [first]]; a second argument stops after the first CRTC.
 // Used to check by hand what the program left on the display.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>

@@ -1,5 +1,6 @@
 #include "settings/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -18,12 +19,16 @@ std::optional<int> parseWholeNumber(std::string_view text) {
         return std::nullopt;
     long long magnitude = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-    if (ec != std::errc() || end != text.data() + text.size())
+    if (end != text.data() + text.size())
+        return std::nullopt;
+    // Too many digits for any int: still a number, just beyond every range we accept.
+    if (ec == std::errc::result_out_of_range)
+        magnitude = std::numeric_limits<long long>::max();
+    else if (ec != std::errc())
         return std::nullopt;
     const long long value = negative ? -magnitude : magnitude;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(value);
+    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
 }
 
 } // namespace ocuvell

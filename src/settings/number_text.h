@@ -6,8 +6,9 @@
 namespace ocuvell {
 
 // A whole decimal number, optionally signed and surrounded by blanks; nothing for
-// fractions, other text (a key's own name read back from an absent key) or values
-// outside int.
+// fractions or other text (a key's own name read back from an absent key). Numbers
+// beyond int come out as its smallest or largest value, so that a caller's range check
+// clamps or refuses them like any other number out of range.
 std::optional<int> parseWholeNumber(std::string_view text);
 
 } // namespace ocuvell

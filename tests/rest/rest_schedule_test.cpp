@@ -155,13 +155,13 @@ TEST_F(Schedule, NextRestWrapsAtMidnightAndDropsSeconds) {
 TEST_F(Schedule, OkWithUnusableEntriesKeepsTheLastValidValues) {
     start("20", "3");
     panel.ppsetVisible = true;
-    for (const char* bad : {"1441", "-1441", "2.5", "abc", ""}) {
+    for (const char* bad : {"1441", "-1441", "99999999999", "2.5", "abc", ""}) {
         panel.t2 = bad;
         schedule.setok_Click(1);
         EXPECT_EQ(panel.t2, "20") << bad;
         EXPECT_EQ(panel.t1, "09:20") << bad;
     }
-    for (const char* bad : {"0", "-5", "556", "3.5", "x"}) {
+    for (const char* bad : {"0", "-5", "556", "4294967297", "3.5", "x"}) {
         panel.t3 = bad;
         schedule.setok_Click(1);
         EXPECT_EQ(panel.t3, "3") << bad;

@@ -29,7 +29,9 @@ TEST(TimeOfDay, WholeNumbersOnly) {
     EXPECT_EQ(parseWholeNumber(" -30 "), -30);
     EXPECT_EQ(parseWholeNumber("+7"), 7);
     EXPECT_EQ(parseWholeNumber("007"), 7);
-    for (const char* bad : {"", " ", "-", "2.5", "1e3", "5 min", "mei", "+-5", "99999999999"})
+    EXPECT_EQ(parseWholeNumber("99999999999"), 2147483647);
+    EXPECT_EQ(parseWholeNumber("-99999999999999999999999"), -2147483647 - 1);
+    for (const char* bad : {"", " ", "-", "2.5", "1e3", "5 min", "mei", "+-5", "9999999999x"})
         EXPECT_FALSE(parseWholeNumber(bad)) << bad;
 }
 
