@@ -1,5 +1,5 @@
 #pragma once
-// A fresh scratch folder per test under the build's test area.
+// A fresh scratch folder per test under the build's test area, and its files' bytes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,12 +10,12 @@
 
 namespace ocuvell::testing {
 
-inline std::filesystem::path freshTestDir() {
+inline std::filesystem::path freshTestDir(const char* area = "settings") {
     const char* base = std::getenv("OCUVELL_TEST_TMP");
     std::filesystem::path root =
         base && *base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = root / "settings" / info->test_suite_name() / info->name();
+    std::filesystem::path dir = root / area / info->test_suite_name() / info->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

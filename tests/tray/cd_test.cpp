@@ -4,6 +4,7 @@
 #include "display/backends.h"
 #include "rest/clock.h"
 #include "settings/paths.h"
+#include "settings/settings_test_dir.h"
 #include "tray/cd.h"
 
 #include <QAction>
@@ -12,10 +13,7 @@
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <unistd.h>
 
 namespace ocuvell {
 namespace {
@@ -25,25 +23,14 @@ class FixedClock : public Clock {
     int secondsOfDay() const override { return 10 * 3600; }
 };
 
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class TrayTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("ocuvell-tray-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = testing::freshTestDir("tray");
         ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         setProgramDirectoryForTesting(dir_);
-        std::ofstream(dir_ / "config.ini", std::ios::binary)
-            << "[dsxx]\r\nmei=30\r\nxiuxi=2\r\npdrun=1\r\n[mine]\r\nkeep=me\r\n";
+        testing::putFile(dir_ / "config.ini",
+                         "[dsxx]\r\nmei=30\r\nxiuxi=2\r\npdrun=1\r\n[mine]\r\nkeep=me\r\n");
     }
     void TearDown() override {
         setProgramDirectoryForTesting({});
@@ -116,7 +103,7 @@ TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
 }
 
 TEST_F(TrayTest, MenuDisplayAboutAndExit) {
-    const std::string before = slurp(dir_ / "config.ini");
+    const std::string before = testing::fileBytes(dir_ / "config.ini");
     cd tray(hooks());
     ASSERT_TRUE(tray.load());
     const auto actions = tray.menu()->actions();
@@ -138,7 +125,7 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     EXPECT_EQ(quits_, 1);
     EXPECT_FALSE(tray.trayIcon()->isVisible());
     // Exit from the menu stores nothing.
-    EXPECT_EQ(slurp(dir_ / "config.ini"), before);
+    EXPECT_EQ(testing::fileBytes(dir_ / "config.ini"), before);
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
@@ -147,7 +134,7 @@ TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
     ASSERT_TRUE(tray.trayIcon()->isVisible());
     tray.form1()->image2_Click();
     EXPECT_FALSE(tray.trayIcon()->isVisible());
-    EXPECT_NE(slurp(dir_ / "config.ini").find("keep=me"), std::string::npos);
+    EXPECT_NE(testing::fileBytes(dir_ / "config.ini").find("keep=me"), std::string::npos);
 }
 
 TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {

@@ -1,13 +1,13 @@
 // The real program, twice: the second copy must end at once, quietly, with status 0.
+#include "settings/settings_test_dir.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -32,17 +32,8 @@ pid_t spawn(const fs::path& exe, const fs::path& out, const fs::path& err) {
     return pid;
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
-    const fs::path dir = fs::temp_directory_path() / ("ocuvell-twice-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const fs::path dir = ocuvell::testing::freshTestDir("tray");
     fs::permissions(dir, fs::perms::owner_all); // a runtime folder is private
     fs::copy_file(OCUVELL_BINARY, dir / "ocuvell");
     ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
@@ -56,9 +47,9 @@ TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
     bool shown = false;
     for (int i = 0; i < 300 && !shown; ++i) {
         std::this_thread::sleep_for(20ms);
-        shown = slurp(dir / "first.err").find("shown") != std::string::npos;
+        shown = ocuvell::testing::fileBytes(dir / "first.err").find("shown") != std::string::npos;
     }
-    ASSERT_TRUE(shown) << slurp(dir / "first.err");
+    ASSERT_TRUE(shown) << ocuvell::testing::fileBytes(dir / "first.err");
 
     const auto start = std::chrono::steady_clock::now();
     const pid_t second = spawn(dir / "ocuvell", dir / "second.out", dir / "second.err");
@@ -67,8 +58,8 @@ TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(slurp(dir / "second.out"), "");
-    EXPECT_EQ(slurp(dir / "second.err"), "");
+    EXPECT_EQ(ocuvell::testing::fileBytes(dir / "second.out"), "");
+    EXPECT_EQ(ocuvell::testing::fileBytes(dir / "second.err"), "");
     EXPECT_LT(took, 5s);
 
     // The first copy is unaffected.

@@ -1,5 +1,7 @@
 #include "tray/single_instance.h"
 
+#include "settings/settings_test_dir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,9 +14,7 @@ namespace {
 class SingleInstanceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ =
-            std::filesystem::temp_directory_path() / ("ocuvell-si-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
+        dir_ = testing::freshTestDir("tray");
         ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }

@@ -8,6 +8,7 @@
 #include "rest/form3.h"
 #include "rest/rest_windows.h"
 #include "settings/paths.h"
+#include "settings/settings_test_dir.h"
 #include "tray/cd.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,7 @@
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace ocuvell {
 namespace {
@@ -32,14 +31,10 @@ class MovableClock : public Clock {
 class WholeProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("ocuvell-whole-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = testing::freshTestDir("tray");
         ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         setProgramDirectoryForTesting(dir_);
-        std::ofstream(dir_ / "config.ini", std::ios::binary)
-            << "[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n";
+        testing::putFile(dir_ / "config.ini", "[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n");
         cd::Hooks h;
         h.makeForm1 = [this] {
             Form1Hooks f;
