@@ -1,0 +1,213 @@
+// Checks the shape of the source tree against tools/layout.txt:
+// - a file includes only from its own floor or the floors below it, and no two
+//   folders include each other, directly or round a longer loop;
+// - platform conditionals stand only in files named for their platform;
+// - each name listed under "once:" is spelled, as a quoted literal, in one file only.
+// Usage: check_layout SRC_DIR LAYOUT_FILE. Prints every finding; exit 1 when any.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Layout {
+    std::vector<std::pair<std::string, int>> folders; // folder, floor (0 lowest)
+    std::vector<std::string> once;                    // literals spelled in one file only
+};
+
+Layout readLayout(const fs::path& file) {
+    Layout layout;
+    std::ifstream in(file);
+    std::string line;
+    int floor = 0;
+    while (std::getline(in, line)) {
+        if (const auto hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::string word;
+        if (!(words >> word))
+            continue;
+        if (word == "once:") {
+            while (words >> word)
+                layout.once.push_back(word);
+            continue;
+        }
+        do
+            layout.folders.emplace_back(word, floor);
+        while (words >> word);
+        ++floor;
+    }
+    return layout;
+}
+
+// The layout entry a folder belongs to: the longest entry that is the folder or holds it.
+const std::pair<std::string, int>* entryOf(const Layout& layout, const std::string& folder) {
+    const std::pair<std::string, int>* best = nullptr;
+    for (const auto& entry : layout.folders) {
+        const std::string& name = entry.first;
+        const bool inside = folder == name || (folder.size() > name.size() &&
+                                               folder.compare(0, name.size(), name) == 0 &&
+                                               folder[name.size()] == '/');
+        if (inside && (!best || name.size() > best->first.size()))
+            best = &entry;
+    }
+    return best;
+}
+
+bool isSource(const fs::path& p) {
+    const std::string ext = p.extension().string();
+    return ext == ".cpp" || ext == ".h" || ext == ".hpp" || ext == ".cc";
+}
+
+bool namedForPlatform(const fs::path& p) {
+    static const std::regex platform("(win32|posix|x11|gdi|linux|windows)", std::regex::icase);
+    return std::regex_search(p.filename().string(), platform);
+}
+
+std::string withoutLineComments(const std::string& line) {
+    const auto at = line.find("//");
+    return at == std::string::npos ? line : line.substr(0, at);
+}
+
+class Checker {
+  public:
+    Checker(fs::path src, Layout layout) : src_(std::move(src)), layout_(std::move(layout)) {}
+
+    int run() {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(src_))
+            if (entry.is_regular_file() && isSource(entry.path()))
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files)
+            checkFile(file);
+        checkCycles();
+        checkOnce();
+        for (const std::string& finding : findings_)
+            std::cout << finding << '\n';
+        std::cout << files.size() << " files checked, " << findings_.size() << " findings\n";
+        return findings_.empty() ? 0 : 1;
+    }
+
+  private:
+    void checkFile(const fs::path& file) {
+        const std::string rel = fs::relative(file, src_).generic_string();
+        const std::string folder = fs::path(rel).parent_path().generic_string();
+        const auto* home = entryOf(layout_, folder);
+        if (!home) {
+            findings_.push_back(rel + ": folder \"" + folder + "\" has no floor in the layout");
+            return;
+        }
+        static const std::regex include(R"(^\s*#\s*include\s*\"([^\"]+)\")");
+        static const std::regex platformMacro(R"(\b(_WIN32|__linux__|__APPLE__|Q_OS_\w+)\b)");
+        std::ifstream in(file);
+        std::string line;
+        int number = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            const std::string where = rel + ":" + std::to_string(number);
+            std::smatch m;
+            if (std::regex_search(line, m, include))
+                checkInclude(where, *home, folder, m[1].str());
+            const std::string code = withoutLineComments(line);
+            if (!namedForPlatform(file) && std::regex_search(code, m, platformMacro))
+                findings_.push_back(where + ": " + m[1].str() +
+                                    " outside a file named for its platform");
+            for (const std::string& literal : layout_.once)
+                if (code.find(literal) != std::string::npos)
+                    spelledIn_[literal].insert(rel);
+        }
+    }
+
+    void checkInclude(const std::string& where, const std::pair<std::string, int>& home,
+                      const std::string& folder, const std::string& target) {
+        // A bare name is beside the including file; generated files have no folder of ours.
+        const std::string targetFolder =
+            target.find('/') == std::string::npos ? folder
+                                                  : fs::path(target).parent_path().generic_string();
+        if (!fs::exists(src_ / target) && !fs::exists(src_ / folder / target))
+            return;
+        const auto* there = entryOf(layout_, targetFolder);
+        if (!there) {
+            findings_.push_back(where + ": includes \"" + target + "\" from a folder with no floor");
+            return;
+        }
+        if (there->first != home.first)
+            edges_[home.first].insert(there->first);
+        if (there->second > home.second)
+            findings_.push_back(where + ": \"" + home.first + "\" includes \"" + target +
+                                "\" from the higher floor \"" + there->first + "\"");
+    }
+
+    void checkCycles() {
+        std::map<std::string, int> state; // 0 new, 1 on the path, 2 done
+        std::vector<std::string> path;
+        std::set<std::string> reported;
+        std::function<void(const std::string&)> visit = [&](const std::string& node) {
+            state[node] = 1;
+            path.push_back(node);
+            for (const std::string& next : edges_[node]) {
+                if (state[next] == 1) {
+                    const auto from = std::find(path.begin(), path.end(), next);
+                    std::string loop;
+                    for (auto it = from; it != path.end(); ++it)
+                        loop += *it + " -> ";
+                    loop += next;
+                    if (reported.insert(loop).second)
+                        findings_.push_back("folders include each other: " + loop);
+                } else if (state[next] == 0) {
+                    visit(next);
+                }
+            }
+            path.pop_back();
+            state[node] = 2;
+        };
+        for (const auto& [node, targets] : edges_)
+            if (state[node] == 0)
+                visit(node);
+    }
+
+    void checkOnce() {
+        for (const std::string& literal : layout_.once) {
+            const auto& files = spelledIn_[literal];
+            if (files.size() > 1) {
+                std::string list;
+                for (const std::string& f : files)
+                    list += (list.empty() ? "" : ", ") + f;
+                findings_.push_back(literal + " is spelled in " + std::to_string(files.size()) +
+                                    " files: " + list);
+            }
+        }
+    }
+
+    fs::path src_;
+    Layout layout_;
+    std::vector<std::string> findings_;
+    std::map<std::string, std::set<std::string>> edges_;
+    std::map<std::string, std::set<std::string>> spelledIn_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: check_layout SRC_DIR LAYOUT_FILE\n";
+        return 2;
+    }
+    Layout layout = readLayout(argv[2]);
+    if (layout.folders.empty()) {
+        std::cerr << "check_layout: no folders in " << argv[2] << '\n';
+        return 2;
+    }
+    return Checker(argv[1], std::move(layout)).run();
+}
