@@ -58,8 +58,7 @@ class ColourRestart : public ::testing::Test {
         if (!testDisplay())
             GTEST_SKIP()
                 << "OCUVELL_TEST_XDISPLAY is not set (scripts/test.sh starts a dummy Xorg)";
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "xdotool is needed to answer the missing-file warning";
+        haveXdotool_ = std::system("command -v xdotool >/dev/null 2>&1") == 0;
         std::string why;
         display_ = openX11Display(testDisplay(), &why);
         ASSERT_TRUE(display_) << why;
@@ -124,14 +123,16 @@ class ColourRestart : public ::testing::Test {
         EXPECT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
 
+        // A missing-file warning that waits for an answer gets one (Return on its OK).
         const std::string answer = std::string("DISPLAY=") + testDisplay() +
-                                   " timeout 30 xdotool search --sync --onlyvisible --name "
-                                   "'^tips$' windowfocus --sync key Return >/dev/null 2>&1";
-        EXPECT_EQ(std::system(answer.c_str()), 0) << "no missing-file warning to answer";
+                                   " timeout 5 xdotool search --onlyvisible --name '^tips$' "
+                                   "windowfocus key Return >/dev/null 2>&1";
         bool shown = false;
         for (int i = 0; i < 1500 && !shown; ++i) {
             std::this_thread::sleep_for(20ms);
             shown = testing::fileBytes(err).find("shown") != std::string::npos;
+            if (!shown && i % 25 == 24 && haveXdotool_) [[maybe_unused]]
+                const int ignored = std::system(answer.c_str());
         }
         EXPECT_TRUE(shown) << testing::fileBytes(err);
         int status = 0;
@@ -148,6 +149,7 @@ class ColourRestart : public ::testing::Test {
     GammaRamp saved_;
     fs::path dir_;
     fs::path record_;
+    bool haveXdotool_ = false;
 };
 
 TEST_F(ColourRestart, EyeProtectionGivesTheSameRampAtEveryStart) {

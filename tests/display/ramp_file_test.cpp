@@ -1,5 +1,6 @@
 #include "display/ramp_file.h"
 #include "settings/paths.h"
+#include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -141,9 +142,7 @@ TEST(RampFileParse, MessagesShowOnlyPrintableText) {
 struct RampFileDisk : ::testing::Test {
     std::filesystem::path dir;
     void SetUp() override {
-        const char* tmp = std::getenv("OCUVELL_TEST_TMP");
-        dir = std::filesystem::path(tmp ? tmp : "/tmp") / "ramp_file_test";
-        std::filesystem::remove_all(dir);
+        dir = testing::freshTestDir("display");
         std::filesystem::create_directories(dir / "program");
     }
     void TearDown() override { setProgramDirectoryForTesting({}); }

@@ -91,11 +91,11 @@ TEST_F(RampStateTest, UnusableRecordsAreRefused) {
     GammaRamp zero{};
     const std::string bad[] = {
         "",
-        good.substr(0, good.size() / 2),     // cut short
-        good.substr(0, good.size() - 2),     // last entry cut
-        "Ocuvell ramps 2" + good.substr(15), // a layout we do not know
-        good + "0,0,0\n",                    // more than one record
-        std::string(4000, '\0'),             // garbage
+        good.substr(0, good.size() / 2),                       // cut short
+        good.substr(0, good.rfind('\n', good.size() - 2) + 1), // last entry missing
+        "Ocuvell ramps 2" + good.substr(15),                   // a layout we do not know
+        good + "0,0,0\n",                                      // more than one record
+        std::string(4000, '\0'),                               // garbage
         [&] {
             auto t = good;
             t[t.find("\n350,") + 1] = 'x';
