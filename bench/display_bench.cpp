@@ -2,10 +2,12 @@
 // the X11 backend next to the bare RandR call it wraps.
 #include "display/backends.h"
 #include "display/gamma_engine.h"
+#include "display/ramp_state.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -66,7 +68,9 @@ const char* benchDisplay() {
     return nullptr;
 }
 
-// One brightness slider step: rebuild, resample to each CRTC, set, wait for the server.
+// One brightness slider step: rebuild, resample to each CRTC, set, wait for the server;
+// with an argument of 1 also the record of the applied ramp, rewritten on every step as
+// the program does (in the system's temporary folder, on the same disk as most homes).
 void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
     std::string why;
     auto display = benchDisplay() ? openX11Display(benchDisplay(), &why) : nullptr;
@@ -75,6 +79,9 @@ void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
         return;
     }
     GammaEngine engine(std::move(display));
+    const auto recordDir = std::filesystem::temp_directory_path() / "ocuvell-display-bench";
+    if (state.range(0) == 1)
+        engine.keepRecord(std::make_unique<RampState>(recordDir / kRampStateFileName));
     if (!engine.capture()) {
         state.SkipWithError("capture failed");
         return;
@@ -85,8 +92,24 @@ void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
         level = level == 50 ? -50 : level + 1;
     }
     engine.applyBase(); // leave the server's ramp as it was found
+    std::error_code ec;
+    std::filesystem::remove_all(recordDir, ec);
 }
-BENCHMARK(BM_SliderChangeThroughEngineX11)->UseRealTime();
+BENCHMARK(BM_SliderChangeThroughEngineX11)->Arg(0)->Arg(1)->UseRealTime();
+
+// The record alone: format and write it whole, as one changed slider step does.
+void BM_RecordAppliedRamp(benchmark::State& state) {
+    const auto dir = std::filesystem::temp_directory_path() / "ocuvell-record-bench";
+    RampState record(dir / kRampStateFileName);
+    GammaRamp ramp = GammaRamp::identity();
+    for (auto _ : state) {
+        ramp.at(2, 255) ^= 1;
+        record.applied(GammaRamp::identity(), ramp);
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+BENCHMARK(BM_RecordAppliedRamp)->UseRealTime();
 
 // The floor: XRRSetCrtcGamma on each CRTC with a ramp, then XSync.
 void BM_BareSetCrtcGammaX11(benchmark::State& state) {

@@ -42,7 +42,7 @@ struct Form1Hooks {
 
 class Form1 : public QWidget, private RestPanel {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
     static constexpr int kWidth = 641;  // 9615 twips, the title strip's width
     static constexpr int kHeight = 315; // 4725 twips
@@ -101,6 +101,9 @@ public:
     QLineEdit* Text3() const { return Text3_; }
     QLineEdit* zhuan() const { return zhuan_; }
     QLabel* colo(int i) const { return colo_[i]; }
+    // The colour page's line saying that colours cannot be changed here; hidden when
+    // they can.
+    QLabel* colourNotice() const { return colourNotice_; }
     QSlider* Slider1() const { return Slider1_; }
     QSlider* Slider2() const { return Slider2_; }
     QSlider* Slider3(int i) const { return Slider3_[i]; }
@@ -113,10 +116,10 @@ public:
     ClickImage* setno(int i) const { return setno_[i]; }
     QTimer& Timer1() { return Timer1_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // RestPanel: the controls the schedule reads and writes.
     std::string text1() const override;
     void setText1(const std::string& s) override;
@@ -146,6 +149,7 @@ private:
     void Slider2_Change();
     void Slider3_Change();
     void setSliderFromText(QSlider* slider, const std::string& text);
+    void showColourNotice();
 
     void setHeadingGreen(QLabel* heading, bool green);
 
@@ -184,6 +188,7 @@ private:
     QWidget* gjset_ = nullptr;
 
     std::array<QLabel*, 8> colo_{};
+    QLabel* colourNotice_ = nullptr;
     QSlider* Slider1_ = nullptr;
     QSlider* Slider2_ = nullptr;
     std::array<QSlider*, 3> Slider3_{};

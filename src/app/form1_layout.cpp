@@ -304,6 +304,13 @@ void Form1::buildColourPage() {
         fill(s, 0xFBF8F3);
     for (QLabel* c : colo_)
         c->raise();
+
+    // Below the contrast slider, left of Back: two short lines, clear of every control.
+    colourNotice_ = label(eyeset_, QString(), 9, false, 0x2020B0);
+    place(colourNotice_, 435, 1845, 2640, 540);
+    colourNotice_->setWordWrap(true);
+    colourNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    colourNotice_->hide();
 }
 
 void Form1::buildRestPage() {

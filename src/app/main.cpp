@@ -1,12 +1,15 @@
 // Ocuvell starts from its hidden tray form, which brings up the main window.
 #include "app/form1.h"
 #include "display/display.h"
+#include "display/ramp_state.h"
 #include "rest/clock.h"
+#include "settings/state_dir.h"
 #include "tray/cd.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -46,7 +49,15 @@ int main(int argc, char** argv) {
     ocuvell::SystemClock clock;
     ocuvell::cd::Hooks hooks;
     hooks.makeForm1 = [&clock] {
-        return std::make_unique<ocuvell::Form1>(ocuvell::openDisplay(), clock);
+        auto display = ocuvell::openDisplay();
+        // Only a display whose colours we change has a ramp worth remembering.
+        const bool real = display->why().empty();
+        auto form1 = std::make_unique<ocuvell::Form1>(std::move(display), clock);
+        const std::filesystem::path stateDir = ocuvell::stateDirectory();
+        if (real && !stateDir.empty())
+            form1->engine().keepRecord(
+                std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName));
+        return form1;
     };
     ocuvell::cd tray(std::move(hooks));
     if (!tray.load())

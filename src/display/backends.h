@@ -12,7 +12,8 @@ namespace ocuvell {
 std::unique_ptr<Display> openX11Display(const char* displayName, std::string* why);
 // Windows GDI: the desktop window's device context, kept for the whole run.
 std::unique_ptr<Display> openGdiDisplay(std::string* why);
-// In memory: one ramp, the identity at start.
-std::unique_ptr<Display> makeMemoryDisplay();
+// In memory: one ramp, the identity at start. With a why, it stands in for a display
+// whose colours cannot be changed, and says so through why().
+std::unique_ptr<Display> makeMemoryDisplay(std::string why = {});
 
 } // namespace ocuvell

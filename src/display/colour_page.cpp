@@ -35,6 +35,7 @@ void Form1::connectColourPage() {
 
 void Form1::colorload() {
     engine_.capture();
+    showColourNotice();
     Slider1_->setRange(-50, 50);
     Slider1_->setValue(0);
     Slider2_->setRange(1, 100);
@@ -45,6 +46,20 @@ void Form1::colorload() {
     }
     colo_[1]->setText(number(Slider1_->value()));
     colo_[3]->setText(number(Slider2_->value()));
+}
+
+void Form1::showColourNotice() {
+    // Without it the sliders would move with no effect on the screen and no word why;
+    // the values can still be set and stored for a display that can take them.
+    std::string why = engine_.display().why();
+    if (why.empty() && !engine_.captured())
+        why = kCaptureFailed;
+    colourNotice_->setVisible(!why.empty());
+    if (why.empty())
+        return;
+    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：") +
+                           QString::fromStdString(colourTroubleText(why)));
+    colourNotice_->setToolTip(QString::fromStdString(why));
 }
 
 void Form1::Slider1_Change() {

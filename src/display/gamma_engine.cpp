@@ -12,6 +12,9 @@ bool GammaEngine::capture() {
     if (!display_ || !display_->readRamp(read) || read.allZero())
         return false;
     base_ = read;
+    if (state_)
+        if (const std::optional<GammaRamp> remembered = state_->baseFor(read))
+            base_ = *remembered;
     captured_ = true;
     return true;
 }
@@ -60,7 +63,11 @@ bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.
     if (!display_ || !captured_ || base_.allZero())
         return false;
-    return display_->writeRamp(ramp);
+    if (!display_->writeRamp(ramp))
+        return false;
+    if (state_)
+        state_->applied(base_, ramp);
+    return true;
 }
 
 } // namespace ocuvell

@@ -3,6 +3,7 @@
 #include "display/display.h"
 #include "display/gamma_ramp.h"
 #include "display/ramp_file.h"
+#include "display/ramp_state.h"
 
 #include <filesystem>
 #include <memory>
@@ -13,9 +14,16 @@ class GammaEngine {
   public:
     explicit GammaEngine(std::unique_ptr<Display> display);
 
-    // Reads the display's ramp into baseramp. Until a capture (or loadBase) succeeds
-    // the engine applies nothing: a ramp derived from an all-zero base would black
-    // the screen. A failed capture leaves baseramp as it was but refuses again.
+    // From now on every ramp the display takes is remembered in state, and the next
+    // capture asks it which base the display's ramp came from. Without it, a capture
+    // takes the display's ramp as the base.
+    void keepRecord(std::unique_ptr<RampState> state) { state_ = std::move(state); }
+    RampState* record() { return state_.get(); }
+
+    // Reads the display's ramp into baseramp; when that ramp is the one this program
+    // left on the display, the base it was computed from instead. Until a capture (or loadBase)
+    // succeeds the engine applies nothing: a ramp derived from an all-zero base would black the
+    // screen. A failed capture leaves baseramp as it was but refuses again.
     bool capture();
     // Replaces baseramp from a ramp file, all or nothing; a load makes the base valid
     // for applying as a capture does. Applies nothing: the restore command calls
@@ -43,6 +51,7 @@ class GammaEngine {
     GammaRamp base_{};
     GammaRamp new_{};
     bool captured_ = false;
+    std::unique_ptr<RampState> state_;
 };
 
 } // namespace ocuvell

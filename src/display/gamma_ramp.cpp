@@ -26,6 +26,13 @@ bool GammaRamp::allZero() const {
     return std::all_of(entries.begin(), entries.end(), [](std::uint16_t e) { return e == 0; });
 }
 
+bool GammaRamp::nearBlack() const {
+    for (int c = 0; c < 3; ++c)
+        if (*std::max_element(channel(c), channel(c) + kSize) < 16384)
+            return true;
+    return false;
+}
+
 GammaRamp GammaRamp::identity() {
     GammaRamp ramp;
     for (int c = 0; c < 3; ++c)

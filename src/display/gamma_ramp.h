@@ -18,6 +18,9 @@ struct GammaRamp {
     std::uint16_t* channel(int c) { return entries.data() + c * kSize; }
     const std::uint16_t* channel(int c) const { return entries.data() + c * kSize; }
     bool allZero() const;
+    // Some channel's brightest entry is below a quarter of full scale: no display's
+    // normal ramp looks like that, and applying it would all but black the screen.
+    bool nearBlack() const;
     static GammaRamp identity(); // entry j = 257 * j in every channel
     friend bool operator==(const GammaRamp&, const GammaRamp&) = default;
 };

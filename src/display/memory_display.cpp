@@ -1,5 +1,7 @@
 #include "display/backends.h"
 
+#include <utility>
+
 namespace ocuvell {
 
 namespace {
@@ -7,6 +9,7 @@ namespace {
 // Stands in for a display that cannot be controlled: remembers the last ramp written.
 class MemoryDisplay final : public Display {
   public:
+    explicit MemoryDisplay(std::string why) : why_(std::move(why)) {}
     bool readRamp(GammaRamp& out) override {
         out = ramp_;
         return true;
@@ -16,15 +19,17 @@ class MemoryDisplay final : public Display {
         return true;
     }
     std::string name() const override { return "memory"; }
+    std::string why() const override { return why_; }
 
   private:
     GammaRamp ramp_ = GammaRamp::identity();
+    std::string why_;
 };
 
 } // namespace
 
-std::unique_ptr<Display> makeMemoryDisplay() {
-    return std::make_unique<MemoryDisplay>();
+std::unique_ptr<Display> makeMemoryDisplay(std::string why) {
+    return std::make_unique<MemoryDisplay>(std::move(why));
 }
 
 } // namespace ocuvell

@@ -1,10 +1,9 @@
 #include "display/ramp_file.h"
 
+#include "display/bounded_read.h"
 #include "settings/paths.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <system_error>
 
 namespace ocuvell {
@@ -12,6 +11,54 @@ namespace ocuvell {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF"; // Notepad writes one in front of UTF-8
+
+// The file's bytes as message text: printable ASCII and whole UTF-8 sequences as they
+// are, anything else (NUL, control bytes, broken UTF-8) as \xNN.
+std::string printable(std::string_view bytes) {
+    std::string out;
+    std::size_t i = 0;
+    const auto escape = [&out](unsigned char byte) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+    };
+    while (i < bytes.size()) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        // A whole UTF-8 sequence (no overlong forms, surrogates or values past U+10FFFF).
+        int length = byte >= 0xC2 && byte <= 0xDF   ? 2
+                     : byte >= 0xE0 && byte <= 0xEF ? 3
+                     : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                                    : 0;
+        bool whole = length > 0 && i + length <= bytes.size();
+        for (int k = 1; whole && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            unsigned char low = 0x80, high = 0xBF;
+            if (k == 1 && byte == 0xE0)
+                low = 0xA0;
+            else if (k == 1 && byte == 0xED)
+                high = 0x9F;
+            else if (k == 1 && byte == 0xF0)
+                low = 0x90;
+            else if (k == 1 && byte == 0xF4)
+                high = 0x8F;
+            whole = next >= low && next <= high;
+        }
+        if (whole) {
+            out.append(bytes.substr(i, static_cast<std::size_t>(length)));
+            i += static_cast<std::size_t>(length);
+        } else {
+            escape(byte);
+            ++i;
+        }
+    }
+    return out;
+}
 
 bool isSeparator(char ch) {
     return ch == ',' || ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n';
@@ -60,12 +107,33 @@ class RampParser {
             result_.detail = "every number is 0";
             return result_;
         }
+        if (read_.nearBlack()) {
+            result_.status = RampFileStatus::NearBlack;
+            result_.detail = "the " + std::string(kChannelNames[darkestChannel()]) +
+                             " channel never reaches a quarter of full brightness";
+            return result_;
+        }
         out_ = read_;
         result_.status = RampFileStatus::Loaded;
         return result_;
     }
 
   private:
+    static constexpr const char* kChannelNames[3] = {"red", "green", "blue"};
+
+    int darkestChannel() const {
+        int darkest = 0;
+        std::uint16_t lowest = 65535;
+        for (int c = 0; c < 3; ++c) {
+            const std::uint16_t top = *std::max_element(read_.channel(c), read_.channel(c) + 256);
+            if (top < lowest) {
+                lowest = top;
+                darkest = c;
+            }
+        }
+        return darkest;
+    }
+
     bool settled() const {
         return count_ == kRampFileNumbers || result_.status == RampFileStatus::BadNumber;
     }
@@ -99,7 +167,7 @@ class RampParser {
         if (bad_ || digits_ == 0 || value < -32768 || value > 65535) {
             result_.status = RampFileStatus::BadNumber;
             result_.numbersRead = count_;
-            result_.detail = "number " + std::to_string(index) + " is \"" + text_ + "\"";
+            result_.detail = "number " + std::to_string(index) + " is \"" + printable(text_) + "\"";
             if (!bad_ && digits_ > 0)
                 result_.detail += ", outside -32768..65535";
             return;
@@ -134,55 +202,42 @@ RampFileResult parseRampText(std::string_view text, GammaRamp& out) {
 }
 
 RampFileResult loadRampFile(const std::filesystem::path& path, GammaRamp& out) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        RampFileResult missing;
-        missing.status = RampFileStatus::Missing;
-        return missing;
+    RampFileResult result;
+    const BoundedRead read = readRegularFile(path, kRampFileMaxBytes);
+    switch (read.status) {
+    case BoundedReadStatus::Read:
+        return parseRampText(read.bytes, out);
+    case BoundedReadStatus::Missing:
+        result.status = RampFileStatus::Missing;
+        return result;
+    case BoundedReadStatus::NotRegular:
+        result.status = RampFileStatus::NotRegular;
+        result.detail = "not a regular file";
+        return result;
+    case BoundedReadStatus::TooLarge:
+        result.status = RampFileStatus::TooLarge;
+        result.detail = "more than " + std::to_string(kRampFileMaxBytes / 1024) + " KiB";
+        return result;
+    case BoundedReadStatus::Failed:
+        break;
     }
-#ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"rb"); // the path may hold non-ANSI names
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (!file) {
-        RampFileResult unreadable;
-        unreadable.status = RampFileStatus::Unreadable;
-        unreadable.detail = std::strerror(errno);
-        return unreadable;
-    }
-    RampParser parser(out);
-    char buffer[16384];
-    bool readFailed = false;
-    while (true) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
-        if (got > 0 && !parser.feed(std::string_view(buffer, got)))
-            break;
-        if (got < sizeof buffer) {
-            readFailed = std::ferror(file) != 0;
-            break;
-        }
-    }
-    const int readErrno = errno;
-    std::fclose(file);
-    if (readFailed) {
-        RampFileResult unreadable;
-        unreadable.status = RampFileStatus::Unreadable;
-        unreadable.detail = std::strerror(readErrno);
-        return unreadable;
-    }
-    return parser.finish();
+    result.status = RampFileStatus::Unreadable;
+    result.detail = read.why;
+    return result;
 }
 
 std::filesystem::path rampFilePath() {
-    const std::filesystem::path beside = programDirectory() / kRampFileName;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(beside, ec))
-        return beside;
-    const std::filesystem::path user = userConfigDirectory() / kRampFileName;
-    if (std::filesystem::is_regular_file(user, ec))
-        return user;
-    return beside;
+    const std::filesystem::path candidates[] = {
+        programDirectory() / kRampFileName,
+        userConfigDirectory() / kRampFileName,
+        programDirectory().parent_path() / "share" / "ocuvell" / kRampFileName,
+    };
+    for (const std::filesystem::path& candidate : candidates) {
+        std::error_code ec;
+        if (std::filesystem::exists(candidate, ec))
+            return candidate;
+    }
+    return candidates[0];
 }
 
 std::string rampFileMessage(const RampFileResult& result) {
@@ -199,7 +254,11 @@ std::string rampFileMessage(const RampFileResult& result) {
     case RampFileStatus::BadNumber:
         return "The default data file holds a bad number (" + result.detail + ")" + tail;
     case RampFileStatus::AllZero:
+    case RampFileStatus::NearBlack:
         return "The default data file holds an all-black ramp (" + result.detail + ")" + tail;
+    case RampFileStatus::NotRegular:
+    case RampFileStatus::TooLarge:
+        return "Cannot read the default data file (" + result.detail + ")" + tail;
     }
     return {};
 }

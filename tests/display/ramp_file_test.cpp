@@ -1,5 +1,6 @@
 #include "display/ramp_file.h"
 #include "settings/paths.h"
+#include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -95,12 +96,53 @@ TEST(RampFileParse, LongIsTrimmedShortAndBadLeaveTheRampAlone) {
     EXPECT_EQ(zeros, sentinel());
 }
 
+TEST(RampFileParse, NearBlackRampsAreRefusedLikeBadFiles) {
+    auto ramp = [](const std::function<int(int j, int c)>& entry) {
+        std::string text;
+        for (int j = 0; j < 256; ++j)
+            for (int c = 0; c < 3; ++c)
+                text += std::to_string(entry(j, c)) + "\n";
+        return text;
+    };
+    const std::string dark[] = {
+        ramp([](int j, int c) { return j == 255 && c == 2 ? 1 : 0; }), // 767 zeros and a 1
+        ramp([](int, int) { return 1; }),
+        ramp([](int j, int c) { return c == 1 ? 63 * j : 257 * j; }), // green tops at 16065
+    };
+    for (const std::string& text : dark) {
+        GammaRamp out = sentinel();
+        const RampFileResult r = parseRampText(text, out);
+        EXPECT_EQ(r.status, RampFileStatus::NearBlack);
+        EXPECT_EQ(out, sentinel());
+        EXPECT_NE(rampFileMessage(r).find("all-black ramp"), std::string::npos);
+    }
+    GammaRamp out;
+    EXPECT_NE(rampFileMessage(parseRampText(dark[2], out)).find("green"), std::string::npos);
+    // A quarter of full scale is still a ramp a display may have.
+    EXPECT_EQ(parseRampText(ramp([](int j, int) { return 64 * j + 64; }), out).status,
+              RampFileStatus::Loaded);
+}
+
+TEST(RampFileParse, MessagesShowOnlyPrintableText) {
+    GammaRamp out;
+    const std::string cases[][2] = {
+        {std::string("12\0x4", 5), "\"12\\x00x4\""},
+        {"7\xFF\xC3", "\"7\\xFF\\xC3\""},     // broken UTF-8
+        {"\xE4\xBA\x94", "\"\xE4\xBA\x94\""}, // a whole character stays
+        {"\x1B[2J", "\"\\x1B[2J\""},          // no terminal escapes
+    };
+    for (const auto& [token, shown] : cases) {
+        const RampFileResult r = parseRampText("1 2 " + token + " 4", out);
+        ASSERT_EQ(r.status, RampFileStatus::BadNumber);
+        EXPECT_NE(rampFileMessage(r).find("number 3 is " + shown), std::string::npos)
+            << rampFileMessage(r);
+    }
+}
+
 struct RampFileDisk : ::testing::Test {
     std::filesystem::path dir;
     void SetUp() override {
-        const char* tmp = std::getenv("OCUVELL_TEST_TMP");
-        dir = std::filesystem::path(tmp ? tmp : "/tmp") / "ramp_file_test";
-        std::filesystem::remove_all(dir);
+        dir = testing::freshTestDir("display");
         std::filesystem::create_directories(dir / "program");
     }
     void TearDown() override { setProgramDirectoryForTesting({}); }
@@ -118,7 +160,7 @@ TEST_F(RampFileDisk, LoadsAndTellsFailuresApart) {
               "adjustment!");
     EXPECT_STREQ(kRampFileTitle, "tips");
     std::filesystem::create_directories(dir / "folder.txt"); // not an ordinary file
-    EXPECT_EQ(loadRampFile(dir / "folder.txt", out).status, RampFileStatus::Missing);
+    EXPECT_EQ(loadRampFile(dir / "folder.txt", out).status, RampFileStatus::NotRegular);
 
     // Bigger than one read chunk, with a number split across the chunk boundary.
     std::string big(16383, ' ');
@@ -134,6 +176,17 @@ TEST_F(RampFileDisk, LoadsAndTellsFailuresApart) {
     EXPECT_EQ(out, sentinel());
     EXPECT_NE(rampFileMessage(shortFile).find("only 5 of the 768"), std::string::npos);
     EXPECT_NE(rampFileMessage(shortFile).find("can only be restored"), std::string::npos);
+}
+
+TEST_F(RampFileDisk, HugeFilesAreRefusedUnread) {
+    GammaRamp out = sentinel();
+    write(dir / "huge.txt",
+          identityText([](int, int) { return "\n"; }) + std::string(kRampFileMaxBytes, ' '));
+    const RampFileResult huge = loadRampFile(dir / "huge.txt", out);
+    EXPECT_EQ(huge.status, RampFileStatus::TooLarge);
+    EXPECT_EQ(out, sentinel());
+    EXPECT_EQ(rampFileMessage(huge), "Cannot read the default data file (more than 1024 KiB), "
+                                     "can only be restored to the state before the adjustment!");
 }
 
 TEST_F(RampFileDisk, ProgramDirectoryComesBeforeTheUserFolder) {

@@ -1,0 +1,99 @@
+// The colour page says when the display's colours cannot be changed, without getting in
+// the way of the sliders, which still set and store their values.
+#include "form1_fixture.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSlider>
+
+namespace ocuvell::test {
+namespace {
+
+// A display that is there but will not give its ramp.
+struct UnreadableDisplay : Display {
+    bool readRamp(GammaRamp&) override { return false; }
+    bool writeRamp(const GammaRamp&) override { return true; }
+    std::string name() const override { return "unreadable"; }
+};
+
+class ColourNotice : public Form1Test {
+  protected:
+    Form1& startOn(std::unique_ptr<Display> display) {
+        writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+        form = std::make_unique<Form1>(std::move(display), clock, hooks());
+        form->load();
+        form->Show();
+        form->edit_Click(0);
+        return *form;
+    }
+};
+
+TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
+    const std::pair<const char*, const char*> reasons[] = {
+        {"a Wayland session without X11", "Wayland 会话"},
+        {"no X display", "没有 X 显示"},
+        {"the X server has no RandR 1.2 gamma", "X 服务器不支持 RandR 伽马"},
+        {"XWayland does not pass gamma ramps to the screen", "XWayland 不把伽马传给屏幕"},
+        {"the display driver gives no gamma ramp", "显卡驱动不支持伽马"},
+    };
+    for (const auto& [why, words] : reasons) {
+        Form1& f = startOn(makeMemoryDisplay(why));
+        EXPECT_TRUE(f.colourNotice()->isVisible()) << why;
+        EXPECT_EQ(f.colourNotice()->text(),
+                  QString::fromUtf8("无法调节此显示器的颜色：") + QString::fromUtf8(words));
+        EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromUtf8(why));
+    }
+    // The values still move and are stored for a display that can take them.
+    Form1& f = *form;
+    EXPECT_EQ(f.Slider3(2)->value(), -20);
+    f.Slider1()->setValue(-7);
+    f.Image7_Click();
+    EXPECT_NE(readConfig().find("liangdu=-7"), std::string::npos);
+}
+
+TEST_F(ColourNotice, ShownWhenTheCaptureFails) {
+    Form1& f = startOn(std::make_unique<UnreadableDisplay>());
+    EXPECT_TRUE(f.colourNotice()->isVisible());
+    EXPECT_EQ(f.colourNotice()->text(), QString::fromUtf8("无法调节此显示器的颜色：读取伽马失败"));
+}
+
+TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
+    Form1& f = startOn(makeMemoryDisplay());
+    EXPECT_FALSE(f.colourNotice()->isVisible());
+}
+
+TEST_F(ColourNotice, ClearOfEveryControlAndInsideThePage) {
+    Form1& f = startOn(makeMemoryDisplay("a Wayland session without X11"));
+    const QImage img = f.grab().toImage();
+    const auto screens = dir.parent_path() / "screens";
+    std::filesystem::create_directories(screens);
+    img.save(QString::fromStdString((screens / "form1-colour-nodisplay.png").string()));
+
+    QLabel* notice = f.colourNotice();
+    const QRect area = notice->geometry();
+    EXPECT_TRUE(f.eyeset()->rect().contains(area));
+    // The whole text fits in its two lines.
+    const QRect needed = notice->fontMetrics().boundingRect(area, Qt::TextWordWrap, notice->text());
+    EXPECT_LE(needed.height(), area.height());
+    EXPECT_LE(needed.width(), area.width());
+    for (QWidget* w : f.eyeset()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == notice || !w->isVisible())
+            continue;
+        EXPECT_FALSE(area.intersects(w->geometry()))
+            << w->metaObject()->className() << " at " << w->x() << "," << w->y();
+    }
+    // Its text is drawn: some pixel inside is neither the page nor white.
+    const QPoint origin = notice->mapTo(&f, QPoint());
+    int inked = 0;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            inked += img.pixelColor(origin + QPoint(x, y)).red() > 120 &&
+                     img.pixelColor(origin + QPoint(x, y)).blue() < 100;
+    EXPECT_GT(inked, 20);
+}
+
+} // namespace
+} // namespace ocuvell::test
