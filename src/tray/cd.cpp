@@ -44,7 +44,8 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
 }
 
 cd::~cd() {
-    setSettingsProblemObserver({});
+    if (observing_)
+        setSettingsProblemObserver({});
     // The popup and the rest screen talk to Form1's schedule: they go first.
     restForms_.reset();
     form1_.reset();
@@ -56,6 +57,7 @@ bool cd::load() {
         return false;
     // Registered before Form1's load step, which reads the settings.
     setSettingsProblemObserver([this](const SettingsProblem& p) { settingsProblem(p); });
+    observing_ = true;
 
     buildMenu();
     icon_ = new QSystemTrayIcon(windowIcon(), this);

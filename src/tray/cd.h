@@ -63,6 +63,7 @@ class cd : public QWidget {
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     // Each kind of settings failure is told once per run, not once per key.
+    bool observing_ = false;
     bool readProblemTold_ = false;
     bool writeProblemTold_ = false;
 };
