@@ -4,6 +4,7 @@
 
 #include "settings/paths.h"
 #include "settings/profile.h"
+#include "settings/settings_problem.h"
 
 #include <algorithm>
 
@@ -21,8 +22,16 @@ std::string iniread(const std::string& section, const std::string& key) {
 
 void iniwrite(const std::string& section, const std::string& key,
               const std::optional<std::string>& value) {
-    // A failure is reported by the write itself; the program goes on with its values.
-    profileWrite(configPath(), section, key, value);
+    // The program goes on with its values either way.
+    const std::uint64_t reportedBefore = settingsProblemsReported();
+    const std::filesystem::path file = configPath();
+    if (profileWrite(file, section, key, value))
+        return;
+    // The write usually says why itself; the system's own profile functions do not.
+    if (settingsProblemsReported() == reportedBefore)
+        reportSettingsProblem({SettingsProblem::Kind::Write, file, "the system refused the write"});
+    // The folder may have become read-only, or the user's folder writable: look again.
+    reconsiderSettingsDirectory();
 }
 
 } // namespace ocuvell

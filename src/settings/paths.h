@@ -8,12 +8,17 @@ namespace ocuvell {
 std::filesystem::path programDirectory();
 // Where config.ini lives: the program's directory when it is writable, else the
 // user's configuration folder ($XDG_CONFIG_HOME/Ocuvell, ~/.config/Ocuvell,
-// %APPDATA%\Ocuvell), created on demand.
+// %APPDATA%\Ocuvell), created on demand. Decided on the first call of a run; the same
+// answer holds until reconsiderSettingsDirectory().
 std::filesystem::path settingsDirectory();
 std::filesystem::path configPath();
 // The user's configuration folder, whether or not it is in use.
 std::filesystem::path userConfigDirectory();
-// Tests point the program's directory elsewhere; an empty path undoes it.
+// After a write failed: the next call decides afresh (the folder may have become
+// read-only, or writable again).
+void reconsiderSettingsDirectory();
+// Tests point the program's directory elsewhere; an empty path undoes it. Either way the
+// settings folder is decided afresh.
 void setProgramDirectoryForTesting(const std::filesystem::path& dir);
 
 } // namespace ocuvell

@@ -7,11 +7,16 @@
 #include <QDesktopServices>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 
 namespace ocuvell {
 namespace {
+
+// The title of the program's own warnings.
+constexpr const char* kWarningTitle = "tips";
 
 QIcon programIcon() {
     QIcon icon;
@@ -29,11 +34,18 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
         hooks_.quit = [] { QCoreApplication::exit(0); };
     if (!hooks_.trayAvailable)
         hooks_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!hooks_.warn)
+        hooks_.warn = [this](const QString& title, const QString& text) {
+            QWidget* over = form1_ && form1_->isVisible() ? form1_.get() : nullptr;
+            QMessageBox::warning(over, title, text);
+        };
     setWindowTitle(QStringLiteral("cd"));
     setWindowIcon(programIcon());
 }
 
 cd::~cd() {
+    if (observing_)
+        setSettingsProblemObserver({});
     // The popup and the rest screen talk to Form1's schedule: they go first.
     restForms_.reset();
     form1_.reset();
@@ -43,6 +55,9 @@ bool cd::load() {
     instance_ = claimSingleInstance(kInstanceName);
     if (!instance_)
         return false;
+    // Registered before Form1's load step, which reads the settings.
+    setSettingsProblemObserver([this](const SettingsProblem& p) { settingsProblem(p); });
+    observing_ = true;
 
     buildMenu();
     icon_ = new QSystemTrayIcon(windowIcon(), this);
@@ -67,7 +82,29 @@ bool cd::load() {
     restForms_ = std::make_unique<RestForms>(form1_->schedule());
     form1_->schedule().setWindows(restForms_.get());
     form1_->Show();
+    if (!instance_->problem().empty()) {
+        std::fprintf(stderr, "Ocuvell: %s\n", printableText(instance_->problem()).c_str());
+        warn(instance_->problem());
+    }
     return true;
+}
+
+void cd::settingsProblem(const SettingsProblem& problem) {
+    bool& told = problem.kind == SettingsProblem::Kind::Read ? readProblemTold_ : writeProblemTold_;
+    if (told)
+        return;
+    told = true;
+    const std::string text = settingsProblemMessage(problem);
+    // A write fails on the way out (the close writes, then ends the program): tell the user
+    // now. A read fails during the main window's load step: tell once the window is up.
+    if (problem.kind == SettingsProblem::Kind::Write)
+        warn(text);
+    else
+        QTimer::singleShot(0, this, [this, text] { warn(text); });
+}
+
+void cd::warn(const std::string& text) {
+    hooks_.warn(QString::fromLatin1(kWarningTitle), QString::fromStdString(printableText(text)));
 }
 
 void cd::buildMenu() {

@@ -1,6 +1,7 @@
 #pragma once
 // cd: the hidden start-up form. It makes sure only one copy runs, owns the
 // notification-area icon and its menu, and brings up the main window.
+#include "settings/settings_problem.h"
 #include "tray/single_instance.h"
 
 #include <QSystemTrayIcon>
@@ -28,6 +29,8 @@ class cd : public QWidget {
         std::function<void(const QUrl&)> openUrl;          // default: the desktop's URL handler
         std::function<void()> quit;                        // default: leave the event loop
         std::function<bool()> trayAvailable;               // default: ask the desktop
+        // The program's warning box (default: a warning message box over the main window).
+        std::function<void(const QString& title, const QString& text)> warn;
     };
 
     explicit cd(Hooks hooks);
@@ -50,6 +53,8 @@ class cd : public QWidget {
   private:
     void buildMenu();
     void showForm1();
+    void settingsProblem(const SettingsProblem& problem);
+    void warn(const std::string& text);
 
     Hooks hooks_;
     std::unique_ptr<SingleInstance> instance_;
@@ -57,6 +62,10 @@ class cd : public QWidget {
     std::unique_ptr<RestForms> restForms_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
+    // Each kind of settings failure is told once per run, not once per key.
+    bool observing_ = false;
+    bool readProblemTold_ = false;
+    bool writeProblemTold_ = false;
 };
 
 } // namespace ocuvell

@@ -7,12 +7,23 @@ namespace ocuvell {
 
 class SingleInstance {
   public:
+    SingleInstance() = default;
+    // Running without the lock: why it could not be taken.
+    explicit SingleInstance(std::string problem) : problem_(std::move(problem)) {}
     virtual ~SingleInstance() = default;
+
+    // Empty while the lock is held; otherwise why the program runs without it, in a few
+    // words for the user.
+    const std::string& problem() const { return problem_; }
+
+  private:
+    std::string problem_;
 };
 
 // Claims the program-wide instance lock named name. nullptr when another instance
 // holds it. A lock left by a crashed instance does not count: the system releases it
-// with the process.
+// with the process. When the lock cannot be taken for another reason the program runs
+// all the same, and problem() says why.
 std::unique_ptr<SingleInstance> claimSingleInstance(const std::string& name);
 
 } // namespace ocuvell

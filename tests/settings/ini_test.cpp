@@ -1,12 +1,15 @@
 // iniread / iniwrite through the program's paths, as the forms use them.
 #include "settings/ini.h"
 #include "settings/paths.h"
+#include "settings/settings_problem.h"
 #include "settings_test_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace ocuvell;
 using namespace ocuvell::testing;
@@ -135,4 +138,54 @@ TEST(Paths, UserFolderFollowsXdgRules) {
         ::setenv("HOME", home.c_str(), 1);
     else
         ::unsetenv("HOME");
+}
+
+namespace {
+
+std::vector<std::string> listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
+    const fs::path program = dir_ / "program";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(iniread("dsxx", "mei"), i == 0 ? "mei" : "45");
+        iniwrite("dsxx", "mei", "45");
+        EXPECT_EQ(listing(program), std::vector<std::string>{"config.ini"});
+    }
+
+    // A program folder that comes into being later does not split reads from writes: the
+    // run stays with the folder it chose...
+    const fs::path later = dir_ / "later";
+    setProgramDirectoryForTesting(later);
+    iniwrite("eye", "rgbr", "7");
+    fs::create_directories(later);
+    EXPECT_EQ(iniread("eye", "rgbr"), "7");
+    iniwrite("eye", "rgbg", "8");
+    EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbr=7\r\nrgbg=8\r\n");
+    EXPECT_TRUE(listing(later).empty());
+
+    // ...until a write fails: then it looks again.
+    fs::remove(dir_ / "xdg" / "Ocuvell" / "config.ini");
+    fs::create_directories(dir_ / "xdg" / "Ocuvell" / "config.ini");
+    std::vector<SettingsProblem> told;
+    setSettingsProblemObserver([&told](const SettingsProblem& p) { told.push_back(p); });
+    ::testing::internal::CaptureStderr();
+    iniwrite("eye", "rgbb", "9");
+    ::testing::internal::GetCapturedStderr();
+    setSettingsProblemObserver({});
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, SettingsProblem::Kind::Write);
+    EXPECT_EQ(told[0].file, dir_ / "xdg" / "Ocuvell" / "config.ini");
+    EXPECT_EQ(told[0].why, "it is a folder, not a file");
+    EXPECT_EQ(settingsDirectory(), later);
+    iniwrite("eye", "rgbb", "9");
+    EXPECT_EQ(listing(later), std::vector<std::string>{"config.ini"});
 }

@@ -17,6 +17,12 @@ TEST(ProfileFile, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
     ASSERT_TRUE(profileWrite(file, "dsxx", "mei", std::string("45")));
     EXPECT_EQ(fileBytes(file), "[dsxx]\r\nmei=45\r\n");
     EXPECT_EQ(profileRead(file, "dsxx", "mei", "mei", 256), "45");
+
+    // Removing a key from no file succeeds and leaves an empty file, as Windows does.
+    const fs::path none = file.parent_path() / "none.ini";
+    ASSERT_TRUE(profileWrite(none, "eye", "pdrun", std::nullopt));
+    ASSERT_TRUE(fs::exists(none));
+    EXPECT_EQ(fs::file_size(none), 0u);
 }
 
 TEST(ProfileFile, WritesKeepUnknownKeysAndRemoveOnlyTheirOwnLine) {

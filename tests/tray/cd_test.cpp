@@ -8,12 +8,15 @@
 #include "tray/cd.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ocuvell {
 namespace {
@@ -44,12 +47,15 @@ class TrayTest : public ::testing::Test {
             Form1Hooks f;
             f.warn = [](const QString&, const QString&) {};
             f.openUrl = [](const QUrl&) {};
-            f.quit = [] {};
+            f.quit = [this] { ++formQuits_; };
             return std::make_unique<Form1>(makeMemoryDisplay(), clock_, f);
         };
         h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
         h.quit = [this] { ++quits_; };
         h.trayAvailable = [trayAvailable] { return trayAvailable; };
+        h.warn = [this](const QString& title, const QString& text) {
+            warnings_.push_back(title + ": " + text);
+        };
         return h;
     }
 
@@ -57,6 +63,8 @@ class TrayTest : public ::testing::Test {
     FixedClock clock_;
     int formsMade_ = 0;
     int quits_ = 0;
+    int formQuits_ = 0;
+    std::vector<QString> warnings_;
     std::vector<QString> opened_;
 };
 
@@ -148,6 +156,41 @@ TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
     // The window is not stranded: it is minimised, not hidden.
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.form1()->isMinimized());
+}
+
+TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
+    // A pipe in the settings file's place: refused, never waited on.
+    std::filesystem::remove(dir_ / "config.ini");
+    ASSERT_EQ(::mkfifo((dir_ / "config.ini").c_str(), 0600), 0);
+    cd tray(hooks());
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(tray.load());
+    QCoreApplication::processEvents(); // the read failure is told once the window is up
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_TRUE(warnings_[0].startsWith("tips: The settings file ")) << warnings_[0].toStdString();
+    EXPECT_TRUE(warnings_[0].contains("cannot be read: it is a pipe"))
+        << warnings_[0].toStdString();
+
+    tray.form1()->image2_Click(); // nine refused writes, one message
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(warnings_.size(), 2u);
+    EXPECT_TRUE(warnings_[1].contains("cannot be written: it is a pipe"));
+    EXPECT_EQ(formQuits_, 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "config.ini"));
+}
+
+TEST_F(TrayTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
+    const auto lock = dir_ / ("ocuvell-" + std::to_string(::getuid()) + ".lock");
+    std::filesystem::create_symlink(dir_ / "elsewhere", lock);
+    cd tray(hooks());
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(tray.load());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(tray.form1()->isVisible());
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_TRUE(warnings_[0].contains("single-instance lock")) << warnings_[0].toStdString();
+    EXPECT_NE(err.find("single-instance lock"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "elsewhere"));
 }
 
 } // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// Failures of the settings file that the user should hear of. A program that lives in the
+// notification area has no console anyone reads, so the window layer registers an
+// observer here once and shows what it is told.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace ocuvell {
+
+struct SettingsProblem {
+    enum class Kind { Read, Write };
+    Kind kind = Kind::Write;
+    std::filesystem::path file;
+    std::string why; // a few words: "it is not a regular file"
+};
+
+using SettingsProblemObserver = std::function<void(const SettingsProblem&)>;
+
+// One observer at a time; an empty function removes it.
+void setSettingsProblemObserver(SettingsProblemObserver observer);
+// Tells the observer, if any. Called for every failure; the observer decides how often
+// to speak.
+void reportSettingsProblem(const SettingsProblem& problem);
+// How many problems were reported in this run, so a caller can tell whether a failed call
+// already said why.
+std::uint64_t settingsProblemsReported();
+
+// The sentence for a message box: which file, what failed and why, printable text only.
+std::string settingsProblemMessage(const SettingsProblem& problem);
+
+// bytes as valid UTF-8 with nothing unprintable: control characters, NUL and bytes that
+// are not part of a valid UTF-8 sequence appear as \xNN.
+std::string printableText(std::string_view bytes);
+
+} // namespace ocuvell
