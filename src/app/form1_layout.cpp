@@ -336,7 +336,7 @@ void Form1::buildRestPage() {
 
 void Form1::buildHiddenStores() {
     // State holders and plain operations beyond the visible width; hidden as well, so
-    // keyboard focus never lands on a control nobody can see.
+    // keyboard focus lands on none of them but the two commands below.
     auto store = [](QWidget* w, int top) {
         w->setGeometry(kWidth + 10, top, 100, 20);
         w->hide();
@@ -353,6 +353,14 @@ void Form1::buildHiddenStores() {
     store(Command1_, 130);
     Command2_ = button(this, QStringLiteral("Command2"));
     store(Command2_, 160);
+    // The two commands are there for the keyboard alone: out of sight beyond the width,
+    // but shown, so that Tab reaches them after the controls in view (Command1 first),
+    // and Enter runs them as Space does.
+    for (QPushButton* b : {Command1_, Command2_}) {
+        b->setObjectName(b->text());
+        b->setAutoDefault(true);
+        b->show();
+    }
     SafeSwitch3_ = new SafeSwitch(this);
     store(SafeSwitch3_, 190);
     SafeSwitch4_ = new SafeSwitch(this);

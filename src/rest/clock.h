@@ -7,12 +7,18 @@ class Clock {
     virtual ~Clock() = default;
     // Local time of day in seconds, 0..86399.
     virtual int secondsOfDay() const = 0;
+    // Local date and time as whole minutes counted on from a fixed day: it lets the
+    // schedule tell time that went by unseen (a sleep, a stopped process, the clock set
+    // on) from the clock set back. A clock that knows no date gives the minute of the
+    // day, which still serves within one day.
+    virtual long long localMinutes() const { return secondsOfDay() / 60; }
 };
 
 // The machine's local time.
 class SystemClock : public Clock {
   public:
     int secondsOfDay() const override;
+    long long localMinutes() const override;
 };
 
 } // namespace ocuvell

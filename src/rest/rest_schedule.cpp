@@ -2,17 +2,35 @@
 
 #include "rest/time_of_day.h"
 
+#include <charconv>
+#include <limits>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 namespace ocuvell {
 
 namespace {
 
+// Any whole number an int holds: the time arithmetic reduces it modulo a day first.
+// parseWholeNumber clamps longer numbers to the ends of int, so a value at either end
+// counts only when the text spells exactly that value.
 std::optional<int> usableInterval(const std::string& text) {
     const auto v = parseWholeNumber(text);
-    if (v && *v >= -RestSchedule::kMaxInterval && *v <= RestSchedule::kMaxInterval)
+    if (!v || (*v != std::numeric_limits<int>::max() && *v != std::numeric_limits<int>::min()))
         return v;
-    return std::nullopt;
+    std::string_view digits = text;
+    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t'))
+        digits.remove_prefix(1);
+    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t'))
+        digits.remove_suffix(1);
+    if (!digits.empty() && digits.front() == '+')
+        digits.remove_prefix(1);
+    int exact = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), exact);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return exact;
 }
 
 std::optional<int> usableRestLength(const std::string& text) {
@@ -24,6 +42,11 @@ std::optional<int> usableRestLength(const std::string& text) {
 
 std::string num(int v) {
     return std::to_string(v);
+}
+
+// a mod b for b > 0, never negative.
+long long wrap(long long a, long long b) {
+    return ((a % b) + b) % b;
 }
 
 } // namespace
@@ -67,17 +90,49 @@ void RestSchedule::dsxxadd() {
     const int base = parseTimeOfDay(panel_.text1()).value_or(minuteOfDay(clock_.secondsOfDay()));
     panel_.setText1(formatTimeOfDay(addMinutes(base, intervalMinutes())));
     panel_.setLabel5(panel_.text1());
+    rescheduled();
+}
+
+// A new next rest time is due from the present minute on: that minute counts as not yet
+// checked, so an interval of 0 set in a minute's last second still tips on the next tick.
+void RestSchedule::rescheduled() {
+    checkedThrough_ = clock_.localMinutes() - 1;
+}
+
+// Whether the next rest time has come: the tick falls in its minute, or the time of day
+// went past it since the last check without a tick seeing it (forward only: a clock set
+// back brings the minute round again by itself).
+bool RestSchedule::restTimeReached(const std::optional<int>& next) {
+    const long long now = clock_.localMinutes();
+    const auto last = std::exchange(checkedThrough_, now);
+    if (!next)
+        return false;
+    if (*next == minuteOfDay(clock_.secondsOfDay()))
+        return true;
+    if (!last || now <= *last)
+        return false;
+    // Minutes from the last checked one on to the rest time, 1..1440, against the
+    // minutes that went by; a gap of a day or more passes every time of day.
+    const long long ahead = wrap(*next - *last - 1, kMinutesPerDay) + 1;
+    return ahead <= now - *last;
 }
 
 void RestSchedule::Timer1_Timer() {
-    if (Pdxxrun != "1")
+    if (Pdxxrun != "1") {
+        // Nothing is checked while reminders are off; turning them on reschedules.
+        checkedThrough_.reset();
         return;
-    const auto next = parseTimeOfDay(panel_.text1());
-    if (next && *next == minuteOfDay(clock_.secondsOfDay()) && Pdtipshow == 0) {
+    }
+    if (restTimeReached(parseTimeOfDay(panel_.text1())) && Pdtipshow == 0) {
         if (windows_) {
             windows_->showTip();
-            windows_->setTipCaption("立即休息 " + num(restLengthMinutes()) + " 分钟");
+            // The length as the box holds it ("05" stays "05"), unless it is one the
+            // countdown cannot run, which the rest replaces by the last usable length.
+            const std::string typed = panel_.text3();
+            windows_->setTipCaption(
+                "立即休息 " + (usableRestLength(typed) ? typed : num(lastRestLength_)) + " 分钟");
         }
+        tipOverUnseenRest_ = Pdcountdown == 1;
         Pdtipshow = 1;
     }
     if (Pdcountdown == 1)
@@ -120,19 +175,23 @@ void RestSchedule::countdownStep() {
 }
 
 void RestSchedule::endOfRest() {
+    // A tip shown after this rest's screen was closed belongs to the next rest: it stays
+    // on screen, still waiting for an answer, whatever this rest's end does.
+    const bool keepTip = std::exchange(tipOverUnseenRest_, false) && Pdtipshow == 1;
     Pdcountdown = 0;
     dsxxadd();
-    if (windows_ && windows_->tipLoaded())
+    if (windows_ && windows_->tipLoaded() && !keepTip)
         windows_->unloadTip();
     if (windows_)
         windows_->restImgcloseClick();
-    else {
+    else
         okdsxxadd_Click();
-        Pdtipshow = 0;
-    }
+    Pdtipshow = keepTip ? 1 : 0;
 }
 
 void RestSchedule::form2tip_Click() {
+    // The tip is answered: the countdown starting now is its own rest.
+    tipOverUnseenRest_ = false;
     const int m = restLengthMinutes();
     if (windows_) {
         windows_->setTipproValue(0);
@@ -178,6 +237,7 @@ void RestSchedule::setno_Click(int /*index*/) {
 void RestSchedule::Command1_Click() {
     const int base = parseTimeOfDay(panel_.text1()).value_or(minuteOfDay(clock_.secondsOfDay()));
     panel_.setText1(formatTimeOfDay(addMinutes(base, intervalMinutes())));
+    rescheduled();
 }
 
 void RestSchedule::Command2_Click() {
@@ -186,6 +246,7 @@ void RestSchedule::Command2_Click() {
     panel_.setText1(formatTimeOfDay(addMinutes(now, intervalMinutes())));
     const int next = parseTimeOfDay(panel_.text1()).value_or(now);
     panel_.setText1(formatTimeOfDay(addMinutes(next, restLengthMinutes())));
+    rescheduled();
 }
 
 } // namespace ocuvell

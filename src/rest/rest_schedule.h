@@ -5,6 +5,7 @@
 #include "rest/clock.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ocuvell {
@@ -62,8 +63,9 @@ class RestSchedule {
     // not a whole number or out of bounds gives the defaults below.
     void loadStored(const std::string& mei, const std::string& xiuxi);
 
-    // The interval (-1440..1440) and rest length (1..555) in use: the box's number when
-    // it holds a usable one, else the last usable value.
+    // The interval (any int: the arithmetic wraps it modulo a day) and the rest length
+    // (1..555) in use: the box's number when it holds a usable one, else the last usable
+    // value.
     int intervalMinutes() const;
     int restLengthMinutes() const;
     // What the close writes as dsxx/mei and dsxx/xiuxi: always a usable number, even when
@@ -80,7 +82,6 @@ class RestSchedule {
     // Values used when a box holds no usable number (a first start reads key names).
     static constexpr int kDefaultInterval = 45;
     static constexpr int kDefaultRestLength = 5;
-    static constexpr int kMaxInterval = 1440;  // a day either way
     static constexpr int kMaxRestLength = 555; // keeps xxticks within 16 bits
 
   private:
@@ -89,8 +90,16 @@ class RestSchedule {
     RestWindows* windows_ = nullptr;
     int lastInterval_ = kDefaultInterval;
     int lastRestLength_ = kDefaultRestLength;
+    // The last minute (Clock::localMinutes) whose tip check is done, so that a minute no
+    // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
+    std::optional<long long> checkedThrough_;
+    // The tip on screen was shown while an earlier rest counted down unseen: that rest's
+    // end must leave it for the user to answer.
+    bool tipOverUnseenRest_ = false;
 
     void settleEntries();
+    void rescheduled();
+    bool restTimeReached(const std::optional<int>& next);
     void countdownStep();
     void endOfRest();
 };

@@ -6,9 +6,11 @@
 #include "form1_fixture.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSlider>
 
 namespace ocuvell::test {
@@ -299,6 +301,56 @@ TEST_F(Form1Test, RestPageOkKeepsLastValidValuesBackKeepsTyping) {
     EXPECT_TRUE(f.ppset()->isHidden());
     EXPECT_EQ(f.Text2()->text(), "25");
     EXPECT_EQ(f.Label5()->text(), "10:20");
+}
+
+// The two commands beyond the window's width: out of sight, reached with Tab after the
+// controls in view, run with Space or Enter as a keyboard user does.
+void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent down(QEvent::KeyPress, key, mods), up(QEvent::KeyRelease, key, mods);
+    QCoreApplication::sendEvent(w, &down);
+    QCoreApplication::sendEvent(w, &up);
+}
+
+TEST_F(Form1Test, CommandsOutOfSightAreReachedWithTheKeyboard) {
+    writeConfig("[dsxx]\nmei=20\nxiuxi=5\npdrun=1\n");
+    clock.set(9, 0, 30);
+    Form1& f = start();
+    f.Show();
+    auto* command1 = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* command2 = f.findChild<QPushButton*>(QStringLiteral("Command2"));
+    ASSERT_TRUE(command1 && command2);
+    for (QPushButton* b : {command1, command2}) {
+        EXPECT_TRUE(b->isVisible());
+        EXPECT_FALSE(f.rect().intersects(b->geometry()));
+    }
+    const auto tab = [&f](Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        press(f.focusWidget() ? f.focusWidget() : &f, mods ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+        return f.focusWidget();
+    };
+    // Main page: nothing else in view takes the focus.
+    EXPECT_EQ(tab(), command1);
+    EXPECT_EQ(tab(), command2);
+    EXPECT_EQ(tab(), command1);
+    EXPECT_EQ(tab(Qt::ShiftModifier), command2);
+
+    EXPECT_EQ(f.Text1()->text(), "09:20");
+    press(command1, Qt::Key_Space); // one interval later, the label keeps the old time
+    EXPECT_EQ(f.Text1()->text(), "09:40");
+    press(command1, Qt::Key_Return);
+    EXPECT_EQ(f.Text1()->text(), "10:00");
+    clock.set(11, 0, 0);
+    press(command2, Qt::Key_Enter); // now + interval + rest length
+    EXPECT_EQ(f.Text1()->text(), "11:25");
+    EXPECT_EQ(f.Label5()->text(), "09:20");
+
+    // Rest page open: its two boxes first, then the commands; the hidden stores never.
+    f.edit_Click(1);
+    f.Text2()->setFocus();
+    EXPECT_EQ(tab(), f.Text3());
+    EXPECT_EQ(tab(), command1);
+    EXPECT_EQ(tab(), command2);
+    EXPECT_EQ(tab(), f.Text2());
+    EXPECT_FALSE(f.Text1()->isVisible());
 }
 
 TEST_F(Form1Test, HidingKeepsTheTimerRunning) {

@@ -6,12 +6,20 @@
 
 namespace ocuvell::test {
 
+// Keeps a day count too, so that time going by unseen and the clock set back differ.
+// set() changes the time of day within the day, as a user setting the clock does.
 class FakeClock : public Clock {
   public:
     int seconds = 0;
+    long long day = 0;
     int secondsOfDay() const override { return seconds; }
+    long long localMinutes() const override { return day * 1440 + seconds / 60; }
     void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }
-    void advance(int s = 1) { seconds = (seconds + s) % 86400; }
+    void advance(long long s = 1) {
+        const long long t = day * 86400 + seconds + s;
+        day = t >= 0 ? t / 86400 : -((-t + 86399) / 86400);
+        seconds = static_cast<int>(t - day * 86400);
+    }
 };
 
 class FakePanel : public RestPanel {

@@ -218,17 +218,27 @@ TEST_F(Forms, NewTipWhileTheCountdownRunsUnseen) {
     EXPECT_EQ(schedule.Pdtipshow, 0);
 }
 
-TEST_F(Forms, UnseenCountdownEndingUnderANewTipClosesThePopup) {
-    start("1", "3");
+TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
+    start("1", "1");
     ASSERT_TRUE(waitForTip());
-    click(forms.loadedTip()->Label1);
+    click(forms.loadedTip()->Label1); // 09:01:00
+    tick(5);
     click(forms.loadedRest()->imgclose);
-    ASSERT_TRUE(waitForTip()); // 09:02:00
-    tick(120);                 // 09:04:00: the unseen rest ends
-    EXPECT_FALSE(forms.loadedTip());
+    Form2* tip = waitForTip(); // 09:02:00, the old rest's last tick too
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(schedule.Pdcountdown, 0);
+    QPointer<Form2> shown = tip;
+    tick(90);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(forms.loadedTip(), tip);
+    EXPECT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->Label1->text(), QStringLiteral("立即休息 1 分钟"));
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(panel.t1, "09:05");
+    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(panel.t1, "09:03");
+    click(tip->Label2);
+    EXPECT_FALSE(forms.loadedTip());
+    EXPECT_EQ(panel.t1, "09:04"); // answered at 09:03:30
 }
 
 TEST_F(Forms, EscapeOnTheRestScreenIsTheCloseImage) {

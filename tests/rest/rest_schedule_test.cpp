@@ -1,4 +1,5 @@
 #include "rest/rest_schedule.h"
+#include "rest/time_of_day.h"
 #include "rest_fakes.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +129,7 @@ TEST_F(Schedule, StoredValuesOutsideTheirBoundsFallBack) {
     schedule.loadStored("-20", "555");
     EXPECT_EQ(panel.t2, "-20");
     EXPECT_EQ(panel.t3, "555");
-    schedule.loadStored("1441", "0");
+    schedule.loadStored("99999999999", "0");
     EXPECT_EQ(panel.t2, "45");
     EXPECT_EQ(panel.t3, "5");
     schedule.loadStored("2.5", "556");
@@ -155,7 +156,7 @@ TEST_F(Schedule, NextRestWrapsAtMidnightAndDropsSeconds) {
 TEST_F(Schedule, OkWithUnusableEntriesKeepsTheLastValidValues) {
     start("20", "3");
     panel.ppsetVisible = true;
-    for (const char* bad : {"1441", "-1441", "99999999999", "2.5", "abc", ""}) {
+    for (const char* bad : {"2147483648", "-2147483649", "99999999999", "2.5", "abc", ""}) {
         panel.t2 = bad;
         schedule.setok_Click(1);
         EXPECT_EQ(panel.t2, "20") << bad;
@@ -278,7 +279,7 @@ TEST_F(Schedule, NotNowWithIntervalZeroTipsAgainOnTheNextTick) {
     EXPECT_EQ(windows.tipsShown, 2);
 }
 
-TEST_F(Schedule, MissedMinuteComesBackADayLater) {
+TEST_F(Schedule, MinuteMissedWhileOffComesBackADayLater) {
     start("1", "1"); // due 09:01
     schedule.SafeSwitch2_Click(false);
     tick(120);
@@ -321,7 +322,9 @@ TEST_F(Schedule, ClosingEarlyCountsOnUnseenAndTheLaterScheduleWins) {
     EXPECT_EQ(schedule.Pdtipshow, 0);
 }
 
-TEST_F(Schedule, UnseenCountdownEndingUnderANewTipClosesIt) {
+// The end of a rest whose screen was closed early must not answer a tip shown since:
+// the popup stays, no second tip comes over it, and the next rest waits for the answer.
+TEST_F(Schedule, UnseenCountdownEndingUnderANewTipLeavesItForTheUser) {
     start("1", "3");
     waitForTipAndRest();         // 09:01:00
     windows.restImgcloseClick(); // next rest 09:02, countdown unseen until 09:04:00
@@ -333,9 +336,38 @@ TEST_F(Schedule, UnseenCountdownEndingUnderANewTipClosesIt) {
     EXPECT_TRUE(windows.tipShown);
     tick(); // 09:04:00, tick 180 of the rest
     EXPECT_EQ(schedule.Pdcountdown, 0);
+    EXPECT_TRUE(windows.tipShown);
+    EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
+    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_FALSE(windows.restLoaded);
+    EXPECT_EQ(panel.t1, "09:05"); // the next rest is still set at zero
+    tick(3600);
+    EXPECT_EQ(windows.tipsShown, 2);
+    EXPECT_TRUE(windows.tipShown);
+    windows.notNow(); // 10:04:00
+    EXPECT_EQ(panel.t1, "10:05");
+    tick(60);
+    EXPECT_EQ(windows.tipsShown, 3);
+}
+
+// The sequence as a user met it: interval 1, rest 1, the rest screen closed after 5 s;
+// the unseen countdown ends in the same second the next tip comes up.
+TEST_F(Schedule, ShortRestClosedEarlyDoesNotSwallowTheNextTip) {
+    start("1", "1");
+    waitForTipAndRest(); // 09:01:00
+    tick(5);
+    windows.restImgcloseClick(); // next rest 09:02
+    tick(55);                    // 09:02:00: new tip, and the old rest's last tick
+    EXPECT_EQ(schedule.Pdcountdown, 0);
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(schedule.Pdtipshow, 1);
+    tick(120);
+    EXPECT_TRUE(windows.tipShown);
+    EXPECT_EQ(windows.tipsShown, 2);
+    windows.restNow(); // its own rest runs and ends as any other
+    EXPECT_EQ(ticksUntilRestEnds(), 60);
     EXPECT_FALSE(windows.tipLoaded());
     EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(panel.t1, "09:05");
 }
 
 TEST_F(Schedule, AcceptingANewTipRestartsTheUnseenCountdown) {
@@ -369,6 +401,246 @@ TEST_F(Schedule, OffTicksDoNothing) {
     schedule.Pdxxrun = "yes"; // only exactly "1" counts as on
     tick(60);
     EXPECT_FALSE(windows.tipShown);
+}
+
+// --- The whole interval range ------------------------------------------------------
+
+TEST_F(Schedule, EveryWholeIntervalWrapsModuloADay) {
+    start("1445", "5"); // stored beyond a day: kept, five minutes on
+    EXPECT_EQ(panel.t2, "1445");
+    EXPECT_EQ(panel.t1, "09:05");
+    EXPECT_EQ(schedule.meiToSave(), "1445");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"-1445", "08:55"},      {"2880", "09:00"},        {"-100000", "22:20"},
+        {"2147483647", "11:07"}, {"-2147483648", "06:52"}, {" +0001441 ", "09:01"}};
+    for (const auto& [interval, next] : cases) {
+        panel.t2 = interval;
+        schedule.setok_Click(1);
+        EXPECT_EQ(panel.t2, interval);
+        EXPECT_EQ(panel.t1, next) << interval;
+        schedule.Command2_Click(); // now + interval + rest length, in one day
+        EXPECT_EQ(panel.t1, formatTimeOfDay(addMinutes(*parseTimeOfDay(next), 5))) << interval;
+    }
+    panel.t2 = "2147483648"; // beyond int: refused, the last one stays in use
+    schedule.setok_Click(1);
+    EXPECT_EQ(panel.t2, "1441");
+    EXPECT_EQ(schedule.intervalMinutes(), 1441);
+}
+
+TEST_F(Schedule, TipShowsTheRestLengthAsTyped) {
+    start("1", "05");
+    tick(30);
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(windows.tipCaption, "立即休息 05 分钟");
+    windows.notNow();
+    panel.t3 = "600"; // typed, not confirmed, and more than the countdown holds
+    tick(60);
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(windows.tipCaption, "立即休息 5 分钟");
+    windows.restNow();
+    EXPECT_EQ(ticksUntilRestEnds(), 300);
+}
+
+// --- Minutes no tick saw -----------------------------------------------------------
+
+// A process stopped from 09:59:50 to 10:01:03 with the rest due at 10:00: the tip
+// comes on the first tick after, once, and the rest of the schedule goes on as usual.
+TEST_F(Schedule, GapAcrossTheRestTimeTipsOnTheFirstTickAfter) {
+    clock.set(9, 59, 0);
+    start("1", "1"); // due 10:00
+    tick(50);        // 09:59:50
+    EXPECT_FALSE(windows.tipShown);
+    clock.advance(72); // stopped until 10:01:02
+    tick();            // 10:01:03
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(windows.tipCaption, "立即休息 1 分钟");
+    tick(300);
+    EXPECT_EQ(windows.tipsShown, 1);
+    windows.notNow(); // 10:06:03
+    EXPECT_EQ(panel.t1, "10:07");
+    tick(56);
+    EXPECT_EQ(windows.tipsShown, 1);
+    tick();
+    EXPECT_EQ(windows.tipsShown, 2);
+}
+
+TEST_F(Schedule, GapThatDoesNotReachTheRestTimeShowsNothing) {
+    clock.set(10, 0, 0);
+    start("30", "1"); // due 10:30
+    clock.advance(29 * 60 - 1);
+    tick(); // 10:29:00
+    EXPECT_FALSE(windows.tipShown);
+    clock.advance(58);
+    tick(); // 10:29:59
+    EXPECT_FALSE(windows.tipShown);
+    tick(); // 10:30:00, in its minute
+    EXPECT_TRUE(windows.tipShown);
+}
+
+TEST_F(Schedule, GapAcrossMidnight) {
+    clock.set(23, 50, 0);
+    start("12", "1"); // due 00:02 tomorrow
+    tick(9 * 60 + 30);
+    EXPECT_FALSE(windows.tipShown);
+    clock.advance(200); // 23:59:30 to 00:02:50, asleep
+    tick();
+    EXPECT_TRUE(windows.tipShown);
+
+    // Due exactly at midnight, asleep from before it until after its minute.
+    clock.set(23, 50, 0);
+    windows.notNow();
+    panel.t2 = "10";
+    schedule.setok_Click(1);
+    EXPECT_EQ(panel.t1, "00:00");
+    clock.advance(13 * 60);
+    tick(); // 00:03:01 of the day after
+    EXPECT_EQ(windows.tipsShown, 2);
+}
+
+// The rest time lies behind the present when the interval is negative: it comes round
+// after most of a day, and a sleep across it then counts like any other.
+TEST_F(Schedule, GapWithANegativeInterval) {
+    clock.set(10, 0, 0);
+    start("-30", "1"); // due 09:30 tomorrow
+    EXPECT_EQ(panel.t1, "09:30");
+    clock.advance(3 * 3600);
+    tick(); // 13:00:01: three hours asleep, not across 09:30
+    EXPECT_FALSE(windows.tipShown);
+    clock.advance(20 * 3600);
+    tick(); // 09:00:02 the next day
+    EXPECT_FALSE(windows.tipShown);
+    clock.advance(3600);
+    tick(); // 10:00:03: slept across 09:30
+    EXPECT_TRUE(windows.tipShown);
+}
+
+TEST_F(Schedule, SleepingForDaysTipsOnceOnWaking) {
+    start("10", "1");
+    clock.advance(3 * 86400 + 7);
+    tick();
+    EXPECT_TRUE(windows.tipShown);
+    tick(3600);
+    EXPECT_EQ(windows.tipsShown, 1);
+}
+
+// Setting the clock on across the rest time counts as reaching it; setting it back
+// does not, and the rest time then comes round again by itself.
+TEST_F(Schedule, ClockSetOnOrBack) {
+    clock.set(10, 0, 0);
+    start("5", "1"); // due 10:05
+    tick(10);
+    clock.set(10, 20, 0);
+    tick();
+    EXPECT_TRUE(windows.tipShown);
+
+    windows.notNow(); // 10:20:01, due 10:25
+    clock.set(10, 27, 0);
+    clock.set(10, 10, 0); // on past it and back again between two ticks
+    tick();
+    EXPECT_FALSE(windows.tipShown);
+    clock.set(10, 30, 0);
+    tick();
+    ASSERT_TRUE(windows.tipShown); // 10:10 to 10:30 passed 10:25
+    windows.notNow();              // due 10:35
+    clock.set(10, 1, 0);           // set back from after it to before it: nothing
+    tick();
+    EXPECT_FALSE(windows.tipShown);
+    tick(34 * 60 - 2);
+    EXPECT_FALSE(windows.tipShown);
+    tick(); // 10:35:00
+    EXPECT_TRUE(windows.tipShown);
+}
+
+// Reminders off during the sleep: turning them on sets a new rest time from the
+// present, and the minutes that went by while off count for nothing.
+TEST_F(Schedule, NoStaleTipAfterRemindersComeBackOn) {
+    clock.set(10, 0, 0);
+    start("5", "1"); // due 10:05
+    tick(30);
+    schedule.SafeSwitch2_Click(false);
+    clock.advance(3600);
+    tick();
+    schedule.SafeSwitch2_Click(true); // 11:00:31, due 11:05
+    tick();
+    EXPECT_FALSE(windows.tipShown);
+    schedule.SafeSwitch2_Click(false);
+    tick(10);
+    schedule.Pdxxrun = "1"; // back on without a reschedule, as a tick sees it
+    clock.advance(1800);
+    tick();
+    EXPECT_FALSE(windows.tipShown);
+}
+
+// An interval of 0 set in the last second of a minute: the tip still comes on the
+// next tick, though that tick falls in the following minute.
+TEST_F(Schedule, IntervalZeroSetAtTheEndOfAMinute) {
+    clock.set(10, 0, 59);
+    start("0", "1");
+    tick();
+    EXPECT_TRUE(windows.tipShown);
+}
+
+// --- A week of reminders -----------------------------------------------------------
+
+// A week on the simulated clock: the user answers tips in turn with rest now, not now
+// and rest now then closing the screen, reminders go off and on, and the machine
+// sleeps now and then. After every tick: the counters stay in range, a tip comes in
+// the first tick at or past the next rest time and never before, and never two at once.
+TEST_F(Schedule, AWeekOfRemindersKeepsItsPromises) {
+    unsigned seed = 12345;
+    const auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    start("47", "6");
+    long long dueAt = 0; // the first whole minute at or past the next rest time
+    int writes = -1;
+    const auto follow = [&] {
+        if (panel.text1Writes == writes)
+            return;
+        writes = panel.text1Writes;
+        const long long now = clock.localMinutes();
+        dueAt = now + (*parseTimeOfDay(panel.t1) - now % 1440 + 1440) % 1440;
+    };
+    follow();
+    int answers = 0, tips = 0, sleeps = 0;
+    const long long end = clock.localMinutes() + 7 * 1440;
+    while (clock.localMinutes() < end) {
+        if (next(20000) == 0) { // asleep for up to three hours
+            clock.advance(60 + next(3 * 3600));
+            ++sleeps;
+        }
+        const bool waiting = schedule.Pdtipshow == 0 && schedule.Pdxxrun == "1";
+        const int shown = windows.tipsShown;
+        tick();
+        const bool tipped = windows.tipsShown != shown;
+        ASSERT_LE(windows.tipsShown - shown, 1);
+        ASSERT_EQ(tipped, waiting && clock.localMinutes() >= dueAt) << clock.localMinutes();
+        follow(); // the end of a rest reschedules
+        if (tipped)
+            ++tips;
+        if (windows.tipShown && next(30) == 0) {
+            switch (answers++ % 3) {
+            case 0:
+                windows.restNow();
+                break;
+            case 1:
+                windows.notNow();
+                break;
+            default:
+                windows.restNow();
+                tick(next(200));
+                windows.restImgcloseClick();
+            }
+            follow();
+        }
+        if (next(50000) == 0) {
+            schedule.SafeSwitch2_Click(schedule.Pdxxrun != "1");
+            follow();
+        }
+    }
+    EXPECT_GT(tips, 50);
+    EXPECT_GT(sleeps, 5);
 }
 
 } // namespace
