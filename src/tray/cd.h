@@ -4,6 +4,7 @@
 #include "tray/single_instance.h"
 
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -22,6 +23,8 @@ class cd : public QWidget {
     static constexpr const char* kAboutPage =
         "https://www.tevaro.example/apps/lumiward/index.html?v=1.0";
     static constexpr const char* kInstanceName = "ocuvell";
+    // How often to look for a notification area while there is none.
+    static constexpr int kTrayPollMs = 3000;
 
     struct Hooks {
         std::function<std::unique_ptr<Form1>()> makeForm1; // required
@@ -42,6 +45,12 @@ class cd : public QWidget {
     QSystemTrayIcon* trayIcon() const { return icon_; }
     QMenu* menu() const { return menu_; }
 
+    // Looks whether a notification area exists now: the icon shows in one that came
+    // late, and the minus hides to it; without one the minus minimises and the look-out
+    // goes on. Run by a timer while there is none, and before each press on the minus.
+    void checkTray();
+    bool trayPolling() const { return trayPoll_.isActive(); }
+
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void xs_Click();  // "Display"
     void abt_Click(); // "About"
@@ -50,6 +59,8 @@ class cd : public QWidget {
   private:
     void buildMenu();
     void showForm1();
+    void removeIcon();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Hooks hooks_;
     std::unique_ptr<SingleInstance> instance_;
@@ -57,6 +68,9 @@ class cd : public QWidget {
     std::unique_ptr<RestForms> restForms_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
+    QTimer trayPoll_;
+    bool trayHere_ = false;
+    bool iconRemoved_ = false; // by Exit or the red cross: it never comes back
 };
 
 } // namespace ocuvell
