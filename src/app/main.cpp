@@ -32,12 +32,11 @@ bool answerCommandLine(int argc, char** argv, int& status) {
         if (std::strcmp(argv[i], "--help") == 0) {
             const std::string settings = (ocuvell::userConfigDirectory() / "config.ini").string();
             std::printf(
-                "Usage: ocuvell\n"
-                "Ocuvell is an eye-care utility that lives in the notification area: it sets the "
-                "screen's brightness, contrast and colour balance, and reminds you to rest. It "
-                "takes no options besides --help and --version. Its settings are kept in "
-                "config.ini beside the program when that folder can be written, otherwise in "
-                "%s.\n",
+                "Usage: ocuvell [--help | --version]\n"
+                "Ocuvell is an eye-care utility that lives in the notification area: it sets\n"
+                "the screen's brightness, contrast and colour balance, and reminds you to rest.\n"
+                "Its settings are kept in config.ini beside the program when that folder can\n"
+                "be written, otherwise in %s.\n",
                 settings.c_str());
             status = 0;
             return true;
