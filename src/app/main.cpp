@@ -3,15 +3,50 @@
 #include "display/display.h"
 #include "display/ramp_state.h"
 #include "rest/clock.h"
+#include "settings/paths.h"
 #include "settings/state_dir.h"
 #include "tray/cd.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <string>
+
+#ifndef OCUVELL_VERSION
+#define OCUVELL_VERSION "0"
+#endif
+#ifndef OCUVELL_APP_ID
+#define OCUVELL_APP_ID "example.tevaro.Ocuvell"
+#endif
 
 namespace {
+
+// --version and --help answer on a terminal, without a display: they are handled before
+// the toolkit starts. Every other argument is ignored.
+bool answerCommandLine(int argc, char** argv, int& status) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Ocuvell %s\n", OCUVELL_VERSION);
+            status = 0;
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            const std::string settings = (ocuvell::userConfigDirectory() / "config.ini").string();
+            std::printf(
+                "Usage: ocuvell [--help | --version]\n"
+                "Ocuvell is an eye-care utility that lives in the notification area: it sets\n"
+                "the screen's brightness, contrast and colour balance, and reminds you to rest.\n"
+                "Its settings are kept in config.ini beside the program when that folder can\n"
+                "be written, otherwise in %s.\n",
+                settings.c_str());
+            status = 0;
+            return true;
+        }
+    }
+    return false;
+}
 
 // For the run script and the start-up benchmark: report the main window's first
 // paint on stderr, and save a picture of it when a path is given.
@@ -41,8 +76,14 @@ class FirstPaintProbe : public QObject {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (int status = 0; answerCommandLine(argc, argv, status))
+        return status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
+    QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OCUVELL_APP_ID));
     // Hiding the main window leaves the program running in the notification area.
     QApplication::setQuitOnLastWindowClosed(false);
 

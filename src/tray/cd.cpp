@@ -1,5 +1,6 @@
 #include "tray/cd.h"
 
+#include "app/click_image.h"
 #include "app/form1.h"
 #include "rest/rest_windows.h"
 
@@ -41,6 +42,8 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
         };
     setWindowTitle(QStringLiteral("cd"));
     setWindowIcon(programIcon());
+    trayPoll_.setInterval(kTrayPollMs);
+    connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
 }
 
 cd::~cd() {
@@ -63,22 +66,26 @@ bool cd::load() {
     icon_ = new QSystemTrayIcon(windowIcon(), this);
     icon_->setContextMenu(menu_); // a right click opens the menu, as users expect
     connect(icon_, &QSystemTrayIcon::activated, this, &cd::trayActivated);
-    const bool trayHere = hooks_.trayAvailable();
-    if (trayHere)
+    // Started at login, the program may come up before the panel: the icon is made now
+    // and shows as soon as a notification area appears.
+    trayHere_ = hooks_.trayAvailable();
+    if (trayHere_) {
         icon_->show();
-    else
-        std::fprintf(stderr, "Ocuvell: this desktop has no notification area; the minus button "
-                             "minimises the main window instead of hiding it.\n");
+    } else {
+        std::fprintf(stderr, "Ocuvell: no notification area yet; until one appears, the minus "
+                             "button minimises the main window instead of hiding it.\n");
+        trayPoll_.start();
+    }
 
     hide();
 
     form1_ = hooks_.makeForm1();
     form1_->setWindowIcon(windowIcon());
-    form1_->setRemoveTrayIcon([this] {
-        if (icon_)
-            icon_->hide();
-    });
-    form1_->setHideMinimises(!trayHere);
+    form1_->setRemoveTrayIcon([this] { removeIcon(); });
+    form1_->setHideMinimises(!trayHere_);
+    // Seen before the minus acts on its click: a panel that went away since must not
+    // leave the window hidden with no icon to bring it back.
+    form1_->Image1()->installEventFilter(this);
     restForms_ = std::make_unique<RestForms>(form1_->schedule());
     form1_->schedule().setWindows(restForms_.get());
     form1_->Show();
@@ -105,6 +112,38 @@ void cd::settingsProblem(const SettingsProblem& problem) {
 
 void cd::warn(const std::string& text) {
     hooks_.warn(QString::fromLatin1(kWarningTitle), QString::fromStdString(printableText(text)));
+}
+
+void cd::removeIcon() {
+    iconRemoved_ = true;
+    trayPoll_.stop();
+    if (icon_)
+        icon_->hide();
+}
+
+void cd::checkTray() {
+    if (!icon_ || iconRemoved_)
+        return;
+    const bool here = hooks_.trayAvailable();
+    if (here != trayHere_) {
+        trayHere_ = here;
+        // Shown afresh, the icon docks in the new notification area.
+        icon_->hide();
+        if (here)
+            icon_->show();
+        if (form1_)
+            form1_->setHideMinimises(!here);
+    }
+    if (here)
+        trayPoll_.stop();
+    else if (!trayPoll_.isActive())
+        trayPoll_.start();
+}
+
+bool cd::eventFilter(QObject* watched, QEvent* event) {
+    if (form1_ && watched == form1_->Image1() && event->type() == QEvent::MouseButtonPress)
+        checkTray();
+    return QWidget::eventFilter(watched, event);
 }
 
 void cd::buildMenu() {
@@ -138,8 +177,7 @@ void cd::abt_Click() {
 }
 
 void cd::tc_Click() {
-    if (icon_)
-        icon_->hide();
+    removeIcon();
     hooks_.quit();
 }
 

@@ -5,6 +5,7 @@
 #include "tray/single_instance.h"
 
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -23,6 +24,8 @@ class cd : public QWidget {
     static constexpr const char* kAboutPage =
         "https://www.tevaro.example/apps/lumiward/index.html?v=1.0";
     static constexpr const char* kInstanceName = "ocuvell";
+    // How often to look for a notification area while there is none.
+    static constexpr int kTrayPollMs = 3000;
 
     struct Hooks {
         std::function<std::unique_ptr<Form1>()> makeForm1; // required
@@ -45,6 +48,12 @@ class cd : public QWidget {
     QSystemTrayIcon* trayIcon() const { return icon_; }
     QMenu* menu() const { return menu_; }
 
+    // Looks whether a notification area exists now: the icon shows in one that came
+    // late, and the minus hides to it; without one the minus minimises and the look-out
+    // goes on. Run by a timer while there is none, and before each press on the minus.
+    void checkTray();
+    bool trayPolling() const { return trayPoll_.isActive(); }
+
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void xs_Click();  // "Display"
     void abt_Click(); // "About"
@@ -55,6 +64,8 @@ class cd : public QWidget {
     void showForm1();
     void settingsProblem(const SettingsProblem& problem);
     void warn(const std::string& text);
+    void removeIcon();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Hooks hooks_;
     std::unique_ptr<SingleInstance> instance_;
@@ -66,6 +77,9 @@ class cd : public QWidget {
     bool observing_ = false;
     bool readProblemTold_ = false;
     bool writeProblemTold_ = false;
+    QTimer trayPoll_;
+    bool trayHere_ = false;
+    bool iconRemoved_ = false; // by Exit or the red cross: it never comes back
 };
 
 } // namespace ocuvell

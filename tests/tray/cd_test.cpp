@@ -1,5 +1,6 @@
 // The tray form on the offscreen platform: start-up order, the single-instance refusal,
 // the icon's clicks and the menu's three commands.
+#include "app/click_image.h"
 #include "app/form1.h"
 #include "display/backends.h"
 #include "rest/clock.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
@@ -191,6 +193,51 @@ TEST_F(TrayTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
     EXPECT_TRUE(warnings_[0].contains("single-instance lock")) << warnings_[0].toStdString();
     EXPECT_NE(err.find("single-instance lock"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "elsewhere"));
+}
+
+TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt) {
+    bool here = false;
+    cd::Hooks h = hooks();
+    h.trayAvailable = [&here] { return here; };
+    cd tray(std::move(h));
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(tray.load());
+    ::testing::internal::GetCapturedStderr();
+    Form1& f = *tray.form1();
+    ASSERT_NE(tray.trayIcon(), nullptr); // made at once, shown when there is somewhere to show it
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    EXPECT_TRUE(tray.trayPolling());
+
+    tray.checkTray(); // still none: nothing changes, the look-out goes on
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    EXPECT_TRUE(tray.trayPolling());
+
+    here = true; // the panel came up
+    tray.checkTray();
+    EXPECT_TRUE(tray.trayIcon()->isVisible());
+    EXPECT_FALSE(tray.trayPolling());
+    f.Image1_Click();
+    EXPECT_FALSE(f.isVisible());
+    tray.trayActivated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(f.isVisible());
+
+    // The panel goes away: a press on the minus notices before its click acts.
+    here = false;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.Image1(), &press);
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    EXPECT_TRUE(tray.trayPolling());
+    f.Image1_Click();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.isMinimized());
+
+    // After Exit the icon stays gone, whatever panel comes.
+    tray.tc_Click();
+    here = true;
+    tray.checkTray();
+    EXPECT_FALSE(tray.trayIcon()->isVisible());
+    EXPECT_FALSE(tray.trayPolling());
 }
 
 } // namespace

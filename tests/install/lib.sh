@@ -1,0 +1,49 @@
+# Shared by the install checks: a scratch folder, a private Xorg with the dummy driver,
+# waiting for windows, and a tidy end. Sourced; the caller sets src (the source tree).
+tmp=$(mktemp -d /tmp/ocuvell-check.XXXXXX)
+chmod 755 "$tmp" # a normal user reaches the staged program in it
+failures=0
+pids=()
+xdir=""
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  [ -n "$xdir" ] && bash "$src/scripts/xdummy.sh" stop "$xdir"
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A private X server: the program changes the gamma and the tray check brings a panel,
+# neither of which may reach the other tests' server. Prints the display, or fails.
+start_x() {
+  xdir="$tmp/xdummy"
+  bash "$src/scripts/xdummy.sh" start "$xdir"
+}
+
+# wait_for SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
+wait_for() {
+  local tries=$(($1 * 10)); shift
+  while [ "$tries" -gt 0 ]; do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1; tries=$((tries - 1))
+  done
+  return 1
+}
+
+# The program's main window (its title is "Ocuvell"), mapped.
+main_window() { xdotool search --onlyvisible --name '^Ocuvell$' 2>/dev/null | head -n 1; }
+has_main_window() { [ -n "$(main_window)" ]; }
+# The restore command's warning box.
+has_warning_box() { [ -n "$(xdotool search --onlyvisible --name '^tips$' 2>/dev/null)" ]; }
+# A child that ended stays a zombie until waited for: that counts as ended.
+running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat"; }
+map_state() { xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: *//p'; }
+
+# The title strip's images, in pixels from the window's corner (twips / 15).
+click_minus() { xdotool mousemove --window "$1" 563 8 click 1; }
+click_red_cross() { xdotool mousemove --window "$1" 610 9 click 1; }
