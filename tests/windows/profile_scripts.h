@@ -84,7 +84,8 @@ class FileBackend : public Backend {
 std::string escaped(const std::string& bytes);
 
 // File bytes in the form Wine writes them: every line trimmed, blanks around "=" and
-// inside section brackets dropped, blank lines dropped, every line ended with CR LF.
+// inside section brackets dropped, a section header cut after its name, blank lines
+// dropped, every line ended with CR LF.
 std::string normalised(std::string_view bytes);
 
 } // namespace ocuvell::profiletest
