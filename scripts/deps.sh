@@ -10,7 +10,7 @@ if [ "$mode" = test ]; then
   # Wine reaches the X server's gamma through libXxf86vm, which it loads on demand and
   # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
   pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64
-         libxxf86vm1)
+         libxxf86vm1 xdotool)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -22,9 +22,10 @@ struct Script {
     std::vector<Step> steps;
     // Set where Wine's profile functions are known to differ from the portable ones: why,
     // and what is known of Windows, which wins. Under Wine such a case then compares the
-    // reads and, unless ReadsOnly, the file bytes in Wine's normalised form.
+    // reads and, unless ReadsOnly, the file bytes in Wine's normalised form; where Wine
+    // parses the file differently (Unparsed) it only shows the differences.
     std::string wineDiffers = {};
-    enum Compare { Normalised, ReadsOnly } wineCompare = Normalised;
+    enum Compare { Normalised, ReadsOnly, Unparsed } wineCompare = Normalised;
 };
 
 const std::vector<Script>& scripts();
