@@ -1,5 +1,6 @@
 // Cost of one full redraw of each custom control and of a resting hover poll, on the
-// offscreen platform.
+// offscreen platform; and of the poll's pointer query on the X server named by DISPLAY.
+#include "controls/pointer_probe.h"
 #include "controls/prog_button.h"
 #include "controls/safe_switch.h"
 
@@ -62,6 +63,19 @@ void BM_SafeSwitchRestingPoll(benchmark::State& state) {
     SafeSwitch::setCursorSource(nullptr);
 }
 BENCHMARK(BM_SafeSwitchRestingPoll);
+
+// The pointer query a poll makes on X11: one round trip to the server (DISPLAY).
+void BM_X11PointerQuery(benchmark::State& state) {
+    const std::unique_ptr<PointerProbe> probe = openX11PointerProbe();
+    if (!probe) {
+        state.SkipWithError("no X server: set DISPLAY");
+        return;
+    }
+    int x = 0, y = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(probe->position(x, y));
+}
+BENCHMARK(BM_X11PointerQuery);
 
 } // namespace
 

@@ -19,7 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test executables run under Wine when CTest drives them.
-find_program(OCUVELL_WINE NAMES wine64 wine)
+# Debian's wine64 package keeps the loader out of PATH, in /usr/lib/wine.
+find_program(OCUVELL_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(OCUVELL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${OCUVELL_WINE})
 endif()

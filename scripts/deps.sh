@@ -13,7 +13,7 @@ if [ "$mode" = test ]; then
          libxxf86vm1)
   # The install checks: the validators of the menu entry and the AppStream data, a tray
   # panel that comes after the program, and the tools that find and click its windows.
-  pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev)
+  pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,66 +1,37 @@
 #include "controls/pointer_probe.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <xcb/xcb.h>
 
 namespace ocuvell {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-// A query sent longer ago than this (the poll rested while its window was hidden)
-// tells where the pointer was, not where it is.
-constexpr auto kFresh = std::chrono::milliseconds(200);
-
+// Asks the X server where the pointer is now and waits for the answer: a poll must see
+// the pointer where it is when the poll runs, or a click made just after the pointer
+// arrives finds the switch still thinking it is elsewhere.
 class XcbPointerProbe : public PointerProbe {
   public:
     XcbPointerProbe(xcb_connection_t* c, xcb_window_t root) : c_(c), root_(root) {}
-    ~XcbPointerProbe() override {
-        if (pending_)
-            xcb_discard_reply(c_, cookie_.sequence);
-        xcb_disconnect(c_);
-    }
+    ~XcbPointerProbe() override { xcb_disconnect(c_); }
 
     bool position(int& x, int& y) override {
-        const auto now = Clock::now();
-        if (pending_ && now - sent_ > kFresh) {
-            xcb_discard_reply(c_, cookie_.sequence);
-            pending_ = false;
-        }
-        if (!pending_)
-            send(now);
-        const bool ok = collect();
-        send(now);
-        x = x_;
-        y = y_;
-        return ok;
-    }
-
-  private:
-    void send(Clock::time_point now) {
-        cookie_ = xcb_query_pointer(c_, root_);
-        xcb_flush(c_);
-        sent_ = now;
-        pending_ = true;
-    }
-
-    bool collect() {
-        pending_ = false;
-        xcb_query_pointer_reply_t* r = xcb_query_pointer_reply(c_, cookie_, nullptr);
+        xcb_query_pointer_reply_t* r =
+            xcb_query_pointer_reply(c_, xcb_query_pointer(c_, root_), nullptr);
         if (!r)
             return false;
-        x_ = r->root_x;
-        y_ = r->root_y;
+        x = r->root_x;
+        y = r->root_y;
         std::free(r);
+        // The server sends some events to every client unasked (a changed keyboard
+        // mapping); this connection reads none, so drop what came along.
+        while (xcb_generic_event_t* e = xcb_poll_for_queued_event(c_))
+            std::free(e);
         return true;
     }
 
+  private:
     xcb_connection_t* c_;
     xcb_window_t root_;
-    xcb_query_pointer_cookie_t cookie_{};
-    Clock::time_point sent_{};
-    bool pending_ = false;
-    int x_ = 0, y_ = 0;
 };
 
 } // namespace

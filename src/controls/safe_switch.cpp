@@ -53,8 +53,8 @@ const SwitchArt& art() {
 
 CursorSource* g_cursor = nullptr;
 
-// The pointer for a poll. On X11 a blocking query would wake the program several
-// times per poll; the probe answers from the query the previous poll sent.
+// The pointer for a poll, read when the poll runs. On X11 through a connection of the
+// probe's own rather than the toolkit's, which would wake the program more than once a poll.
 QPoint cursorPos() {
     if (g_cursor)
         return g_cursor->globalPos();

@@ -31,6 +31,11 @@ std::optional<std::string> profileWriteText(std::string_view fileText, std::stri
                                             std::string_view key,
                                             const std::optional<std::string>& value);
 
+// Whether profileWriteText would store the request at all (the file's text does not
+// matter): both platforms' writers refuse the same requests, so both store the same files.
+bool profileStorable(std::string_view section, std::string_view key,
+                     const std::optional<std::string>& value);
+
 // The same on a file. A read of a missing or unreadable file gives the default.
 std::string profileRead(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view defaultValue,

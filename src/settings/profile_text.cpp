@@ -9,8 +9,9 @@ namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
 
+// The blanks Windows trims from the lines of the file and from the values in them.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v';
 }
 
 std::string_view trimBlanks(std::string_view s) {
@@ -74,12 +75,13 @@ Line lineAt(std::string_view text, std::size_t begin) {
     if (content.empty() || content.front() == ';')
         return line;
     if (content.front() == '[') {
-        std::size_t close = content.rfind(']');
-        if (close != std::string_view::npos && close > 0) {
-            line.kind = LineKind::Section;
-            line.name = trimBlanks(content.substr(1, close - 1));
-            return line;
-        }
+        // The name ends at the first ']'; a header that lacks it still opens its section,
+        // named by the rest of the line.
+        const std::size_t close = content.find(']');
+        line.kind = LineKind::Section;
+        line.name = trimBlanks(close == std::string_view::npos ? content.substr(1)
+                                                               : content.substr(1, close - 1));
+        return line;
     }
     std::size_t equals = content.find('=');
     if (equals == std::string_view::npos)
@@ -140,17 +142,28 @@ bool hasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// Names that would not read back as themselves once written are refused.
+// Names that would not read back as themselves once written are refused: the file drops
+// the blanks around a name, which the callers' spaces-only trimming would not match.
+bool storableName(std::string_view name) {
+    return !name.empty() && !hasLineBreak(name) && !isBlank(name.front()) && !isBlank(name.back());
+}
+
 bool storableSection(std::string_view name) {
-    return !name.empty() && !hasLineBreak(name) && name.find(']') == std::string_view::npos;
+    return storableName(name) && name.find(']') == std::string_view::npos;
 }
 
 bool storableKey(std::string_view name) {
-    return !name.empty() && !hasLineBreak(name) && name.find('=') == std::string_view::npos &&
-           name.front() != ';' && name.front() != '[';
+    return storableName(name) && name.find('=') == std::string_view::npos && name.front() != ';' &&
+           name.front() != '[';
 }
 
 } // namespace
+
+bool profileStorable(std::string_view section, std::string_view key,
+                     const std::optional<std::string>& value) {
+    return storableSection(trimSpaces(section)) && storableKey(trimSpaces(key)) &&
+           !(value && hasLineBreak(asCString(*value)));
+}
 
 std::string profileReadText(std::string_view fileText, std::string_view section,
                             std::string_view key, std::string_view defaultValue,
@@ -170,12 +183,11 @@ std::optional<std::string> profileWriteText(std::string_view fileText, std::stri
                                             const std::optional<std::string>& value) {
     std::string_view sectionName = trimSpaces(section);
     std::string_view keyName = trimSpaces(key);
+    if (!profileStorable(section, key, value))
+        return std::nullopt;
     std::optional<std::string_view> newValue;
     if (value)
         newValue = asCString(*value);
-    if (!storableSection(sectionName) || !storableKey(keyName) ||
-        (newValue && hasLineBreak(*newValue)))
-        return std::nullopt;
 
     KeySearch found = findKey(fileText, sectionName, keyName);
     std::string out(fileText);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace ocuvell {
@@ -31,10 +32,10 @@ std::string ansiPath(const fs::path& file) {
 }
 
 void reportFailure(const std::string& file, std::string_view section, std::string_view key,
-                   DWORD error) {
-    std::fprintf(stderr, "ocuvell: setting [%.*s] %.*s not saved to %s: Windows error %lu\n",
+                   const std::string& why) {
+    std::fprintf(stderr, "ocuvell: setting [%.*s] %.*s not saved to %s: %s\n",
                  static_cast<int>(section.size()), section.data(), static_cast<int>(key.size()),
-                 key.data(), file.c_str(), static_cast<unsigned long>(error));
+                 key.data(), file.c_str(), why.c_str());
 }
 
 } // namespace
@@ -55,12 +56,20 @@ std::string profileRead(const fs::path& file, std::string_view section, std::str
 bool profileWrite(const fs::path& file, std::string_view section, std::string_view key,
                   const std::optional<std::string>& value) {
     const std::string path = ansiPath(file);
+    // Windows would store a line break or a name that reads back as another one; the
+    // portable writer refuses those, and so does this one, so both store the same files.
+    if (!profileStorable(section, key, value)) {
+        reportFailure(path, section, key, "the name or the value cannot be stored in the file");
+        return false;
+    }
     // No value at all (not an empty one) asks the function to remove the key.
     const BOOL stored =
         ::WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
                                      value ? value->c_str() : nullptr, path.c_str());
     if (!stored) {
-        reportFailure(path, section, key, ::GetLastError());
+        reportFailure(path, section, key,
+                      "Windows error " +
+                          std::to_string(static_cast<unsigned long>(::GetLastError())));
         return false;
     }
     return true;

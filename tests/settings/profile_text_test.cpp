@@ -47,6 +47,16 @@ TEST(ProfileValues, WrittenExactlyAndReadWithBlanksAndOneQuotePairRemoved) {
     EXPECT_EQ(read(file, "s", "h"), "\"open");
 }
 
+TEST(ProfileValues, SpacesTabsAndVerticalTabsAreTrimmedInnerBlanksKept) {
+    const std::string file = "[s]\r\n"
+                             "a=\v 12 \v\r\n"
+                             "b= \t one \v two\t \r\n"
+                             "\vc\v=\v\"quoted\"\v\r\n";
+    EXPECT_EQ(read(file, "s", "a"), "12");
+    EXPECT_EQ(read(file, "s", "b"), "one \v two");
+    EXPECT_EQ(read(file, "s", "c"), "quoted");
+}
+
 TEST(ProfileValues, EmptyValueIsEmptyTextAndLinesWithoutEqualsAreNotKeys) {
     const std::string file = "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=a\r\n";
     EXPECT_EQ(read(file, "s", "name2"), "");
@@ -133,6 +143,25 @@ TEST(ProfileSearch, KeysBeforeTheFirstSectionBelongToNone) {
     EXPECT_EQ(read(file, "s", ""), "val_no_key");
 }
 
+TEST(ProfileSearch, SectionNameEndsAtTheFirstBracketOrAtTheLineEnd) {
+    // A header without its closing bracket still opens its section.
+    const std::string open = "[dsxx   \r\nmei=30\r\n\t[ eye \t\r\npdrun=1\r\n";
+    EXPECT_EQ(read(open, "dsxx", "mei"), "30");
+    EXPECT_EQ(read(open, "eye", "pdrun"), "1");
+    EXPECT_EQ(read(open, "dsxx", "pdrun"), "pdrun");
+    EXPECT_EQ(write(open, "dsxx", "xiuxi", "5"),
+              "[dsxx   \r\nmei=30\r\nxiuxi=5\r\n\t[ eye \t\r\npdrun=1\r\n");
+    EXPECT_EQ(write(open, "eye", "pdrun", "0"), "[dsxx   \r\nmei=30\r\n\t[ eye \t\r\npdrun=0\r\n");
+    // A lone bracket is a section without a name, as "[]" is.
+    EXPECT_EQ(read("[\r\nk=1\r\n", "", "k"), "1");
+
+    const std::string twice = "[sec]whoops]\r\nk=1\r\n[a=b\r\nk=2\r\n";
+    EXPECT_EQ(read(twice, "sec", "k"), "1");
+    EXPECT_EQ(read(twice, "sec]whoops", "k"), "k");
+    EXPECT_EQ(read(twice, "a=b", "k"), "2");
+    EXPECT_EQ(write(twice, "sec", "k", "3"), "[sec]whoops]\r\nk=3\r\n[a=b\r\nk=2\r\n");
+}
+
 TEST(ProfileSearch, LineBreaksOfEveryKind) {
     EXPECT_EQ(read("[s]\rname1=val1\rname2=\"val2\"\r", "s", "name2"), "val2");
     EXPECT_EQ(read("[s]\nname1=val1\n", "s", "name1"), "val1");
@@ -201,6 +230,14 @@ TEST(ProfileWrite, RefusesWhatWouldNotReadBack) {
     EXPECT_FALSE(profileWriteText("", "s", ";k", "v"));
     EXPECT_FALSE(profileWriteText("", "s]", "k", "v"));
     EXPECT_FALSE(profileWriteText("", "s\n", "k", "v"));
+    EXPECT_FALSE(profileWriteText("", "s", "k\r", std::nullopt));
+    EXPECT_FALSE(profileWriteText("", "s", "[k", "v"));
+    // The file drops blanks around names that a caller's name keeps.
+    EXPECT_FALSE(profileWriteText("", "s", "k\t", "v"));
+    EXPECT_FALSE(profileWriteText("", "\vs", "k", "v"));
+    EXPECT_FALSE(profileStorable("s", "k", "a\nb"));
+    EXPECT_TRUE(profileStorable(" s ", " k ", "\t a \v"));
+    EXPECT_TRUE(profileStorable("s", "k", std::nullopt));
     // Names and values end at a NUL, as the C strings Windows receives do.
     EXPECT_EQ(write("", "s\0junk"s, "k\0junk"s, "v\0junk"s), "[s]\r\nk=v\r\n");
 }

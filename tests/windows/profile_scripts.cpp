@@ -167,6 +167,29 @@ std::vector<Script> makeScripts() {
         {"equals signs and brackets inside a value",
          "[eye]\r\n",
          {write("eye", "rgbr", "a=b[c]"), read("eye", "rgbr")}},
+        {"vertical tabs are blanks around a value, inner blanks stay",
+         "[eye]\r\nrgbr=\v 12 \v\r\nrgbg= \t a \v b \t\r\nrgbb=\v'q'\v\r\n",
+         {read("eye", "rgbr"), read("eye", "rgbg"), read("eye", "rgbb")}},
+        {"a section header without its closing bracket",
+         "[dsxx   \r\nmei=30\r\n[eye\r\npdrun=1\r\n",
+         {read("dsxx", "mei"), read("eye", "pdrun"), write("dsxx", "xiuxi", "5"),
+          read("dsxx", "xiuxi"), write("eye", "pdrun", "0"), read("eye", "pdrun")},
+         "Wine (8) ignores a header without its closing bracket, so the keys under it belong "
+         "to no section and a write adds the section anew. Windows opens the section, named "
+         "by the rest of the line without its trailing blanks",
+         Script::Unparsed},
+        {"a section header with two closing brackets",
+         "[sec]whoops]\r\nk=1\r\n",
+         {read("sec", "k"), read("sec]whoops", "k"), write("sec", "k", "2"), read("sec", "k")},
+         "Wine (8) ends the section name at the last ']' of the line ('sec]whoops'); Windows "
+         "ends it at the first ('sec')",
+         Script::Unparsed},
+        {"line breaks and names that would read back as others are refused",
+         "[eye]\r\nrgbr=1\r\n",
+         {write("eye", "rgbg", "1\r\n[dsxx]\r\nmei=1"), write("eye", "rgbb", "2\n"),
+          write("eye", "k\r\nx", "1"), write("e\nye", "k", "1"), write("eye", ";k", "1"),
+          write("eye", "[k", "1"), write("eye", "k=x", "1"), write("eye]", "k", "1"),
+          remove("eye", "rgbr\n"), read("eye", "rgbr"), read("dsxx", "mei")}},
         {"bytes of the ANSI code page pass through",
          "[eye]\r\nname=\xC4\xE3\xBA\xC3\r\n",
          {read("eye", "name"), write("eye", "other", "\xD0\xDD\xCF\xA2"), read("eye", "other")}},
@@ -205,9 +228,10 @@ std::string escaped(const std::string& bytes) {
 namespace {
 
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
+    while (!s.empty() && blank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    while (!s.empty() && blank(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -226,8 +250,13 @@ std::string normalised(std::string_view bytes) {
         if (line.empty())
             continue;
         const std::size_t equals = line.find('=');
-        if (line.front() == '[' && line.back() == ']')
-            out += "[" + std::string(trimBlanks(line.substr(1, line.size() - 2))) + "]";
+        const std::size_t close = line.find(']');
+        if (line.front() == '[')
+            out +=
+                "[" +
+                std::string(trimBlanks(
+                    close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1))) +
+                "]";
         else if (line.front() != ';' && equals != std::string_view::npos)
             out += std::string(trimBlanks(line.substr(0, equals))) + "=" +
                    std::string(trimBlanks(line.substr(equals + 1)));

@@ -22,9 +22,10 @@ struct Script {
     std::vector<Step> steps;
     // Set where Wine's profile functions are known to differ from the portable ones: why,
     // and what is known of Windows, which wins. Under Wine such a case then compares the
-    // reads and, unless ReadsOnly, the file bytes in Wine's normalised form.
+    // reads and, unless ReadsOnly, the file bytes in Wine's normalised form; where Wine
+    // parses the file differently (Unparsed) it only shows the differences.
     std::string wineDiffers = {};
-    enum Compare { Normalised, ReadsOnly } wineCompare = Normalised;
+    enum Compare { Normalised, ReadsOnly, Unparsed } wineCompare = Normalised;
 };
 
 const std::vector<Script>& scripts();
@@ -84,7 +85,8 @@ class FileBackend : public Backend {
 std::string escaped(const std::string& bytes);
 
 // File bytes in the form Wine writes them: every line trimmed, blanks around "=" and
-// inside section brackets dropped, blank lines dropped, every line ended with CR LF.
+// inside section brackets dropped, a section header cut after its name, blank lines
+// dropped, every line ended with CR LF.
 std::string normalised(std::string_view bytes);
 
 } // namespace ocuvell::profiletest
