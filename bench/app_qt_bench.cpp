@@ -1,9 +1,9 @@
 // Start-up of the main window: construct, load and show Form1 with an in-memory
 // display, on whatever Qt platform is set (offscreen by default, xcb on the dummy X
 // server), plus the process's resident memory once a window is up.
-#include "app/form1.h"
-#include "display/backends.h"
-#include "settings/paths.h"
+#include "core/display/backends.h"
+#include "core/settings/paths.h"
+#include "ui/forms/form1.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // Cost of one full redraw of each custom control and of a resting hover poll, on the
 // offscreen platform; and of the poll's pointer query on the X server named by DISPLAY.
-#include "controls/pointer_probe.h"
-#include "controls/prog_button.h"
-#include "controls/safe_switch.h"
+#include "core/controls/pointer_probe.h"
+#include "ui/widgets/prog_button.h"
+#include "ui/widgets/safe_switch.h"
 
 #include <QApplication>
 #include <QPixmap>

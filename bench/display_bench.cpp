@@ -1,8 +1,8 @@
 // Building each kind of ramp, and one slider change end to end through the engine and
 // the X11 backend next to the bare RandR call it wraps.
-#include "display/backends.h"
-#include "display/gamma_engine.h"
-#include "display/ramp_state.h"
+#include "core/display/backends.h"
+#include "core/display/gamma_engine.h"
+#include "core/display/ramp_state.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // One iniread and one iniwrite on a settings file holding the program's nine keys, as the
 // start-up and the close do them: the path rebuilt, the file read or rewritten each time.
-#include "settings/ini.h"
-#include "settings/paths.h"
-#include "settings/profile.h"
+#include "core/settings/ini.h"
+#include "core/settings/paths.h"
+#include "core/settings/profile.h"
 
 #include <benchmark/benchmark.h>
 

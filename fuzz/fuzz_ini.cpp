@@ -1,6 +1,6 @@
 // Feeds arbitrary settings files to the profile functions and checks what a read after a
 // write must give back.
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <cstddef>
 #include <cstdint>

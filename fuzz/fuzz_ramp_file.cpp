@@ -1,6 +1,6 @@
 // Any bytes as "monitor.txt": the parser must not crash, and must either load a whole
 // ramp or leave the target exactly as it was.
-#include "display/ramp_file.h"
+#include "core/display/ramp_file.h"
 
 #include <cstddef>
 #include <cstdint>

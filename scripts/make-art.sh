@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the artwork generator and redraws every picture into src/assets/. The pictures
+# Builds the artwork generator and redraws every picture into src/ui/assets/. The pictures
 # are committed; run this after changing the generator and look at the results.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build/art"}
 cmake -S "$root" -B "$build" -DOCUVELL_TESTS=OFF -DOCUVELL_BENCH=OFF >/dev/null
 cmake --build "$build" --target ocuvell_artgen -j"$(nproc 2>/dev/null || echo 2)"
-QT_QPA_PLATFORM=offscreen "$build/src/assets/ocuvell_artgen" "$root/src/assets"
-echo "pictures written to $root/src/assets"
+QT_QPA_PLATFORM=offscreen "$build/src/ui/assets/ocuvell_artgen" "$root/src/ui/assets"
+echo "pictures written to $root/src/ui/assets"

@@ -10,7 +10,7 @@
 
 namespace {
 class Window : public QWidget {
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (!reported_) {
             reported_ = true;
@@ -18,7 +18,7 @@ protected:
         }
     }
 
-private:
+  private:
     bool reported_ = false;
 };
 } // namespace

@@ -1,11 +1,11 @@
 // Ocuvell starts from its hidden tray form, which brings up the main window.
-#include "app/form1.h"
-#include "display/display.h"
-#include "display/ramp_state.h"
-#include "rest/clock.h"
-#include "settings/paths.h"
-#include "settings/state_dir.h"
-#include "tray/cd.h"
+#include "core/display/display.h"
+#include "core/display/ramp_state.h"
+#include "core/rest/clock.h"
+#include "core/settings/paths.h"
+#include "core/settings/state_dir.h"
+#include "ui/forms/form1.h"
+#include "ui/tray/cd.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,10 +1,10 @@
 #pragma once
 // A main window on a private program directory, an in-memory display, a clock moved by
 // hand and hooks that record instead of opening boxes, browsers or ending the run.
-#include "app/form1.h"
-#include "display/backends.h"
-#include "settings/ini.h"
-#include "settings/paths.h"
+#include "core/display/backends.h"
+#include "core/settings/ini.h"
+#include "core/settings/paths.h"
+#include "ui/forms/form1.h"
 
 #include <QUrl>
 #include <cstdlib>

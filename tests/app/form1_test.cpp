@@ -1,9 +1,9 @@
 // The main window's flows: start-up from the settings file, eye-protection mode, the
 // colour page, the restore command, the overlay and the close from the title strip.
-#include "app/click_image.h"
-#include "app/move.h"
-#include "controls/safe_switch.h"
 #include "form1_fixture.h"
+#include "ui/forms/move.h"
+#include "ui/widgets/click_image.h"
+#include "ui/widgets/safe_switch.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 // The compiled-in pictures: every resource the windows use, at its size, and the
 // switch masks and the program icon in the shape Windows expects.
-#include "assets/artwork.h"
+#include "ui/assets/artwork.h"
 
 #include <QFile>
 #include <QImage>

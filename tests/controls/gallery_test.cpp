@@ -1,7 +1,7 @@
 // Renders every frame of every switch skin and every colour scheme of both faces of the
 // gradient control into one picture under the build folder, for a person to look at.
-#include "controls/prog_button.h"
-#include "controls/safe_switch.h"
+#include "ui/widgets/prog_button.h"
+#include "ui/widgets/safe_switch.h"
 #include "widget_helpers.h"
 
 #include <QDir>

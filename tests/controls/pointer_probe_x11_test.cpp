@@ -1,6 +1,6 @@
 // The X11 pointer probe on the dummy X server: every answer is where the pointer is when
 // the probe is asked, not where it was at some earlier poll.
-#include "controls/pointer_probe.h"
+#include "core/controls/pointer_probe.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The gradient control widget: pixels of the painted bar and button, events, keys,
 // focus, shape and stored properties.
-#include "controls/prog_button.h"
-#include "controls/prog_core.h"
+#include "core/controls/prog_core.h"
+#include "ui/widgets/prog_button.h"
 #include "widget_helpers.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The gradient control's core: clamping, progress figures, geometry, access keys.
-#include "controls/prog_core.h"
-#include "controls/property_bag.h"
+#include "core/controls/prog_core.h"
+#include "core/controls/property_bag.h"
 
 #include <gtest/gtest.h>
 

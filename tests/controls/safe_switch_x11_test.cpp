@@ -1,6 +1,6 @@
 // The switch on the dummy X server with the real pointer, moved and clicked by xdotool:
 // a click right after the pointer arrives completes.
-#include "controls/safe_switch.h"
+#include "ui/widgets/safe_switch.h"
 
 #include <QApplication>
 #include <QProcess>

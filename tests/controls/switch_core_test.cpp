@@ -1,5 +1,5 @@
 // The toggle switch's state machine: frames, Click and hover events, press and release.
-#include "controls/switch_core.h"
+#include "core/controls/switch_core.h"
 
 #include <gtest/gtest.h>
 

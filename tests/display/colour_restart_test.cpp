@@ -1,7 +1,7 @@
 // The real program on the private dummy X server, started and ended the way a logout
 // ends it (SIGTERM), again and again: the colours it leaves must not drift.
-#include "display/backends.h"
-#include "display/ramp_state.h"
+#include "core/display/backends.h"
+#include "core/display/ramp_state.h"
 #include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>

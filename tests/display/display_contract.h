@@ -4,8 +4,8 @@
 //   static std::unique_ptr<ocuvell::Display> make(std::string* whyNot);
 // returning nullptr (and why) when that backend cannot run here; the cases then skip.
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, DisplayContract, ::testing::Types<GdiFactory>);
-#include "display/display.h"
-#include "display/gamma_engine.h"
+#include "core/display/display.h"
+#include "core/display/gamma_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "display_contract.h"
 
-#include "display/backends.h"
+#include "core/display/backends.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "display/backends.h"
+#include "core/display/backends.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "display/gamma_engine.h"
+#include "core/display/gamma_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "display/gamma_ramp.h"
+#include "core/display/gamma_ramp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // monitor.txt as something other than a file: a FIFO must not hold the program.
-#include "display/ramp_file.h"
-#include "settings/paths.h"
+#include "core/display/ramp_file.h"
+#include "core/settings/paths.h"
 #include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "display/ramp_file.h"
-#include "settings/paths.h"
+#include "core/display/ramp_file.h"
+#include "core/settings/paths.h"
 #include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The record of our own ramp: its file layout, what counts as unusable, and restarts of
 // the engine over a display that keeps the last ramp, as a real one does.
-#include "display/gamma_engine.h"
-#include "display/ramp_state.h"
+#include "core/display/gamma_engine.h"
+#include "core/display/ramp_state.h"
 #include "settings/settings_test_dir.h"
 
 #include <gtest/gtest.h>

@@ -34,7 +34,7 @@ png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 "x" $7*256+$8}'; 
 for size in 16 32 48 256; do
   icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
   [ "$(png_size "$icon")" = "${size}x${size}" ] || fail "icon $size is $(png_size "$icon")"
-  cmp -s "$icon" "$src/src/assets/leaf$size.png" || fail "icon $size is not the leaf artwork"
+  cmp -s "$icon" "$src/src/ui/assets/leaf$size.png" || fail "icon $size is not the leaf artwork"
 done
 cmp -s "$root/usr/share/ocuvell/monitor.txt" "$build/monitor.txt" \
   || fail "share/ocuvell/monitor.txt is not the built default ramp"

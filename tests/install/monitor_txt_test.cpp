@@ -1,5 +1,5 @@
 // The default ramp the build writes beside the program: read back, it is the identity.
-#include "display/ramp_file.h"
+#include "core/display/ramp_file.h"
 #include "settings/settings_test_dir.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 // A clock the tests move by hand and a main-window panel that keeps its texts in fields.
-#include "rest/rest_schedule.h"
+#include "core/rest/rest_schedule.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // The popup and the rest screen driven by the schedule, on the offscreen platform.
-#include "controls/prog_button.h"
-#include "rest/click_label.h"
-#include "rest/form2.h"
-#include "rest/form3.h"
-#include "rest/placement.h"
-#include "rest/rest_windows.h"
+#include "core/rest/placement.h"
 #include "rest_fakes.h"
+#include "ui/forms/form2.h"
+#include "ui/forms/form3.h"
+#include "ui/forms/rest_windows.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/prog_button.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "rest/rest_schedule.h"
-#include "rest/time_of_day.h"
+#include "core/rest/rest_schedule.h"
+#include "core/rest/time_of_day.h"
 #include "rest_fakes.h"
 
 #include <gtest/gtest.h>

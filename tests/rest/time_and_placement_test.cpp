@@ -1,5 +1,5 @@
-#include "rest/placement.h"
-#include "rest/time_of_day.h"
+#include "core/rest/placement.h"
+#include "core/rest/time_of_day.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // iniread / iniwrite through the program's paths, as the forms use them.
-#include "settings/ini.h"
-#include "settings/paths.h"
-#include "settings/settings_problem.h"
+#include "core/settings/ini.h"
+#include "core/settings/paths.h"
+#include "core/settings/settings_problem.h"
 #include "settings_test_dir.h"
 
 #include <gtest/gtest.h>

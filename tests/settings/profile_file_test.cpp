@@ -1,6 +1,6 @@
 // The profile functions on real files. Written against the file functions alone so the
 // same cases hold for the system's own functions on Windows.
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 #include "settings_test_dir.h"
 
 #include <gtest/gtest.h>

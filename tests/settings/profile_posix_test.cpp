@@ -1,8 +1,8 @@
 // What only our own implementation promises: the temp-file-and-rename write, its failure
 // message, links and file modes left as they were, and no file but a regular one of
 // sensible size read or replaced.
-#include "settings/profile.h"
-#include "settings/settings_problem.h"
+#include "core/settings/profile.h"
+#include "core/settings/settings_problem.h"
 #include "settings_test_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The profile functions on text, case by case against what Windows does with the same file.
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <gtest/gtest.h>
 

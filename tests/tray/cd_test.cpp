@@ -1,12 +1,12 @@
 // The tray form on the offscreen platform: start-up order, the single-instance refusal,
 // the icon's clicks and the menu's three commands.
-#include "app/click_image.h"
-#include "app/form1.h"
-#include "display/backends.h"
-#include "rest/clock.h"
-#include "settings/paths.h"
+#include "core/display/backends.h"
+#include "core/rest/clock.h"
+#include "core/settings/paths.h"
 #include "settings/settings_test_dir.h"
-#include "tray/cd.h"
+#include "ui/forms/form1.h"
+#include "ui/tray/cd.h"
+#include "ui/widgets/click_image.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "tray/single_instance.h"
+#include "core/instance/single_instance.h"
 
 #include "settings/settings_test_dir.h"
 

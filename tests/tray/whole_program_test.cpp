@@ -1,15 +1,15 @@
 // The whole program as the tray starts it, with a clock the test moves: reminders come
 // on time, a rest runs through the real popup and rest screen, and the schedule moves on.
-#include "app/form1.h"
-#include "display/backends.h"
-#include "rest/click_label.h"
-#include "rest/clock.h"
-#include "rest/form2.h"
-#include "rest/form3.h"
-#include "rest/rest_windows.h"
-#include "settings/paths.h"
+#include "core/display/backends.h"
+#include "core/rest/clock.h"
+#include "core/settings/paths.h"
 #include "settings/settings_test_dir.h"
-#include "tray/cd.h"
+#include "ui/forms/form1.h"
+#include "ui/forms/form2.h"
+#include "ui/forms/form3.h"
+#include "ui/forms/rest_windows.h"
+#include "ui/tray/cd.h"
+#include "ui/widgets/click_label.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The GDI display under Wine, on the private dummy X server: Wine hands the ramp to the
 // server, which keeps 8 bits of each entry, so read-backs match within one 8-bit step.
-#include "display/backends.h"
+#include "core/display/backends.h"
+#include "core/display/gamma_engine.h"
 #include "display/display_contract.h"
-#include "display/gamma_engine.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX // keep std::min and std::max usable under MSVC

@@ -2,8 +2,8 @@
 // scripts/test-windows.sh also runs copies of this program from the root of drive C:,
 // where the directory itself ends in a separator, and from a folder whose name is
 // outside ASCII.
-#include "settings/ini.h"
-#include "settings/paths.h"
+#include "core/settings/ini.h"
+#include "core/settings/paths.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "profile_scripts.h"
 
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <cctype>
 #include <cstdio>

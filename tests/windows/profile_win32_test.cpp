@@ -1,6 +1,6 @@
 // The kernel32 profile functions behind profileRead / profileWrite: what the differential
 // scripts do not reach.
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The instance mutex across real processes: this executable starts copies of itself.
-#include "tray/single_instance.h"
+#include "core/instance/single_instance.h"
 
 #include <windows.h>
 

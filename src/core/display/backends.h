@@ -1,0 +1,19 @@
+#pragma once
+// The display backends, tried in order by openDisplay(); each lives in its own file.
+#include "core/display/display.h"
+
+#include <memory>
+#include <string>
+
+namespace ocuvell {
+
+// X11 RandR: every CRTC with a gamma size above 0. nullptr when the X server, RandR
+// or gamma cannot be had; why is written to *why.
+std::unique_ptr<Display> openX11Display(const char* displayName, std::string* why);
+// Windows GDI: the desktop window's device context, kept for the whole run.
+std::unique_ptr<Display> openGdiDisplay(std::string* why);
+// In memory: one ramp, the identity at start. With a why, it stands in for a display
+// whose colours cannot be changed, and says so through why().
+std::unique_ptr<Display> makeMemoryDisplay(std::string why = {});
+
+} // namespace ocuvell

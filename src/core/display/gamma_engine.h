@@ -1,0 +1,57 @@
+#pragma once
+// Owns the base ramp, the working ramp and the display handle of the main window.
+#include "core/display/display.h"
+#include "core/display/gamma_ramp.h"
+#include "core/display/ramp_file.h"
+#include "core/display/ramp_state.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace ocuvell {
+
+class GammaEngine {
+  public:
+    explicit GammaEngine(std::unique_ptr<Display> display);
+
+    // From now on every ramp the display takes is remembered in state, and the next
+    // capture asks it which base the display's ramp came from. Without it, a capture
+    // takes the display's ramp as the base.
+    void keepRecord(std::unique_ptr<RampState> state) { state_ = std::move(state); }
+    RampState* record() { return state_.get(); }
+
+    // Reads the display's ramp into baseramp; when that ramp is the one this program
+    // left on the display, the base it was computed from instead. Until a capture (or loadBase)
+    // succeeds the engine applies nothing: a ramp derived from an all-zero base would black the
+    // screen. A failed capture leaves baseramp as it was but refuses again.
+    bool capture();
+    // Replaces baseramp from a ramp file, all or nothing; a load makes the base valid
+    // for applying as a capture does. Applies nothing: the restore command calls
+    // applyBase() afterwards.
+    RampFileResult loadBase(const std::filesystem::path& path);
+
+    // The builders below return whether the display took the ramp.
+    bool rampall(int level);                   // all three channels from base red; applies
+    void rampchannel(int level, int channel);  // one channel of newramp; does not apply
+    bool contrast(int percent);                // applies
+    bool colour(int red, int green, int blue); // three rampchannel calls, then applies
+    bool applyBase();                          // applies baseramp; newramp untouched
+
+    GammaRamp& baseramp() { return base_; }
+    const GammaRamp& baseramp() const { return base_; }
+    const GammaRamp& newramp() const { return new_; }
+    // True when baseramp came from the display or a ramp file and may be applied.
+    bool captured() const { return captured_; }
+    Display& display() { return *display_; }
+
+  private:
+    bool apply(const GammaRamp& ramp);
+
+    std::unique_ptr<Display> display_;
+    GammaRamp base_{};
+    GammaRamp new_{};
+    bool captured_ = false;
+    std::unique_ptr<RampState> state_;
+};
+
+} // namespace ocuvell

@@ -1,0 +1,186 @@
+#include "core/display/backends.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <cstring>
+#include <vector>
+
+namespace ocuvell {
+
+namespace {
+
+// Xlib's default error handler ends the process; a CRTC that vanished with an unplugged
+// monitor must only fail the call. Installed around our own requests only.
+int lastXError = 0;
+int recordXError(::Display*, XErrorEvent* event) {
+    lastXError = event->error_code;
+    return 0;
+}
+
+class ErrorTrap {
+  public:
+    ErrorTrap() : previous_(XSetErrorHandler(recordXError)) { lastXError = 0; }
+    ~ErrorTrap() { XSetErrorHandler(previous_); }
+    bool failed() const { return lastXError != 0; }
+
+  private:
+    int (*previous_)(::Display*, XErrorEvent*);
+};
+
+struct Crtc {
+    RRCrtc id;
+    XRRCrtcGamma* gamma; // kept for the whole run: writing allocates nothing
+};
+
+class X11Display final : public Display {
+  public:
+    explicit X11Display(::Display* dpy) : dpy_(dpy) {}
+    ~X11Display() override {
+        dropCrtcs();
+        XCloseDisplay(dpy_);
+    }
+
+    // Lists the CRTCs that have a gamma ramp and picks the primary output's for reading.
+    bool scan(std::string* why) {
+        dropCrtcs();
+        ErrorTrap trap;
+        const Window root = DefaultRootWindow(dpy_);
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root);
+        if (!res) {
+            *why = "RandR gives no screen resources";
+            return false;
+        }
+        for (int i = 0; i < res->noutput; ++i) {
+            XRROutputInfo* info = XRRGetOutputInfo(dpy_, res, res->outputs[i]);
+            const bool xwayland = info && std::strncmp(info->name, "XWAYLAND", 8) == 0;
+            if (info)
+                XRRFreeOutputInfo(info);
+            if (xwayland) {
+                XRRFreeScreenResources(res);
+                *why = "XWayland does not pass gamma ramps to the screen";
+                return false;
+            }
+        }
+        for (int i = 0; i < res->ncrtc; ++i) {
+            // A CRTC without a ramp (size 0, or one that errs) is skipped, not fatal.
+            const int size = XRRGetCrtcGammaSize(dpy_, res->crtcs[i]);
+            if (size > 0)
+                crtcs_.push_back({res->crtcs[i], XRRAllocGamma(size)});
+        }
+        readFrom_ = crtcs_.empty() ? 0 : crtcs_.front().id;
+        if (const RROutput primary = XRRGetOutputPrimary(dpy_, root)) {
+            if (XRROutputInfo* info = XRRGetOutputInfo(dpy_, res, primary)) {
+                for (const Crtc& crtc : crtcs_)
+                    if (crtc.id == info->crtc)
+                        readFrom_ = crtc.id;
+                XRRFreeOutputInfo(info);
+            }
+        }
+        XRRFreeScreenResources(res);
+        if (crtcs_.empty()) {
+            *why = "no CRTC has a gamma ramp";
+            return false;
+        }
+        return true;
+    }
+
+    bool readRamp(GammaRamp& out) override {
+        if (readOnce(out))
+            return true;
+        std::string why;
+        return rescanAfterError() && readOnce(out);
+    }
+
+    bool writeRamp(const GammaRamp& ramp) override {
+        if (writeOnce(ramp))
+            return true;
+        return rescanAfterError() && writeOnce(ramp);
+    }
+
+    std::string name() const override { return "X11 RandR"; }
+
+  private:
+    bool readOnce(GammaRamp& out) {
+        if (crtcs_.empty())
+            return false;
+        ErrorTrap trap;
+        XRRCrtcGamma* gamma = XRRGetCrtcGamma(dpy_, readFrom_);
+        const bool ok = gamma && !trap.failed() && gamma->size > 0;
+        if (ok) {
+            const auto size = static_cast<std::size_t>(gamma->size);
+            resampleFrom(gamma->red, size, out.channel(0));
+            resampleFrom(gamma->green, size, out.channel(1));
+            resampleFrom(gamma->blue, size, out.channel(2));
+        }
+        if (gamma)
+            XRRFreeGamma(gamma);
+        return ok;
+    }
+
+    bool writeOnce(const GammaRamp& ramp) {
+        if (crtcs_.empty())
+            return false;
+        ErrorTrap trap;
+        // A 256-entry CRTC is sent straight from the ramp (Xlib only reads it); other
+        // sizes go through the CRTC's own buffer.
+        auto* entries = const_cast<unsigned short*>(ramp.entries.data());
+        XRRCrtcGamma direct{GammaRamp::kSize, entries, entries + GammaRamp::kSize,
+                            entries + 2 * GammaRamp::kSize};
+        for (const Crtc& crtc : crtcs_) {
+            const auto size = static_cast<std::size_t>(crtc.gamma->size);
+            if (size == GammaRamp::kSize) {
+                XRRSetCrtcGamma(dpy_, crtc.id, &direct);
+                continue;
+            }
+            resampleTo(ramp.channel(0), crtc.gamma->red, size);
+            resampleTo(ramp.channel(1), crtc.gamma->green, size);
+            resampleTo(ramp.channel(2), crtc.gamma->blue, size);
+            XRRSetCrtcGamma(dpy_, crtc.id, crtc.gamma);
+        }
+        XSync(dpy_, False); // errors arrive here; and the change shows now, not later
+        return !trap.failed();
+    }
+
+    // Outputs come and go (a monitor unplugged, a CRTC resized): list them afresh.
+    bool rescanAfterError() {
+        std::string why;
+        return scan(&why);
+    }
+
+    void dropCrtcs() {
+        for (Crtc& crtc : crtcs_)
+            XRRFreeGamma(crtc.gamma);
+        crtcs_.clear();
+    }
+
+    ::Display* dpy_;
+    std::vector<Crtc> crtcs_;
+    RRCrtc readFrom_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Display> openX11Display(const char* displayName, std::string* why) {
+    std::string ignored;
+    if (!why)
+        why = &ignored;
+    ::Display* dpy = XOpenDisplay(displayName);
+    if (!dpy) {
+        *why = "cannot open the X display";
+        return nullptr;
+    }
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
+        major < 1 || (major == 1 && minor < 2)) {
+        XCloseDisplay(dpy);
+        *why = "the X server has no RandR 1.2 gamma";
+        return nullptr;
+    }
+    auto display = std::make_unique<X11Display>(dpy);
+    if (!display->scan(why))
+        return nullptr;
+    return display;
+}
+
+} // namespace ocuvell

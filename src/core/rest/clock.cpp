@@ -1,0 +1,47 @@
+#include "core/rest/clock.h"
+
+#include <ctime>
+
+namespace ocuvell {
+
+namespace {
+
+std::tm localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long daysFromCivil(long long y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+} // namespace
+
+int SystemClock::secondsOfDay() const {
+    const std::tm local = localNow();
+    // A leap second (tm_sec 60) still belongs to its minute.
+    const int sec = local.tm_sec > 59 ? 59 : local.tm_sec;
+    return local.tm_hour * 3600 + local.tm_min * 60 + sec;
+}
+
+// Counted on the local calendar, so that a change of the clock or of summer time shows
+// as the jump the user sees on the clock.
+long long SystemClock::localMinutes() const {
+    const std::tm local = localNow();
+    const long long days = daysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday);
+    return days * 1440 + local.tm_hour * 60 + local.tm_min;
+}
+
+} // namespace ocuvell

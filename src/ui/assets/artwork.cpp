@@ -1,0 +1,18 @@
+#include "ui/assets/artwork.h"
+
+#include <QtGlobal>
+
+// The resources sit in a static library; naming their initialiser here makes the
+// linker keep them in every program that uses the controls.
+static void registerOcuvellResources() {
+    Q_INIT_RESOURCE(ocuvell);
+}
+
+namespace ocuvell {
+
+void initArtwork() {
+    static const bool done = (registerOcuvellResources(), true);
+    (void)done;
+}
+
+} // namespace ocuvell

@@ -1,0 +1,217 @@
+#pragma once
+// Form1: the main window. It owns every long-lived state of the program: the
+// display's ramps (GammaEngine), the rest schedule (RestSchedule) and the
+// eye-protection flag, and shows them on a caption-less window with a home-made
+// title strip, a main page and a settings overlay with a colour and a rest page.
+#include "core/display/display.h"
+#include "core/display/gamma_engine.h"
+#include "core/rest/clock.h"
+#include "core/rest/rest_schedule.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QUrl;
+
+namespace ocuvell {
+
+class ClickImage;
+class SafeSwitch;
+
+// Effects that leave the window: tests replace them, the program keeps the defaults.
+struct Form1Hooks {
+    // The restore command's warning (default: a warning message box).
+    std::function<void(const QString& title, const QString& text)> warn;
+    // The maker's home page on close (default: the desktop's URL handler).
+    std::function<void(const QUrl& url)> openUrl;
+    // Removes the notification-area icon before the program ends (set by the tray).
+    std::function<void()> removeTrayIcon;
+    // Ends the program (default: leaves the event loop with code 0).
+    std::function<void()> quit;
+};
+
+class Form1 : public QWidget, private RestPanel {
+    Q_OBJECT
+  public:
+    static constexpr const char* kHomePage = "https://www.tevaro.example/";
+    static constexpr int kWidth = 641;  // 9615 twips, the title strip's width
+    static constexpr int kHeight = 315; // 4725 twips
+
+    Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks = {},
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The load step; runs once, later calls do nothing.
+    void load();
+    bool loaded() const { return loaded_; }
+    // What the tray does to bring the window up: load if needed, show, and centre
+    // on the screen the first time.
+    void Show();
+
+    // The tray sets this once it owns an icon.
+    void setRemoveTrayIcon(std::function<void()> f) { hooks_.removeTrayIcon = std::move(f); }
+    // Without a notification area a hidden window could never be shown again: the
+    // minus glyph then minimises to the task bar instead of hiding.
+    void setHideMinimises(bool minimise) { hideMinimises_ = minimise; }
+
+    RestSchedule& schedule() { return schedule_; }
+    GammaEngine& engine() { return engine_; }
+    const std::optional<std::string>& Pdeyerun() const { return Pdeyerun_; }
+
+    // Handlers, callable as the operations of the same names.
+    void edit_Click(int index);
+    void Image1_Click();
+    void image2_Click();
+    void colorload();
+    void Command3_Click();
+    void Command4_Click();
+    void Image7_Click();
+    void Image8_Click();
+    void SafeSwitch1_Click(bool value);
+    void SafeSwitch2_Click(bool value);
+
+    // Controls, for the tray and for tests.
+    QWidget* pmenu() const { return pmenu_; }
+    QLabel* title() const { return title_; }
+    ClickImage* Image1() const { return Image1_; }
+    ClickImage* image2() const { return image2_; }
+    QLabel* Label2(int i) const { return Label2_[i]; }
+    ClickImage* edit(int i) const { return edit_[i]; }
+    QLabel* Label5() const { return Label5_; }
+    QLabel* dhhour(int i) const { return dhhour_[i]; }
+    SafeSwitch* SafeSwitch1() const { return SafeSwitch1_; }
+    SafeSwitch* SafeSwitch2() const { return SafeSwitch2_; }
+    QWidget* ppset() const { return ppset_; }
+    QWidget* eyeset() const { return eyeset_; }
+    QWidget* xxset() const { return xxset_; }
+    QWidget* hsset() const { return hsset_; }
+    QWidget* gjset() const { return gjset_; }
+    QLineEdit* Text1() const { return Text1_; }
+    QLineEdit* Text2() const { return Text2_; }
+    QLineEdit* Text3() const { return Text3_; }
+    QLineEdit* zhuan() const { return zhuan_; }
+    QLabel* colo(int i) const { return colo_[i]; }
+    // The colour page's line saying that colours cannot be changed here; hidden when
+    // they can.
+    QLabel* colourNotice() const { return colourNotice_; }
+    QSlider* Slider1() const { return Slider1_; }
+    QSlider* Slider2() const { return Slider2_; }
+    QSlider* Slider3(int i) const { return Slider3_[i]; }
+    QLineEdit* Text4(int i) const { return Text4_[i]; }
+    QPushButton* Command3() const { return Command3_; }
+    QPushButton* Command4() const { return Command4_; }
+    ClickImage* Image7() const { return Image7_; }
+    ClickImage* Image8() const { return Image8_; }
+    ClickImage* setok(int i) const { return setok_[i]; }
+    ClickImage* setno(int i) const { return setno_[i]; }
+    QTimer& Timer1() { return Timer1_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // RestPanel: the controls the schedule reads and writes.
+    std::string text1() const override;
+    void setText1(const std::string& s) override;
+    std::string text2() const override;
+    void setText2(const std::string& s) override;
+    std::string text3() const override;
+    void setText3(const std::string& s) override;
+    void setLabel5(const std::string& s) override;
+    void setDhhour(int index, const std::string& s) override;
+    void hidePpset() override;
+    void setRestHeadingGreen(bool green) override;
+    void setEdit1Visible(bool visible) override;
+
+    // Building the window (form1_layout.cpp).
+    void buildFrame();
+    void buildMainPage();
+    void buildOverlay();
+    void buildColourPage();
+    void buildRestPage();
+    void buildHiddenStores();
+    void loadSwitchProperties();
+    void connectHandlers();
+    void connectColourPage();
+
+    // Colour page (display/colour_page.cpp).
+    void Slider1_Change();
+    void Slider2_Change();
+    void Slider3_Change();
+    void setSliderFromText(QSlider* slider, const std::string& text);
+    void showColourNotice();
+
+    void setHeadingGreen(QLabel* heading, bool green);
+
+    GammaEngine engine_;
+    RestSchedule schedule_;
+    Form1Hooks hooks_;
+    std::optional<std::string> Pdeyerun_;
+    bool loaded_ = false;
+    bool shownOnce_ = false;
+    bool hideMinimises_ = false;
+
+    QFrame* Shape1_ = nullptr;
+    QWidget* pmenu_ = nullptr;
+    QLabel* title_ = nullptr;
+    ClickImage* Image1_ = nullptr;
+    ClickImage* image2_ = nullptr;
+    std::array<QLabel*, 4> Label2_{};
+    std::array<ClickImage*, 4> edit_{};
+    std::array<QLabel*, 4> Label3_{};
+    QLabel* Image3_ = nullptr;
+    QLabel* Picture1_ = nullptr;
+    QFrame* Shape2_ = nullptr;
+    QLabel* Label4_ = nullptr;
+    QLabel* Label5_ = nullptr;
+    std::array<QLabel*, 2> dhhour_{};
+    SafeSwitch* SafeSwitch1_ = nullptr;
+    SafeSwitch* SafeSwitch2_ = nullptr;
+    SafeSwitch* SafeSwitch3_ = nullptr;
+    SafeSwitch* SafeSwitch4_ = nullptr;
+
+    QWidget* ppset_ = nullptr;
+    std::array<QFrame*, 2> Line1_{};
+    QWidget* eyeset_ = nullptr;
+    QWidget* xxset_ = nullptr;
+    QWidget* hsset_ = nullptr;
+    QWidget* gjset_ = nullptr;
+
+    std::array<QLabel*, 8> colo_{};
+    QLabel* colourNotice_ = nullptr;
+    QSlider* Slider1_ = nullptr;
+    QSlider* Slider2_ = nullptr;
+    std::array<QSlider*, 3> Slider3_{};
+    std::array<QLineEdit*, 3> Text4_{};
+    QPushButton* Command3_ = nullptr;
+    QPushButton* Command4_ = nullptr;
+    ClickImage* Image7_ = nullptr;
+    ClickImage* Image8_ = nullptr;
+
+    QLabel* xxsentence_ = nullptr;
+    QLineEdit* Text2_ = nullptr;
+    QLineEdit* Text3_ = nullptr;
+    std::array<ClickImage*, 4> setok_{}; // 1..3 used
+    std::array<ClickImage*, 4> setno_{};
+
+    QLineEdit* zhuan_ = nullptr;
+    QLineEdit* Text1_ = nullptr;
+    QPushButton* okdsxxadd_ = nullptr;
+    QPushButton* form2tip_ = nullptr;
+    QPushButton* Command1_ = nullptr;
+    QPushButton* Command2_ = nullptr;
+
+    QTimer Timer1_;
+};
+
+} // namespace ocuvell

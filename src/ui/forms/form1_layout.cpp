@@ -1,0 +1,401 @@
+// Building Form1's controls. Positions are kept in twips, as the layout was drawn,
+// and turned into pixels at 15 twips to the pixel.
+#include "core/controls/property_bag.h"
+#include "ui/forms/form1.h"
+#include "ui/widgets/click_image.h"
+#include "ui/widgets/design.h"
+#include "ui/widgets/safe_switch.h"
+
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <vector>
+
+namespace ocuvell {
+namespace {
+
+using namespace design;
+
+void fill(QWidget* w, unsigned colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, bgr(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void foreground(QWidget* w, unsigned colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, bgr(colour));
+    w->setPalette(p);
+}
+
+QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
+              unsigned colour = 0x000000) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(designFont(points, bold));
+    foreground(l, colour);
+    return l;
+}
+
+ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
+    auto* i = new ClickImage(parent);
+    if (resource)
+        i->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    i->setScaledContents(stretch);
+    return i;
+}
+
+QFrame* filledShape(QWidget* parent, unsigned colour) {
+    auto* f = new QFrame(parent);
+    fill(f, colour);
+    f->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return f;
+}
+
+QWidget* page(QWidget* parent) {
+    auto* p = new QWidget(parent);
+    fill(p, 0xFBF8F3);
+    place(p, 120, 120, 8565, 2415);
+    p->hide();
+    return p;
+}
+
+// A sentence with blanks for other controls, wrapped at its spaces only: a break
+// between the two characters of a word would tear it apart. Holds where every
+// character landed, so the controls can be laid into the blanks.
+struct Sentence {
+    QString shown;          // the text with the line breaks put in
+    std::vector<QPoint> at; // per character: x in pixels, line number
+    int lineHeight = 0;
+
+    Sentence(const QString& text, const QFont& font, int width) : at(text.size() + 1) {
+        const QFontMetrics fm(font);
+        lineHeight = fm.lineSpacing();
+        QString line;
+        int lineNo = 0;
+        for (int i = 0; i < text.size();) {
+            int j = i;
+            while (j < text.size() && text[j] != QLatin1Char(' '))
+                ++j;
+            const QString word = text.mid(i, j - i);
+            if (!line.trimmed().isEmpty() && fm.horizontalAdvance(line + word) > width) {
+                shown += QLatin1Char('\n');
+                line.clear();
+                ++lineNo;
+            }
+            for (int k = i; k < j; ++k)
+                at[k] = QPoint(fm.horizontalAdvance(line + text.mid(i, k - i)), lineNo);
+            line += word;
+            shown += word;
+            for (; j < text.size() && text[j] == QLatin1Char(' '); ++j) {
+                at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
+                line += QLatin1Char(' ');
+                shown += QLatin1Char(' ');
+            }
+            at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
+            i = j;
+        }
+    }
+    // Where the blank at [from, to) lies, relative to the label.
+    QRect blank(int from, int to) const {
+        const int x0 = at[from].x(), line = at[from].y();
+        int x1 = at[to].x();
+        if (at[to].y() != line) // the blank ends its line: as wide as it would be
+            x1 = x0 + (at[from + 1].x() - x0) * (to - from);
+        return QRect(x0, line * lineHeight, std::max(x1 - x0, 1), lineHeight);
+    }
+};
+
+QLineEdit* box(QWidget* parent, const QString& text) {
+    auto* e = new QLineEdit(text, parent);
+    e->setFont(designFont(9));
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setFont(designFont(9));
+    return b;
+}
+
+} // namespace
+
+void Form1::buildFrame() {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("Ocuvell"));
+    fill(this, 0xFBF8F3);
+    setFont(designFont(9));
+    setFixedSize(kWidth, kHeight);
+
+    pmenu_ = new QWidget(this);
+    fill(pmenu_, 0xD9BD6A);
+    place(pmenu_, 0, 0, 9615, 375);
+    pmenu_->setMouseTracking(true);
+
+    title_ = label(pmenu_, QStringLiteral("Tevaro的Ocuvell     Tevaro:美好一天 抢先开始"), 10.5,
+                   true, 0xFFFFFF);
+    place(title_, 120, 30, 4605, 255);
+    title_->setMouseTracking(true);
+
+    Image1_ = image(pmenu_, ":/ocuvell/title_minus.png", true);
+    place(Image1_, 8160, 0, 585, 255);
+    Image1_->setToolTip(QStringLiteral("最小化"));
+    image2_ = image(pmenu_, ":/ocuvell/title_close.png");
+    place(image2_, 8800, 0, 720, 285);
+    image2_->setToolTip(QStringLiteral("关闭"));
+
+    pmenu_->installEventFilter(this);
+    title_->installEventFilter(this);
+}
+
+void Form1::buildMainPage() {
+    Label2_[0] = label(this, QStringLiteral("显示器设置"), 15, true);
+    place(Label2_[0], 2040, 840, 1815, 375);
+    edit_[0] = image(this, ":/ocuvell/edit.png");
+    place(edit_[0], 3840, 960, 300, 300);
+    edit_[0]->hide();
+    Label3_[0] = label(this, QStringLiteral("通过改变显示器的亮度,对比度,色温,保护您的眼睛"), 9,
+                       false, 0x404040);
+    place(Label3_[0], 2010, 1305, 2175, 570);
+    Label3_[0]->setWordWrap(true);
+    Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image3_ = new QLabel(this);
+    Image3_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
+    place(Image3_, 1920, 1920, 1920, 1920);
+    SafeSwitch1_ = new SafeSwitch(this);
+    place(SafeSwitch1_, 2160, 4080, 1170, 345);
+
+    Label2_[1] = label(this, QStringLiteral("休息提醒设置"), 15, true);
+    place(Label2_[1], 5160, 840, 2055, 375);
+    edit_[1] = image(this, nullptr);
+    place(edit_[1], 7320, 960, 300, 300);
+    edit_[1]->hide();
+
+    Label3_[1] = label(this, QString(), 9, false);
+    place(Label3_[1], 5160, 1320, 1905, 495);
+    Label3_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const Sentence sentence(QStringLiteral("每隔          分钟          休息          分钟"),
+                            Label3_[1]->font(), Label3_[1]->width());
+    Label3_[1]->setText(sentence.shown);
+    // The interval and the rest length sit in the first and the last blank.
+    const int blanks[2][2] = {{2, 12}, {26, 36}};
+    for (int i = 0; i < 2; ++i) {
+        dhhour_[i] = label(this, QStringLiteral("240"), 9, true, 0x228B22);
+        dhhour_[i]->setAlignment(Qt::AlignCenter);
+        const QRect r = sentence.blank(blanks[i][0], blanks[i][1]);
+        dhhour_[i]->setGeometry(r.translated(Label3_[1]->pos()));
+    }
+
+    Picture1_ = new QLabel(this);
+    Picture1_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
+    place(Picture1_, 5160, 1920, 1920, 1920);
+    // The blank screen of the picture spans about x 14..114, y 18..88.
+    Shape2_ = filledShape(Picture1_, 0x808080);
+    Shape2_->setGeometry(14, 18, 100, 70);
+    Label4_ = label(Picture1_, QStringLiteral("下次休息"), 9, true, 0xFFFFFF);
+    Label4_->setAlignment(Qt::AlignCenter);
+    Label4_->setGeometry(14, 24, 100, 20);
+    Label5_ = label(Picture1_, QStringLiteral("12:30"), 14.25, true, 0xFFFFFF);
+    Label5_->setAlignment(Qt::AlignCenter);
+    Label5_->setGeometry(14, 46, 100, 34);
+
+    SafeSwitch2_ = new SafeSwitch(this);
+    place(SafeSwitch2_, 5400, 4080, 1170, 345);
+}
+
+void Form1::buildOverlay() {
+    ppset_ = new QWidget(this);
+    fill(ppset_, 0xFBF8F3);
+    place(ppset_, 255, 750, 9195, 3690);
+    const int lineTops[2] = {0, 2715};
+    for (int i = 0; i < 2; ++i) {
+        Line1_[i] = filledShape(ppset_, 0xC0C0C0);
+        Line1_[i]->setGeometry(px(120), px(lineTops[i]), px(9000) - px(120), 1);
+    }
+    eyeset_ = page(ppset_);
+    xxset_ = page(ppset_);
+    hsset_ = page(ppset_);
+    gjset_ = page(ppset_);
+    for (int i = 1; i <= 3; ++i) {
+        QWidget* holder = i == 1 ? xxset_ : i == 2 ? hsset_ : gjset_;
+        setno_[i] = image(holder, ":/ocuvell/back.png");
+        place(setno_[i], 3120, 1740, 735, 495);
+        setno_[i]->setToolTip(QStringLiteral("Back"));
+        setok_[i] = image(holder, ":/ocuvell/ok.png");
+        place(setok_[i], 4200, 1740, 735, 495);
+        setok_[i]->setToolTip(QStringLiteral("OK"));
+    }
+    buildColourPage();
+    buildRestPage();
+}
+
+void Form1::buildColourPage() {
+    struct Caption {
+        int left, top, width;
+        const char* text;
+    };
+    const Caption captions[8] = {{435, 225, 3735, "亮度"},
+                                 {435, 570, 495, "1"},
+                                 {435, 945, 3735, "对比度"},
+                                 {435, 1305, 495, "2"},
+                                 {4515, 225, 4095, "RGB [蓝色越低护眼越好]"},
+                                 {4515, 585, 495, "红"},
+                                 {4515, 945, 495, "绿"},
+                                 {4515, 1305, 495, "蓝"}};
+    for (int i = 0; i < 8; ++i) {
+        const bool heading = i == 0 || i == 2 || i == 4;
+        colo_[i] = label(eyeset_, QString::fromUtf8(captions[i].text), 9, heading,
+                         heading ? 0xFFFFFF : 0x000000);
+        place(colo_[i], captions[i].left, captions[i].top, captions[i].width, 255);
+        if (heading)
+            fill(colo_[i], 0xD9BD6A);
+        else
+            colo_[i]->setAlignment(Qt::AlignCenter);
+    }
+    fill(colo_[1], 0xC0C0C0);
+
+    // The value boxes lie under the sliders where they overlap, so the sliders stay
+    // usable; they come first to be drawn first.
+    const int text4[3][2] = {{7080, 1440}, {7110, 1185}, {7050, 1305}};
+    for (int i = 0; i < 3; ++i) {
+        Text4_[i] = box(eyeset_, QStringLiteral("0"));
+        place(Text4_[i], text4[i][0], text4[i][1], 1095, 270);
+    }
+
+    auto slider = [this](int left, int top, int width, int min, int max, int value) {
+        auto* s = new QSlider(Qt::Horizontal, eyeset_);
+        s->setRange(min, max);
+        s->setValue(value);
+        s->setSingleStep(1);
+        s->setPageStep(5);
+        place(s, left, top, width, 255);
+        return s;
+    };
+    Slider1_ = slider(1395, 585, 2535, -50, 50, 0);
+    Slider2_ = slider(1395, 1305, 2415, 1, 100, 100);
+    const int tops[3] = {600, 945, 1305};
+    for (int i = 0; i < 3; ++i)
+        Slider3_[i] = slider(5115, tops[i], 3495, -50, 50, 0);
+
+    Command3_ = button(eyeset_, QStringLiteral("恢复"));
+    place(Command3_, -2280, 1440, 3015, 375);
+    // Most of the button lies left of the page; its caption goes to the part in view.
+    Command3_->setStyleSheet(QStringLiteral("text-align: right; padding-right: 8px;"));
+    Command4_ = button(eyeset_, QStringLiteral("Command4"));
+    place(Command4_, 8130, 1440, 1215, 495);
+    // Their pictures are copied from the rest page's OK and Back at load.
+    Image8_ = image(eyeset_, nullptr);
+    place(Image8_, 3120, 1740, 735, 495);
+    Image8_->setToolTip(QStringLiteral("Back"));
+    Image7_ = image(eyeset_, nullptr);
+    place(Image7_, 4200, 1740, 735, 495);
+    Image7_->setToolTip(QStringLiteral("OK"));
+
+    // Where controls overlap, the sliders (opaque, as the system's own slider control
+    // paints its whole area) and the captions stay in front of the boxes and buttons.
+    for (QWidget* w : {static_cast<QWidget*>(Command3_), static_cast<QWidget*>(Command4_)})
+        w->lower();
+    for (QLineEdit* t : Text4_)
+        t->lower();
+    for (QSlider* s : {Slider1_, Slider2_, Slider3_[0], Slider3_[1], Slider3_[2]})
+        fill(s, 0xFBF8F3);
+    for (QLabel* c : colo_)
+        c->raise();
+
+    // Below the contrast slider, left of Back: two short lines, clear of every control.
+    colourNotice_ = label(eyeset_, QString(), 9, false, 0x2020B0);
+    place(colourNotice_, 435, 1845, 2640, 540);
+    colourNotice_->setWordWrap(true);
+    colourNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    colourNotice_->hide();
+}
+
+void Form1::buildRestPage() {
+    xxsentence_ = label(xxset_, QString(), 12, false);
+    place(xxsentence_, 435, 600, 8000, 450);
+    const Sentence sentence(QStringLiteral("每隔         分钟 去休息         分钟"),
+                            xxsentence_->font(), xxsentence_->width());
+    xxsentence_->setText(sentence.shown);
+    // Text2 and Text3 sit in the two blanks of the sentence.
+    const int blanks[2][2] = {{2, 11}, {17, 26}};
+    QLineEdit** boxes[2] = {&Text2_, &Text3_};
+    for (int i = 0; i < 2; ++i) {
+        *boxes[i] = box(xxset_, QStringLiteral("1"));
+        (*boxes[i])->setFont(designFont(10.5));
+        (*boxes[i])->setAlignment(Qt::AlignCenter);
+        const QRect r = sentence.blank(blanks[i][0], blanks[i][1])
+                            .translated(xxsentence_->pos())
+                            .adjusted(3, 0, -3, 0);
+        const int h = 24;
+        (*boxes[i])->setGeometry(r.x(), r.center().y() - h / 2, r.width(), h);
+    }
+}
+
+void Form1::buildHiddenStores() {
+    // State holders and plain operations beyond the visible width; hidden as well, so
+    // keyboard focus lands on none of them but the two commands below.
+    auto store = [](QWidget* w, int top) {
+        w->setGeometry(kWidth + 10, top, 100, 20);
+        w->hide();
+    };
+    zhuan_ = box(this, QString());
+    store(zhuan_, 10);
+    Text1_ = box(this, QStringLiteral("12:30"));
+    store(Text1_, 40);
+    okdsxxadd_ = button(this, QStringLiteral("okdsxxadd"));
+    store(okdsxxadd_, 70);
+    form2tip_ = button(this, QStringLiteral("from2tip"));
+    store(form2tip_, 100);
+    Command1_ = button(this, QStringLiteral("Command1"));
+    store(Command1_, 130);
+    Command2_ = button(this, QStringLiteral("Command2"));
+    store(Command2_, 160);
+    // The two commands are there for the keyboard alone: out of sight beyond the width,
+    // but shown, so that Tab reaches them after the controls in view (Command1 first),
+    // and Enter runs them as Space does.
+    for (QPushButton* b : {Command1_, Command2_}) {
+        b->setObjectName(b->text());
+        b->setAutoDefault(true);
+        b->show();
+    }
+    SafeSwitch3_ = new SafeSwitch(this);
+    store(SafeSwitch3_, 190);
+    SafeSwitch4_ = new SafeSwitch(this);
+    store(SafeSwitch4_, 220);
+    Label2_[2] = label(this, QStringLiteral("定时喝水"), 15, true);
+    store(Label2_[2], 250);
+    Label2_[3] = label(this, QStringLiteral("定时关机"), 15, true);
+    store(Label2_[3], 280);
+    for (int i = 2; i < 4; ++i) {
+        edit_[i] = image(this, nullptr);
+        store(edit_[i], 10);
+        Label3_[i] = label(this, QString(), 9, false);
+        store(Label3_[i], 40);
+    }
+
+    Shape1_ = new QFrame(this);
+    Shape1_->setFrameShape(QFrame::Box);
+    Shape1_->setLineWidth(1);
+    QPalette p = Shape1_->palette();
+    p.setColor(QPalette::WindowText, bgr(0xD9BD6A));
+    Shape1_->setPalette(p);
+    Shape1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Form1::loadSwitchProperties() {
+    // The switches' stored layout: SafeSwitch1 and SafeSwitch4 off, the others at the
+    // default (on). Loaded before the handlers are connected, so only the load step's
+    // own assignments reach them.
+    PropertyBag off;
+    off.write("value", false);
+    const PropertyBag on;
+    SafeSwitch1_->loadProperties(off);
+    SafeSwitch2_->loadProperties(on);
+    SafeSwitch3_->loadProperties(on);
+    SafeSwitch4_->loadProperties(off);
+}
+
+} // namespace ocuvell

@@ -1,0 +1,184 @@
+#include "ui/tray/cd.h"
+
+#include "ui/forms/form1.h"
+#include "ui/forms/rest_windows.h"
+#include "ui/widgets/click_image.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+#include <cstdio>
+
+namespace ocuvell {
+namespace {
+
+// The title of the program's own warnings.
+constexpr const char* kWarningTitle = "tips";
+
+QIcon programIcon() {
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "256"})
+        icon.addFile(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+} // namespace
+
+cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
+    if (!hooks_.openUrl)
+        hooks_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!hooks_.quit)
+        hooks_.quit = [] { QCoreApplication::exit(0); };
+    if (!hooks_.trayAvailable)
+        hooks_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!hooks_.warn)
+        hooks_.warn = [this](const QString& title, const QString& text) {
+            QWidget* over = form1_ && form1_->isVisible() ? form1_.get() : nullptr;
+            QMessageBox::warning(over, title, text);
+        };
+    setWindowTitle(QStringLiteral("cd"));
+    setWindowIcon(programIcon());
+    trayPoll_.setInterval(kTrayPollMs);
+    connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
+}
+
+cd::~cd() {
+    if (observing_)
+        setSettingsProblemObserver({});
+    // The popup and the rest screen talk to Form1's schedule: they go first.
+    restForms_.reset();
+    form1_.reset();
+}
+
+bool cd::load() {
+    instance_ = claimSingleInstance(kInstanceName);
+    if (!instance_)
+        return false;
+    // Registered before Form1's load step, which reads the settings.
+    setSettingsProblemObserver([this](const SettingsProblem& p) { settingsProblem(p); });
+    observing_ = true;
+
+    buildMenu();
+    icon_ = new QSystemTrayIcon(windowIcon(), this);
+    icon_->setContextMenu(menu_); // a right click opens the menu, as users expect
+    connect(icon_, &QSystemTrayIcon::activated, this, &cd::trayActivated);
+    // Started at login, the program may come up before the panel: the icon is made now
+    // and shows as soon as a notification area appears.
+    trayHere_ = hooks_.trayAvailable();
+    if (trayHere_) {
+        icon_->show();
+    } else {
+        std::fprintf(stderr, "Ocuvell: no notification area yet; until one appears, the minus "
+                             "button minimises the main window instead of hiding it.\n");
+        trayPoll_.start();
+    }
+
+    hide();
+
+    form1_ = hooks_.makeForm1();
+    form1_->setWindowIcon(windowIcon());
+    form1_->setRemoveTrayIcon([this] { removeIcon(); });
+    form1_->setHideMinimises(!trayHere_);
+    // Seen before the minus acts on its click: a panel that went away since must not
+    // leave the window hidden with no icon to bring it back.
+    form1_->Image1()->installEventFilter(this);
+    restForms_ = std::make_unique<RestForms>(form1_->schedule());
+    form1_->schedule().setWindows(restForms_.get());
+    form1_->Show();
+    if (!instance_->problem().empty()) {
+        std::fprintf(stderr, "Ocuvell: %s\n", printableText(instance_->problem()).c_str());
+        warn(instance_->problem());
+    }
+    return true;
+}
+
+void cd::settingsProblem(const SettingsProblem& problem) {
+    bool& told = problem.kind == SettingsProblem::Kind::Read ? readProblemTold_ : writeProblemTold_;
+    if (told)
+        return;
+    told = true;
+    const std::string text = settingsProblemMessage(problem);
+    // A write fails on the way out (the close writes, then ends the program): tell the user
+    // now. A read fails during the main window's load step: tell once the window is up.
+    if (problem.kind == SettingsProblem::Kind::Write)
+        warn(text);
+    else
+        QTimer::singleShot(0, this, [this, text] { warn(text); });
+}
+
+void cd::warn(const std::string& text) {
+    hooks_.warn(QString::fromLatin1(kWarningTitle), QString::fromStdString(printableText(text)));
+}
+
+void cd::removeIcon() {
+    iconRemoved_ = true;
+    trayPoll_.stop();
+    if (icon_)
+        icon_->hide();
+}
+
+void cd::checkTray() {
+    if (!icon_ || iconRemoved_)
+        return;
+    const bool here = hooks_.trayAvailable();
+    if (here != trayHere_) {
+        trayHere_ = here;
+        // Shown afresh, the icon docks in the new notification area.
+        icon_->hide();
+        if (here)
+            icon_->show();
+        if (form1_)
+            form1_->setHideMinimises(!here);
+    }
+    if (here)
+        trayPoll_.stop();
+    else if (!trayPoll_.isActive())
+        trayPoll_.start();
+}
+
+bool cd::eventFilter(QObject* watched, QEvent* event) {
+    if (form1_ && watched == form1_->Image1() && event->type() == QEvent::MouseButtonPress)
+        checkTray();
+    return QWidget::eventFilter(watched, event);
+}
+
+void cd::buildMenu() {
+    menu_ = new QMenu(QStringLiteral("cd"), this);
+    menu_->addAction(QStringLiteral("Display"), this, &cd::xs_Click);
+    menu_->addAction(QStringLiteral("About"), this, &cd::abt_Click);
+    menu_->addAction(QStringLiteral("Exit"), this, &cd::tc_Click);
+}
+
+void cd::showForm1() {
+    if (form1_)
+        form1_->Show();
+}
+
+void cd::trayActivated(QSystemTrayIcon::ActivationReason reason) {
+    // Only the left button's release (a single click, or the first click of a
+    // double click) brings the window up; the menu has its own gesture.
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    showForm1();
+    if (form1_)
+        form1_->activateWindow();
+}
+
+void cd::xs_Click() {
+    showForm1();
+}
+
+void cd::abt_Click() {
+    hooks_.openUrl(QUrl(QString::fromLatin1(kAboutPage)));
+}
+
+void cd::tc_Click() {
+    removeIcon();
+    hooks_.quit();
+}
+
+} // namespace ocuvell

@@ -1,0 +1,308 @@
+#include "ui/widgets/safe_switch.h"
+
+#include "core/controls/pointer_probe.h"
+#include "core/controls/switch_core.h"
+#include "ui/assets/artwork.h"
+
+#include <QBitmap>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegion>
+#include <QTimer>
+#include <array>
+#include <map>
+#include <vector>
+
+namespace ocuvell {
+
+namespace {
+
+constexpr int kPollMs = 50;
+
+struct SwitchArt {
+    std::array<QPixmap, 3> strips;
+    std::array<QRegion, 6> shapes; // the non-red pixels of each mask
+};
+
+QRegion shapeFromMask(const QImage& mask) {
+    if (mask.isNull())
+        return {};
+    // In the bitmap Qt builds here the red pixels come out clear: the region keeps the rest.
+    const QImage bits = mask.convertToFormat(QImage::Format_RGB32)
+                            .createMaskFromColor(qRgb(255, 0, 0), Qt::MaskInColor);
+    return QRegion(QBitmap::fromImage(bits));
+}
+
+const SwitchArt& art() {
+    static const SwitchArt loaded = [] {
+        initArtwork();
+        SwitchArt a;
+        for (int i = 0; i < 3; ++i)
+            a.strips[i] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(i));
+        for (int i = 0; i < 6; ++i)
+            a.shapes[i] =
+                shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
+        return a;
+    }();
+    return loaded;
+}
+
+CursorSource* g_cursor = nullptr;
+
+// The pointer for a poll, read when the poll runs. On X11 through a connection of the
+// probe's own rather than the toolkit's, which would wake the program more than once a poll.
+QPoint cursorPos() {
+    if (g_cursor)
+        return g_cursor->globalPos();
+    static const std::unique_ptr<PointerProbe> probe =
+        QGuiApplication::platformName() == QLatin1String("xcb") &&
+                qFuzzyCompare(qApp->devicePixelRatio(), 1.0)
+            ? openX11PointerProbe()
+            : nullptr;
+    int x = 0, y = 0;
+    if (probe && probe->position(x, y))
+        return {x, y};
+    return QCursor::pos();
+}
+
+} // namespace
+
+// All switches of one top-level window share one timer, so a shown window wakes 20 times
+// a second however many switches it holds; a hidden window's switches are not polled.
+class SwitchPollGroup : public QObject {
+  public:
+    explicit SwitchPollGroup(const QWidget* window) : window_(window) {
+        timer_.setInterval(kPollMs);
+        connect(&timer_, &QTimer::timeout, this, &SwitchPollGroup::tick);
+    }
+
+    static SwitchPollGroup* of(const QWidget* window, bool create) {
+        auto& all = groups();
+        auto it = all.find(window);
+        if (it != all.end())
+            return it->second;
+        if (!create)
+            return nullptr;
+        return all[window] = new SwitchPollGroup(window);
+    }
+
+    void add(SafeSwitch* s) {
+        members_.push_back(s);
+        if (!timer_.isActive())
+            timer_.start();
+    }
+
+    void remove(SafeSwitch* s) {
+        for (auto& m : members_)
+            if (m == s)
+                m = nullptr; // compacted after the tick that may be running
+        if (!ticking_)
+            compact();
+    }
+
+    bool running() const { return timer_.isActive(); }
+
+  private:
+    const QWidget* window_;
+    QTimer timer_;
+    std::vector<SafeSwitch*> members_;
+    bool ticking_ = false;
+
+    static std::map<const QWidget*, SwitchPollGroup*>& groups() {
+        static std::map<const QWidget*, SwitchPollGroup*> all;
+        return all;
+    }
+
+    // A handler run from a poll may hide or delete switches (or this group's last one);
+    // members are only nulled during the tick and removed after it.
+    void tick() {
+        ticking_ = true;
+        // One pointer query serves every switch of the window.
+        const QPoint global = cursorPos();
+        for (std::size_t i = 0; i < members_.size(); ++i)
+            if (SafeSwitch* s = members_[i])
+                s->pollAt(global);
+        ticking_ = false;
+        compact();
+    }
+
+    void compact() {
+        std::erase(members_, nullptr);
+        if (members_.empty()) {
+            groups().erase(window_);
+            deleteLater();
+            timer_.stop();
+        }
+    }
+};
+
+SafeSwitch::SafeSwitch(QWidget* parent) : QWidget(parent), core_(std::make_unique<SwitchCore>()) {
+    applySkin();
+}
+
+SafeSwitch::~SafeSwitch() {
+    leavePoll();
+}
+
+bool SafeSwitch::Enable() const {
+    return core_->enable();
+}
+bool SafeSwitch::Value() const {
+    return core_->value();
+}
+int SafeSwitch::skin() const {
+    return core_->skin();
+}
+int SafeSwitch::frameIndex() const {
+    return core_->frameIndex();
+}
+bool SafeSwitch::hover() const {
+    return core_->hover();
+}
+
+void SafeSwitch::setEnable(bool enable) {
+    apply(core_->setEnable(enable));
+}
+void SafeSwitch::setValue(bool value) {
+    apply(core_->setValue(value));
+}
+
+void SafeSwitch::setSkin(int skin) {
+    core_->setSkin(skin);
+    applySkin();
+}
+
+void SafeSwitch::applySkin() {
+    const SwitchSkin s = core_->currentSkin();
+    setFixedSize(s.frameWidth, s.frameHeight);
+    drawSwitch();
+}
+
+void SafeSwitch::apply(const SwitchStep& step) {
+    if (step.draw)
+        drawSwitch();
+    switch (step.event) {
+    case SwitchStep::Event::Click:
+        emit Click(core_->value());
+        break;
+    case SwitchStep::Event::MouseIn:
+        emit MouseIn();
+        break;
+    case SwitchStep::Event::MouseOut:
+        emit MouseOut();
+        break;
+    case SwitchStep::Event::None:
+        break;
+    }
+}
+
+void SafeSwitch::drawSwitch() {
+    drawnFrame_ = core_->frameIndex();
+    drawnSkin_ = core_->currentSkin().index;
+    const int mask = core_->mask();
+    if (mask != drawnMask_) {
+        drawnMask_ = mask;
+        const QRegion& shape = art().shapes[mask];
+        if (shape.isEmpty())
+            clearMask();
+        else
+            setMask(shape);
+    }
+    update();
+}
+
+void SafeSwitch::loadProperties(const PropertyBag& bag) {
+    setValue(bag.readBool("value", true));
+    setEnable(bag.readBool("enable", true));
+    core_->setSkinQuietly(bag.readInt("skin", 0));
+    applySkin();
+}
+
+void SafeSwitch::saveProperties(PropertyBag& bag) const {
+    if (!core_->value())
+        bag.write("value", false);
+    if (!core_->enable())
+        bag.write("enable", false);
+    if (core_->skin() != 0)
+        bag.write("skin", core_->skin());
+}
+
+void SafeSwitch::poll() {
+    if (core_->enable())
+        pollAt(cursorPos());
+}
+
+void SafeSwitch::pollAt(const QPoint& global) {
+    if (!core_->enable())
+        return;
+    const QPoint p = mapFromGlobal(global);
+    apply(core_->poll(switchContains(p.x(), p.y(), width(), height())));
+}
+
+void SafeSwitch::setCursorSource(CursorSource* source) {
+    g_cursor = source;
+}
+
+bool SafeSwitch::pollRunning(const QWidget* window) {
+    const SwitchPollGroup* group = SwitchPollGroup::of(window, false);
+    return group && group->running();
+}
+
+void SafeSwitch::joinPoll() {
+    QWidget* top = window();
+    if (pollWindow_ == top)
+        return;
+    leavePoll();
+    pollWindow_ = top;
+    SwitchPollGroup::of(top, true)->add(this);
+}
+
+void SafeSwitch::leavePoll() {
+    if (!pollWindow_)
+        return;
+    if (SwitchPollGroup* group = SwitchPollGroup::of(pollWindow_, false))
+        group->remove(this);
+    pollWindow_ = nullptr;
+}
+
+void SafeSwitch::paintEvent(QPaintEvent*) {
+    const QPixmap& strip = art().strips[drawnSkin_];
+    const SwitchSkin s = switchSkin(drawnSkin_);
+    QPainter p(this);
+    p.drawPixmap(0, 0, strip, 0, drawnFrame_ * s.frameHeight, s.frameWidth, s.frameHeight);
+}
+
+void SafeSwitch::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        apply(core_->pressLeft());
+    else
+        QWidget::mousePressEvent(e);
+}
+
+void SafeSwitch::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        apply(core_->releaseLeft());
+    else
+        QWidget::mouseReleaseEvent(e);
+}
+
+// The switch is always exactly one frame of its skin; a host's resize is undone without
+// a redraw.
+void SafeSwitch::resizeEvent(QResizeEvent*) {
+    const SwitchSkin s = core_->currentSkin();
+    if (width() != s.frameWidth || height() != s.frameHeight)
+        resize(s.frameWidth, s.frameHeight);
+}
+
+void SafeSwitch::showEvent(QShowEvent*) {
+    joinPoll();
+}
+void SafeSwitch::hideEvent(QHideEvent*) {
+    leavePoll();
+}
+
+} // namespace ocuvell
