@@ -95,6 +95,18 @@ TEST_F(IniTest, NoWritableFolderAnywhereKeepsTheProgramFolder) {
     EXPECT_EQ(iniread("eye", "rgbb"), "rgbb");
 }
 
+// An installed copy (bin/ beside share/ocuvell/) keeps its settings in the user's folder
+// even when its program folder could be written, as root can: nothing lands in /usr/bin.
+TEST_F(IniTest, AnInstalledCopyUsesTheUsersFolderEvenWhereItCouldWriteBesideItself) {
+    const fs::path prefix = dir_ / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "ocuvell");
+    setProgramDirectoryForTesting(prefix / "bin");
+    iniwrite("dsxx", "mei", "30");
+    EXPECT_FALSE(fs::exists(prefix / "bin" / "config.ini"));
+    EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[dsxx]\r\nmei=30\r\n");
+}
+
 TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {
     const fs::path installed = dir_ / "installed";
     fs::create_directories(installed);

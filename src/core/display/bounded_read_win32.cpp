@@ -17,6 +17,12 @@ std::string lastError() {
 
 BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
     BoundedRead result;
+    // A folder cannot be opened as a file at all: tell it apart from a refused file.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        result.status = BoundedReadStatus::NotRegular;
+        return result;
+    }
     HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {

@@ -37,15 +37,26 @@ Decision& state() {
 // with.
 void seedFromProgramCopy(const fs::path& userFile, const fs::path& programDir) {
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(userFile, ec)) || ec)
+    // A dangling link counts as there: nothing is copied through it. (A missing file sets
+    // ec too, so only other errors stop the seeding.)
+    const fs::file_status st = fs::symlink_status(userFile, ec);
+    if (fs::exists(st) || (ec && ec != std::errc::no_such_file_or_directory))
         return;
     fs::path shipped = programDir / kConfigFileName;
     if (fs::is_regular_file(shipped, ec))
         fs::copy_file(shipped, userFile, ec);
 }
 
+// An installed copy has its data folder beside its program folder (bin/ and
+// share/ocuvell/): its settings are the user's, even for a user who could write into
+// the program's folder (root, or a user's own prefix).
+bool isInstalledCopy(const fs::path& programDir) {
+    std::error_code ec;
+    return fs::is_directory(programDir.parent_path() / "share" / "ocuvell", ec);
+}
+
 fs::path decideSettingsDirectory(const fs::path& programDir) {
-    if (detail::canWriteIn(programDir))
+    if (!isInstalledCopy(programDir) && detail::canWriteIn(programDir))
         return programDir;
     fs::path user = userConfigDirectory();
     std::error_code ec;
