@@ -49,7 +49,8 @@ void startUp(benchmark::State& state, bool eyeOn) {
     prepareFolder(eyeOn);
     FixedClock clock;
     for (auto _ : state) {
-        ocuvell::Form1 form(ocuvell::makeMemoryDisplay(), clock, quietHooks());
+        ocuvell::Model model(ocuvell::makeMemoryDisplay(), clock);
+        ocuvell::Form1 form(model, quietHooks());
         form.Show();
         QApplication::processEvents(); // the first paint
         benchmark::DoNotOptimize(form.isVisible());
@@ -72,7 +73,8 @@ void BM_Form1ResidentMemory(benchmark::State& state) {
     prepareFolder(true);
     FixedClock clock;
     const long before = residentKb();
-    auto form = std::make_unique<ocuvell::Form1>(ocuvell::makeMemoryDisplay(), clock, quietHooks());
+    auto model = std::make_unique<ocuvell::Model>(ocuvell::makeMemoryDisplay(), clock);
+    auto form = std::make_unique<ocuvell::Form1>(*model, quietHooks());
     form->Show();
     QApplication::processEvents();
     for (auto _ : state)

@@ -1,6 +1,7 @@
 // Ocuvell starts from its hidden tray form, which brings up the main window.
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
+#include "core/model/model.h"
 #include "core/rest/clock.h"
 #include "core/settings/paths.h"
 #include "core/settings/state_dir.h"
@@ -88,17 +89,20 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ocuvell::SystemClock clock;
+    // Made once the tray knows this is the only copy, and kept until after the windows
+    // that show it are gone.
+    std::unique_ptr<ocuvell::Model> model;
     ocuvell::cd::Hooks hooks;
-    hooks.makeForm1 = [&clock] {
+    hooks.makeForm1 = [&clock, &model] {
         auto display = ocuvell::openDisplay();
         // Only a display whose colours we change has a ramp worth remembering.
         const bool real = display->why().empty();
-        auto form1 = std::make_unique<ocuvell::Form1>(std::move(display), clock);
+        model = std::make_unique<ocuvell::Model>(std::move(display), clock);
         const std::filesystem::path stateDir = ocuvell::stateDirectory();
         if (real && !stateDir.empty())
-            form1->engine().keepRecord(
+            model->colour().engine().keepRecord(
                 std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName));
-        return form1;
+        return std::make_unique<ocuvell::Form1>(*model);
     };
     ocuvell::cd tray(std::move(hooks));
     if (!tray.load())

@@ -23,7 +23,7 @@ class ColourNotice : public Form1Test {
   protected:
     Form1& startOn(std::unique_ptr<Display> display) {
         writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
-        form = std::make_unique<Form1>(std::move(display), clock, hooks());
+        makeOn(std::move(display));
         form->load();
         form->Show();
         form->edit_Click(0);

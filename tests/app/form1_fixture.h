@@ -33,6 +33,8 @@ class Form1Test : public ::testing::Test {
     std::vector<QUrl> opened;
     int trayRemoved = 0;
     int quits = 0;
+    // The model outlives the window that shows it.
+    std::unique_ptr<Model> model;
     std::unique_ptr<Form1> form;
 
     void SetUp() override {
@@ -46,6 +48,7 @@ class Form1Test : public ::testing::Test {
     }
     void TearDown() override {
         form.reset();
+        model.reset();
         setProgramDirectoryForTesting({});
     }
 
@@ -77,7 +80,12 @@ class Form1Test : public ::testing::Test {
         auto display = makeMemoryDisplay();
         if (start)
             display->writeRamp(*start);
-        form = std::make_unique<Form1>(std::move(display), clock, hooks());
+        return makeOn(std::move(display));
+    }
+    Form1& makeOn(std::unique_ptr<Display> display) {
+        form.reset();
+        model = std::make_unique<Model>(std::move(display), clock);
+        form = std::make_unique<Form1>(*model, hooks());
         return *form;
     }
     Form1& start(const GammaRamp* startRamp = nullptr) {
@@ -86,7 +94,7 @@ class Form1Test : public ::testing::Test {
     }
     GammaRamp shown() {
         GammaRamp r;
-        form->engine().display().readRamp(r);
+        model->colour().engine().display().readRamp(r);
         return r;
     }
 };

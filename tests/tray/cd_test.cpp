@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ocuvell {
 namespace {
@@ -50,7 +51,8 @@ class TrayTest : public ::testing::Test {
             f.warn = [](const QString&, const QString&) {};
             f.openUrl = [](const QUrl&) {};
             f.quit = [this] { ++formQuits_; };
-            return std::make_unique<Form1>(makeMemoryDisplay(), clock_, f);
+            models_.push_back(std::make_unique<Model>(makeMemoryDisplay(), clock_));
+            return std::make_unique<Form1>(*models_.back(), f);
         };
         h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
         h.quit = [this] { ++quits_; };
@@ -63,6 +65,8 @@ class TrayTest : public ::testing::Test {
 
     std::filesystem::path dir_;
     FixedClock clock_;
+    // Every model made, kept past the windows (and trays) that show them.
+    std::vector<std::unique_ptr<Model>> models_;
     int formsMade_ = 0;
     int quits_ = 0;
     int formQuits_ = 0;

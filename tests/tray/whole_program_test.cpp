@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace ocuvell {
 namespace {
@@ -41,7 +42,8 @@ class WholeProgramTest : public ::testing::Test {
             f.warn = [](const QString&, const QString&) {};
             f.openUrl = [](const QUrl&) {};
             f.quit = [] {};
-            return std::make_unique<Form1>(makeMemoryDisplay(), clock_, f);
+            models_.push_back(std::make_unique<Model>(makeMemoryDisplay(), clock_));
+            return std::make_unique<Form1>(*models_.back(), f);
         };
         h.openUrl = [](const QUrl&) {};
         h.quit = [] {};
@@ -68,6 +70,8 @@ class WholeProgramTest : public ::testing::Test {
 
     std::filesystem::path dir_;
     MovableClock clock_;
+    // Every model made, kept past the windows (and trays) that show them.
+    std::vector<std::unique_ptr<Model>> models_;
     std::unique_ptr<cd> tray_;
 };
 

@@ -35,8 +35,8 @@ Form1Hooks withDefaults(Form1Hooks hooks, QWidget* owner) {
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks, QWidget* parent)
-    : QWidget(parent), engine_(std::move(display)), schedule_(*this, clock),
+Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
+    : QWidget(parent), model_(model), schedule_(model.schedule()),
       hooks_(withDefaults(std::move(hooks), this)) {
     initArtwork();
     buildFrame();
@@ -49,10 +49,12 @@ Form1::Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks, Q
     connectHandlers();
     connectColourPage();
     Timer1_.setInterval(1000);
+    model_.attach(*this, *this);
 }
 
 Form1::~Form1() {
-    // The controls go before the engine and the schedule that their signals lead into.
+    // The model stays; from now on it has no window to show its state in.
+    model_.detach();
     Timer1_.stop();
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }

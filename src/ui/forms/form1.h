@@ -1,12 +1,9 @@
 #pragma once
-// Form1: the main window. It owns every long-lived state of the program: the
-// display's ramps (GammaEngine), the rest schedule (RestSchedule) and the
-// eye-protection flag, and shows them on a caption-less window with a home-made
-// title strip, a main page and a settings overlay with a colour and a rest page.
-#include "core/display/display.h"
-#include "core/display/gamma_engine.h"
-#include "core/rest/clock.h"
-#include "core/rest/rest_schedule.h"
+// Form1: the main window, the view of the program's model (the colour levels and
+// eye-protection mode, the rest schedule). It shows them on a caption-less window with a
+// home-made title strip, a main page and a settings overlay with a colour and a rest
+// page; each handler calls one operation of the model.
+#include "core/model/model.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -40,15 +37,15 @@ struct Form1Hooks {
     std::function<void()> quit;
 };
 
-class Form1 : public QWidget, private RestPanel {
+class Form1 : public QWidget, private RestPanel, private ColourView {
     Q_OBJECT
   public:
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
     static constexpr int kWidth = 641;  // 9615 twips, the title strip's width
     static constexpr int kHeight = 315; // 4725 twips
 
-    Form1(std::unique_ptr<Display> display, Clock& clock, Form1Hooks hooks = {},
-          QWidget* parent = nullptr);
+    // The model outlives the window; the window attaches itself as its view.
+    explicit Form1(Model& model, Form1Hooks hooks = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     // The load step; runs once, later calls do nothing.
@@ -64,9 +61,9 @@ class Form1 : public QWidget, private RestPanel {
     // minus glyph then minimises to the task bar instead of hiding.
     void setHideMinimises(bool minimise) { hideMinimises_ = minimise; }
 
+    Model& model() { return model_; }
     RestSchedule& schedule() { return schedule_; }
-    GammaEngine& engine() { return engine_; }
-    const std::optional<std::string>& Pdeyerun() const { return Pdeyerun_; }
+    const std::optional<std::string>& Pdeyerun() const { return model_.colour().Pdeyerun(); }
 
     // Handlers, callable as the operations of the same names.
     void edit_Click(int index);
@@ -132,6 +129,9 @@ class Form1 : public QWidget, private RestPanel {
     void hidePpset() override;
     void setRestHeadingGreen(bool green) override;
     void setEdit1Visible(bool visible) override;
+    // ColourView: the sliders and their value displays follow the model's levels.
+    void levelChanged(Level level, int value) override;
+    void warn(const std::string& title, const std::string& text) override;
 
     // Building the window (form1_layout.cpp).
     void buildFrame();
@@ -144,19 +144,17 @@ class Form1 : public QWidget, private RestPanel {
     void connectHandlers();
     void connectColourPage();
 
-    // Colour page (display/colour_page.cpp).
+    // Colour page (form1_colour_page.cpp).
     void Slider1_Change();
     void Slider2_Change();
-    void Slider3_Change();
-    void setSliderFromText(QSlider* slider, const std::string& text);
+    void Slider3_Change(int index);
     void showColourNotice();
 
     void setHeadingGreen(QLabel* heading, bool green);
 
-    GammaEngine engine_;
-    RestSchedule schedule_;
+    Model& model_;
+    RestSchedule& schedule_; // the model's
     Form1Hooks hooks_;
-    std::optional<std::string> Pdeyerun_;
     bool loaded_ = false;
     bool shownOnce_ = false;
     bool hideMinimises_ = false;

@@ -1,6 +1,7 @@
 // Building Form1's controls. Positions are kept in twips, as the layout was drawn,
 // and turned into pixels at 15 twips to the pixel.
 #include "core/controls/property_bag.h"
+#include "core/settings/settings_table.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/design.h"
@@ -265,20 +266,22 @@ void Form1::buildColourPage() {
         place(Text4_[i], text4[i][0], text4[i][1], 1095, 270);
     }
 
-    auto slider = [this](int left, int top, int width, int min, int max, int value) {
+    // Range and design position from the setting each slider stands for.
+    auto slider = [this](int left, int top, int width, Setting setting) {
         auto* s = new QSlider(Qt::Horizontal, eyeset_);
-        s->setRange(min, max);
-        s->setValue(value);
+        s->setRange(spec(setting).min, spec(setting).max);
+        s->setValue(spec(setting).neutral);
         s->setSingleStep(1);
         s->setPageStep(5);
         place(s, left, top, width, 255);
         return s;
     };
-    Slider1_ = slider(1395, 585, 2535, -50, 50, 0);
-    Slider2_ = slider(1395, 1305, 2415, 1, 100, 100);
+    Slider1_ = slider(1395, 585, 2535, Setting::Brightness);
+    Slider2_ = slider(1395, 1305, 2415, Setting::Contrast);
     const int tops[3] = {600, 945, 1305};
+    const Setting colours[3] = {Setting::Red, Setting::Green, Setting::Blue};
     for (int i = 0; i < 3; ++i)
-        Slider3_[i] = slider(5115, tops[i], 3495, -50, 50, 0);
+        Slider3_[i] = slider(5115, tops[i], 3495, colours[i]);
 
     Command3_ = button(eyeset_, QStringLiteral("恢复"));
     place(Command3_, -2280, 1440, 3015, 375);

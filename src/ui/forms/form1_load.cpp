@@ -1,5 +1,5 @@
 // Form1's load step and the close from its title strip.
-#include "core/settings/ini.h"
+#include "core/settings/settings_table.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/safe_switch.h"
@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSlider>
 #include <QUrl>
 
 namespace ocuvell {
@@ -26,21 +25,18 @@ void Form1::load() {
     Shape1_->setGeometry(0, 0, width(), height());
     Shape1_->raise();
 
-    // Absent or unusable rest numbers (a first start reads the key names) would leave
-    // the schedule nothing to count with; the schedule puts its defaults in the boxes.
-    schedule_.loadStored(iniread("dsxx", "mei"), iniread("dsxx", "xiuxi"));
-    zhuan_->setText(QString::fromStdString(iniread("dsxx", "pdrun")));
+    zhuan_->setText(QString::fromStdString(model_.loadRestSettings()));
 
     schedule_.Pdxxrun = zhuan_->text().toStdString();
-    const bool reminders = schedule_.Pdxxrun != "0";
+    const bool reminders = flagOn(Setting::Reminders, schedule_.Pdxxrun);
     if (reminders)
         edit_[1]->show();
     SafeSwitch2_->setValue(reminders);
     schedule_.dsxxadd();
 
-    zhuan_->setText(QString::fromStdString(iniread("eye", "pdrun")));
+    zhuan_->setText(QString::fromStdString(model_.readEyeFlag()));
     colorload();
-    if (zhuan_->text() == QLatin1String("1")) {
+    if (flagOn(Setting::EyeMode, zhuan_->text().toStdString())) {
         edit_[0]->show();
         setHeadingGreen(Label2_[0], true);
         SafeSwitch1_->setValue(true);
@@ -74,19 +70,7 @@ void Form1::Show() {
 }
 
 void Form1::image2_Click() {
-    const auto slider = [](const QSlider* s) { return std::to_string(s->value()); };
-    // The rest numbers in use: a box left holding something unusable through Back
-    // would otherwise be stored and lose the user's last good value at the next start.
-    iniwrite("dsxx", "mei", schedule_.meiToSave());
-    iniwrite("dsxx", "xiuxi", schedule_.xiuxiToSave());
-    iniwrite("dsxx", "pdrun", schedule_.Pdxxrun);
-    iniwrite("eye", "liangdu", slider(Slider1_));
-    iniwrite("eye", "duibidu", slider(Slider2_));
-    iniwrite("eye", "rgbr", slider(Slider3_[0]));
-    iniwrite("eye", "rgbg", slider(Slider3_[1]));
-    iniwrite("eye", "rgbb", slider(Slider3_[2]));
-    // Unset until the eye-protection switch was first used: the key is removed.
-    iniwrite("eye", "pdrun", Pdeyerun_);
+    model_.save();
 
     // Nothing may run after this point, and the window goes at once: starting the
     // browser can take a moment.

@@ -1,0 +1,130 @@
+#include "core/model/colour_model.h"
+
+#include "core/display/ramp_file.h"
+
+#include <algorithm>
+
+namespace ocuvell {
+namespace {
+
+constexpr std::array<Level, 5> kLevels{Level::Brightness, Level::Contrast, Level::Red, Level::Green,
+                                       Level::Blue};
+
+int neutral(Level level) {
+    return spec(ColourModel::settingOf(level)).neutral;
+}
+
+} // namespace
+
+Setting ColourModel::settingOf(Level level) {
+    switch (level) {
+    case Level::Brightness:
+        return Setting::Brightness;
+    case Level::Contrast:
+        return Setting::Contrast;
+    case Level::Red:
+        return Setting::Red;
+    case Level::Green:
+        return Setting::Green;
+    case Level::Blue:
+        break;
+    }
+    return Setting::Blue;
+}
+
+ColourModel::ColourModel(std::unique_ptr<Display> display) : engine_(std::move(display)) {
+    // The sliders' design positions.
+    for (Level l : kLevels)
+        levels_[static_cast<std::size_t>(l)] = neutral(l);
+}
+
+void ColourModel::notify(Level level, int value) {
+    if (view_)
+        view_->levelChanged(level, value);
+}
+
+void ColourModel::colorload() {
+    engine_.capture();
+    for (Level l : kLevels)
+        setLevel(l, neutral(l));
+}
+
+void ColourModel::setLevel(Level level, int value) {
+    const SettingSpec& s = spec(settingOf(level));
+    value = std::clamp(value, s.min, s.max);
+    int& held = levels_[static_cast<std::size_t>(level)];
+    if (held == value)
+        return;
+    held = value;
+    switch (level) {
+    case Level::Brightness:
+        notify(level, value);
+        engine_.rampall(value);
+        break;
+    case Level::Contrast:
+        notify(level, value);
+        engine_.contrast(value);
+        break;
+    case Level::Red:
+    case Level::Green:
+    case Level::Blue:
+        // The colour build takes all three, whichever moved; the view then shows them.
+        engine_.colour(this->level(Level::Red), this->level(Level::Green),
+                       this->level(Level::Blue));
+        notify(level, value);
+        break;
+    }
+}
+
+void ColourModel::setBrightness(int value) {
+    setLevel(Level::Brightness, value);
+}
+
+void ColourModel::setContrast(int value) {
+    setLevel(Level::Contrast, value);
+}
+
+void ColourModel::setColour(int channel, int value) {
+    if (channel >= 0 && channel <= 2)
+        setLevel(static_cast<Level>(static_cast<int>(Level::Red) + channel), value);
+}
+
+void ColourModel::applyColourTexts(const std::array<std::string, 3>& typed) {
+    std::array<std::optional<int>, 3> values;
+    for (int i = 0; i < 3; ++i)
+        values[i] = storedLevel(typed[i], settingOf(static_cast<Level>(int(Level::Red) + i)));
+    for (int i = 0; i < 3; ++i)
+        if (values[i])
+            setColour(i, *values[i]);
+}
+
+void ColourModel::restore() {
+    for (Level l : kLevels)
+        setLevel(l, neutral(l));
+    const RampFileResult result = engine_.loadBase(rampFilePath());
+    if (result.status != RampFileStatus::Loaded && view_)
+        view_->warn(kRampFileTitle, rampFileMessage(result));
+    engine_.applyBase();
+}
+
+void ColourModel::eyeModeOn() {
+    restore();
+    // A stored text that is no whole number (a first start reads the key's own name)
+    // leaves its level where the restore put it.
+    for (Level l : kLevels)
+        if (const std::optional<int> v = storedLevel(readSetting(settingOf(l)), settingOf(l)))
+            setLevel(l, *v);
+    Pdeyerun_ = "1";
+}
+
+void ColourModel::eyeModeOff() {
+    Pdeyerun_ = "0";
+    restore();
+}
+
+void ColourModel::saveLevels() const {
+    for (Level l : kLevels)
+        writeSetting(settingOf(l), level(l));
+}
+
+} // namespace ocuvell

@@ -1,0 +1,76 @@
+#pragma once
+// The colour half of the program: the five colour levels, eye-protection mode and the
+// engine that turns them into the display's ramp. It speaks in the program's terms
+// (colorload, restore, eye mode on and off, OK); the window shows the levels and is told
+// of every change through ColourView.
+#include "core/display/display.h"
+#include "core/display/gamma_engine.h"
+#include "core/settings/settings_table.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ocuvell {
+
+enum class Level { Brightness, Contrast, Red, Green, Blue };
+
+// What the colour model needs of the window that shows it.
+class ColourView {
+  public:
+    virtual ~ColourView() = default;
+    // The level's value changed. The view shows it without reporting it back as a change.
+    virtual void levelChanged(Level level, int value) = 0;
+    // A message box the user has to close (the restore's missing-file warning).
+    virtual void warn(const std::string& title, const std::string& text) = 0;
+};
+
+class ColourModel {
+  public:
+    explicit ColourModel(std::unique_ptr<Display> display);
+
+    void setView(ColourView* view) { view_ = view; }
+
+    // Start-up: capture the display's ramp, then every level to its neutral position.
+    void colorload();
+    // One level moved (by the user or by the program). Nothing happens when it holds that
+    // value already; otherwise the level's own ramp is built from the base and applied:
+    // brightness → rampall, contrast → the contrast build, a colour → the colour build of
+    // the three colour levels. Values beyond the level's bounds are clamped into them.
+    void setBrightness(int value);
+    void setContrast(int value);
+    void setColour(int channel, int value); // 0 red, 1 green, 2 blue
+    void setLevel(Level level, int value);
+    // The apply command: the typed colour values, all read before any level moves (moving
+    // red makes the view rewrite all three boxes). A text that is no whole number leaves
+    // its level.
+    void applyColourTexts(const std::array<std::string, 3>& typed);
+    // The restore command: levels to neutral, the default ramp file into the base (or a
+    // warning when it cannot be had), then the base onto the display.
+    void restore();
+    // Eye-protection mode: on restores, then applies the stored levels; off restores.
+    void eyeModeOn();
+    void eyeModeOff();
+    // OK on the colour page: the five levels into the settings file.
+    void saveLevels() const;
+
+    int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
+    // "1" or "0" once the eye-protection switch has been used, unset before.
+    const std::optional<std::string>& Pdeyerun() const { return Pdeyerun_; }
+
+    GammaEngine& engine() { return engine_; }
+    const GammaEngine& engine() const { return engine_; }
+
+    static Setting settingOf(Level level);
+
+  private:
+    void notify(Level level, int value);
+
+    GammaEngine engine_;
+    ColourView* view_ = nullptr;
+    std::array<int, 5> levels_;
+    std::optional<std::string> Pdeyerun_;
+};
+
+} // namespace ocuvell

@@ -1,0 +1,49 @@
+#include "core/settings/settings_table.h"
+
+#include "core/settings/ini.h"
+#include "core/settings/number_text.h"
+
+#include <algorithm>
+
+namespace ocuvell {
+
+// The enumeration indexes the table: each row must sit at its own place.
+static_assert([] {
+    for (std::size_t i = 0; i < kSettings.size(); ++i)
+        if (static_cast<std::size_t>(kSettings[i].setting) != i)
+            return false;
+    return true;
+}());
+
+std::string readSetting(Setting s) {
+    return iniread(spec(s).section, spec(s).key);
+}
+
+void writeSetting(Setting s, const std::optional<std::string>& text) {
+    iniwrite(spec(s).section, spec(s).key, text);
+}
+
+void writeSetting(Setting s, int value) {
+    writeSetting(s, std::optional<std::string>(std::to_string(value)));
+}
+
+std::optional<int> storedLevel(const std::string& text, Setting s) {
+    const std::optional<int> value = parseWholeNumber(text);
+    if (!value)
+        return std::nullopt;
+    return std::clamp(*value, spec(s).min, spec(s).max);
+}
+
+bool flagOn(Setting s, const std::string& text) {
+    switch (spec(s).flag) {
+    case FlagRule::OnUnlessZero:
+        return text != "0";
+    case FlagRule::OnOnlyWhenOne:
+        return text == "1";
+    case FlagRule::NotAFlag:
+        break;
+    }
+    return false;
+}
+
+} // namespace ocuvell

@@ -1,0 +1,68 @@
+#pragma once
+// The nine settings of config.ini, declared once: where each lives, what it may hold and
+// what stands in for it. Every reader and writer of the file, and every control's range,
+// is taken from here.
+#include <array>
+#include <climits>
+#include <optional>
+#include <string>
+
+namespace ocuvell {
+
+enum class Setting {
+    Interval,   // minutes between rests
+    RestLength, // minutes of a rest
+    Reminders,  // rest reminders on or off
+    Brightness,
+    Contrast,
+    Red,
+    Green,
+    Blue,
+    EyeMode, // eye-protection mode on or off
+};
+
+// How a stored flag reads as on: reminders are on unless switched off explicitly, eye
+// protection only when switched on explicitly (an absent key reads as its own name).
+enum class FlagRule { NotAFlag, OnUnlessZero, OnOnlyWhenOne };
+
+struct SettingSpec {
+    Setting setting;
+    const char* section;
+    const char* key;
+    int min = 0;
+    int max = 0;
+    int neutral = 0; // the default of a number, the position that changes nothing of a level
+    FlagRule flag = FlagRule::NotAFlag;
+};
+
+inline constexpr std::array<SettingSpec, 9> kSettings{{
+    // Any whole number: the rest arithmetic reduces it modulo a day.
+    {Setting::Interval, "dsxx", "mei", INT_MIN, INT_MAX, 45},
+    // Up to 555 minutes keeps the countdown's tick count within 16 bits.
+    {Setting::RestLength, "dsxx", "xiuxi", 1, 555, 5},
+    {Setting::Reminders, "dsxx", "pdrun", 0, 1, 1, FlagRule::OnUnlessZero},
+    {Setting::Brightness, "eye", "liangdu", -50, 50, 0},
+    {Setting::Contrast, "eye", "duibidu", 1, 100, 100},
+    {Setting::Red, "eye", "rgbr", -50, 50, 0},
+    {Setting::Green, "eye", "rgbg", -50, 50, 0},
+    {Setting::Blue, "eye", "rgbb", -50, 50, 0},
+    {Setting::EyeMode, "eye", "pdrun", 0, 1, 0, FlagRule::OnOnlyWhenOne},
+}};
+
+constexpr const SettingSpec& spec(Setting s) {
+    return kSettings[static_cast<std::size_t>(s)];
+}
+
+// The stored text, or the key's own name when it is absent (iniread's contract).
+std::string readSetting(Setting s);
+// Writes text; std::nullopt removes the key.
+void writeSetting(Setting s, const std::optional<std::string>& text);
+// A number as every number is stored: decimal, a minus sign when negative.
+void writeSetting(Setting s, int value);
+// A stored number for a control with the setting's bounds: clamped into them as a slider
+// takes it; nothing when the text is no whole number (an absent key reads as its name).
+std::optional<int> storedLevel(const std::string& text, Setting s);
+// Whether a flag's text counts as on, by the setting's rule.
+bool flagOn(Setting s, const std::string& text);
+
+} // namespace ocuvell
