@@ -64,6 +64,9 @@ ctest --test-dir "$build" --output-on-failure -j1 --timeout 120 | tail -n 20
 log="$build/Testing/Temporary/LastTest.log"
 cases=$(grep -c '^\[       OK \] Scripts/ProfileDifferential' "$log" 2>/dev/null)
 known=$(grep -c '^Known Wine difference' "$log" 2>/dev/null)
+# The remembered ramps across restarts through GDI skip themselves without an X server.
+restarts=$(grep -c '^\[       OK \] GdiRestart\.' "$log" 2>/dev/null)
+restarts_skipped=$(grep -c '^\[  SKIPPED \] GdiRestart\.' "$log" 2>/dev/null)
 
 # The program's folder at the root of a drive ("C:\"), and named outside ASCII.
 exe="$build/tests/windows/paths_win32_test.exe"
@@ -107,7 +110,7 @@ if [ -n "${DISPLAY:-}" ]; then
   fi
 fi
 
-summary="settings differential: ${cases:-0} cases, ${known:-0} with a known Wine difference; gamma on the X server: $gamma"
+summary="settings differential: ${cases:-0} cases, ${known:-0} with a known Wine difference; gamma on the X server: $gamma; restarts through GDI: ${restarts:-0} cases ran, ${restarts_skipped:-0} skipped"
 if [ $status -eq 0 ]; then
   echo "== Windows tests under Wine: PASSED ($summary)"
 else

@@ -8,7 +8,8 @@
 namespace ocuvell {
 
 // $XDG_STATE_HOME/Ocuvell, else ~/.local/state/Ocuvell; %LOCALAPPDATA%\Ocuvell on
-// Windows. Empty when no home folder can be found. Not created here.
+// Windows (else %USERPROFILE%\AppData\Local\Ocuvell); a variable holding a relative
+// path counts as unset. Empty when no home folder can be found. Not created here.
 std::filesystem::path stateDirectory();
 
 // Creates the folder if needed (private to the user), writes bytes to a new file

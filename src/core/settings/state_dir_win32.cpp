@@ -12,6 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The variable's folder; nothing when it is unset or not a whole path (a relative one
+// would put the record wherever the program happened to be started from).
 fs::path environmentPath(const wchar_t* name) {
     const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
     if (size == 0)
@@ -19,7 +21,8 @@ fs::path environmentPath(const wchar_t* name) {
     std::wstring value(size, L'\0');
     const DWORD n = ::GetEnvironmentVariableW(name, value.data(), size);
     value.resize(n);
-    return value.empty() ? fs::path() : fs::path(value);
+    const fs::path path(value);
+    return path.is_absolute() ? path : fs::path();
 }
 
 bool fail(std::string* why, const std::string& what) {
