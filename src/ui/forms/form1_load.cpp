@@ -19,8 +19,6 @@ void Form1::load() {
         return;
     loaded_ = true;
 
-    schedule_.Pdtipshow = 0;
-    schedule_.xxticks = 0;
     setFixedWidth(pmenu_->width());
     // The frame lies along the window's edges, above everything else.
     Shape1_->setGeometry(0, 0, width(), height());
@@ -31,12 +29,12 @@ void Form1::load() {
     schedule_.loadStored(iniread("dsxx", "mei"), iniread("dsxx", "xiuxi"));
     zhuan_->setText(QString::fromStdString(iniread("dsxx", "pdrun")));
 
-    schedule_.Pdxxrun = zhuan_->text().toStdString();
-    const bool reminders = schedule_.Pdxxrun != "0";
+    schedule_.loadStoredReminders(zhuan_->text().toStdString());
+    const bool reminders = schedule_.pdxxrun() != "0";
     if (reminders)
         edit_[1]->show();
     SafeSwitch2_->setValue(reminders);
-    schedule_.dsxxadd();
+    dsxxadd();
 
     zhuan_->setText(QString::fromStdString(iniread("eye", "pdrun")));
     colorload();
@@ -79,7 +77,7 @@ void Form1::image2_Click() {
     // would otherwise be stored and lose the user's last good value at the next start.
     iniwrite("dsxx", "mei", schedule_.meiToSave());
     iniwrite("dsxx", "xiuxi", schedule_.xiuxiToSave());
-    iniwrite("dsxx", "pdrun", schedule_.Pdxxrun);
+    iniwrite("dsxx", "pdrun", schedule_.pdrunToSave());
     iniwrite("eye", "liangdu", slider(Slider1_));
     iniwrite("eye", "duibidu", slider(Slider2_));
     iniwrite("eye", "rgbr", slider(Slider3_[0]));
