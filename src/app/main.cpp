@@ -6,6 +6,7 @@
 #include "core/settings/paths.h"
 #include "core/settings/state_dir.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/rest_windows.h"
 #include "ui/tray/cd.h"
 
 #include <QApplication>
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
     ocuvell::cd tray(std::move(hooks));
     if (!tray.load())
         return 0; // another copy runs: end quietly
+    // The popup and the rest screen, reached by the schedule from its first tick on (the
+    // timer's first tick comes from the event loop). Declared after the tray, they go
+    // before the main window and its schedule.
+    ocuvell::RestForms restForms(tray.form1()->schedule());
+    tray.form1()->schedule().setWindows(&restForms);
 
     std::unique_ptr<FirstPaintProbe> probe;
     if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||

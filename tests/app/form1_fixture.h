@@ -4,6 +4,7 @@
 #include "core/display/backends.h"
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
+#include "support/sim_clock.h"
 #include "ui/forms/form1.h"
 
 #include <QUrl>
@@ -18,17 +19,10 @@
 
 namespace ocuvell::test {
 
-class ManualClock : public Clock {
-  public:
-    int seconds = 12 * 3600;
-    int secondsOfDay() const override { return seconds; }
-    void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }
-};
-
 class Form1Test : public ::testing::Test {
   protected:
     std::filesystem::path dir;
-    ManualClock clock;
+    testing::SimClock clock{12, 0};
     std::vector<std::pair<QString, QString>> warnings;
     std::vector<QUrl> opened;
     int trayRemoved = 0;

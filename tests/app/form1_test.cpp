@@ -1,6 +1,7 @@
 // The main window's flows: start-up from the settings file, eye-protection mode, the
 // colour page, the restore command, the overlay and the close from the title strip.
 #include "form1_fixture.h"
+#include "support/rest_fakes.h"
 #include "ui/forms/move.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/safe_switch.h"
@@ -71,7 +72,7 @@ TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
     EXPECT_TRUE(f.SafeSwitch2()->Value());
     EXPECT_FALSE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), kGreen);
-    EXPECT_EQ(f.schedule().Pdxxrun, "1");
+    EXPECT_EQ(f.schedule().pdxxrun(), "1");
     // Eye protection stays off and untouched.
     EXPECT_FALSE(f.SafeSwitch1()->Value());
     EXPECT_TRUE(f.edit(0)->isHidden());
@@ -98,7 +99,7 @@ TEST_F(Form1Test, RemindersStoredOffStillScheduleOnce) {
     EXPECT_FALSE(f.SafeSwitch2()->Value());
     EXPECT_TRUE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
-    EXPECT_EQ(f.schedule().Pdxxrun, "0");
+    EXPECT_EQ(f.schedule().pdxxrun(), "0");
     EXPECT_EQ(f.Text2()->text(), "30");
     EXPECT_EQ(f.Label5()->text(), "08:30");
     EXPECT_EQ(f.dhhour(1)->text(), "3");
@@ -108,7 +109,7 @@ TEST_F(Form1Test, ReminderFlagOtherThanZeroTurnsOnAndNormalises) {
     writeConfig("[dsxx]\nmei=20\nxiuxi=2\npdrun=00\n");
     Form1& f = start();
     EXPECT_TRUE(f.SafeSwitch2()->Value());
-    EXPECT_EQ(f.schedule().Pdxxrun, "1");
+    EXPECT_EQ(f.schedule().pdxxrun(), "1");
 }
 
 TEST_F(Form1Test, NextRestWrapsPastMidnight) {
@@ -125,7 +126,7 @@ TEST_F(Form1Test, SwitchLayoutLoadDoesNotReachTheHandlers) {
     EXPECT_FALSE(f.SafeSwitch1()->Value());
     EXPECT_TRUE(f.SafeSwitch2()->Value());
     EXPECT_FALSE(f.Pdeyerun().has_value());
-    EXPECT_EQ(f.schedule().Pdxxrun, "");
+    EXPECT_EQ(f.schedule().pdxxrun(), "");
     EXPECT_FALSE(f.ppset()->isHidden());
     EXPECT_FALSE(f.Timer1().isActive());
 }
@@ -423,21 +424,6 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
 
 // --- Rest schedule through the window -----------------------------------------------
 
-class RecordingWindows : public RestWindows {
-  public:
-    int tipsShown = 0;
-    std::string tipCaption, restCaption = "开始";
-    void showTip() override { ++tipsShown; }
-    void setTipCaption(const std::string& s) override { tipCaption = s; }
-    void setTipproValue(int) override {}
-    void setTipproMax(int) override {}
-    bool tipLoaded() const override { return tipsShown > 0; }
-    void unloadTip() override {}
-    void restSnapshot() override {}
-    void setRestCaption(const std::string& s) override { restCaption = s; }
-    void restImgcloseClick() override {}
-};
-
 void tick(Form1& f) {
     QMetaObject::invokeMethod(&f.Timer1(), "timeout");
 }
@@ -446,12 +432,12 @@ TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
     writeConfig("[dsxx]\nmei=0\nxiuxi=3\npdrun=1\n");
     clock.set(14, 0, 5);
     Form1& f = start();
-    RecordingWindows windows;
+    testing::RecordingWindows windows;
     f.schedule().setWindows(&windows);
     tick(f);
     EXPECT_EQ(windows.tipsShown, 1);
     EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
-    f.schedule().form2tip_Click();
+    f.form2tip_Click();
     tick(f);
     EXPECT_EQ(windows.restCaption, "0:2:59");
     // Reminders off: the heading and icon follow, the countdown stands still.

@@ -1,8 +1,8 @@
 // Renders every frame of every switch skin and every colour scheme of both faces of the
 // gradient control into one picture under the build folder, for a person to look at.
+#include "support/widget_helpers.h"
 #include "ui/widgets/prog_button.h"
 #include "ui/widgets/safe_switch.h"
-#include "widget_helpers.h"
 
 #include <QDir>
 #include <QFont>

@@ -1,8 +1,8 @@
 // The gradient control widget: pixels of the painted bar and button, events, keys,
 // focus, shape and stored properties.
 #include "core/controls/prog_core.h"
+#include "support/widget_helpers.h"
 #include "ui/widgets/prog_button.h"
-#include "widget_helpers.h"
 
 #include <QApplication>
 #include <QFocusEvent>

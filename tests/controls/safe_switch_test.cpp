@@ -1,7 +1,7 @@
 // The toggle switch widget: events, frames, shape, size, the shared poll and the
 // stored properties, with a fake cursor and poll ticks fired by hand.
+#include "support/widget_helpers.h"
 #include "ui/widgets/safe_switch.h"
-#include "widget_helpers.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // ends it (SIGTERM), again and again: the colours it leaves must not drift.
 #include "core/display/backends.h"
 #include "core/display/ramp_state.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

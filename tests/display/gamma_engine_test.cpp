@@ -1,8 +1,9 @@
 #include "core/display/gamma_engine.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -120,9 +121,7 @@ TEST_F(EngineTest, AllZeroBaseNeverReachesTheDisplay) {
 }
 
 TEST_F(EngineTest, LoadBaseIsAllOrNothingAndEnablesApplying) {
-    const char* tmp = std::getenv("OCUVELL_TEST_TMP");
-    const std::filesystem::path dir = tmp ? tmp : std::filesystem::temp_directory_path();
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = testing::testArea();
     const auto good = dir / "engine_good.txt";
     const auto bad = dir / "engine_short.txt";
     std::ofstream(good) << [] {

@@ -1,7 +1,7 @@
 // monitor.txt as something other than a file: a FIFO must not hold the program.
 #include "core/display/ramp_file.h"
 #include "core/settings/paths.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

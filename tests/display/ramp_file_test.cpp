@@ -1,6 +1,6 @@
 #include "core/display/ramp_file.h"
 #include "core/settings/paths.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

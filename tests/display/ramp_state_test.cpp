@@ -2,7 +2,7 @@
 // the engine over a display that keeps the last ramp, as a real one does.
 #include "core/display/gamma_engine.h"
 #include "core/display/ramp_state.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Where the state record lives on POSIX systems, and how it is written.
 #include "core/settings/state_dir.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The default ramp the build writes beside the program: read back, it is the identity.
 #include "core/display/ramp_file.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

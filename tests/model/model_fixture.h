@@ -4,7 +4,7 @@
 #include "core/display/backends.h"
 #include "core/model/model.h"
 #include "core/settings/paths.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <cstdint>
 #include <functional>

@@ -95,7 +95,7 @@ TEST_F(ModelTest, StoredRestValuesReachTheBoxesAndTheFlagsComeBackAsText) {
 TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
     Model& m = make();
     m.loadRestSettings();
-    m.schedule().Pdxxrun = "1";
+    m.schedule().loadStoredReminders("1");
     m.colour().colorload();
     m.colour().setColour(0, 7);
     m.save();
@@ -114,11 +114,11 @@ TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
 
 TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {
     Model& m = make();
-    m.schedule().dsxxadd();
+    m.schedule().rescheduleFromNow();
     EXPECT_EQ(panel.label5, "09:55");
     m.detach();
     panel.label5.clear();
-    m.schedule().dsxxadd(); // no window: nothing is shown, nothing breaks
+    m.schedule().rescheduleFromNow(); // no window: nothing is shown, nothing breaks
     EXPECT_EQ(panel.label5, "");
     m.colour().colorload();
     m.colour().setBrightness(5);

@@ -1,6 +1,9 @@
 // The popup and the rest screen driven by the schedule, on the offscreen platform.
 #include "core/rest/placement.h"
-#include "rest_fakes.h"
+#include "support/rest_fakes.h"
+#include "support/scratch_dir.h"
+#include "support/sim_clock.h"
+#include "support/widget_helpers.h"
 #include "ui/forms/form2.h"
 #include "ui/forms/form3.h"
 #include "ui/forms/rest_windows.h"
@@ -8,12 +11,10 @@
 #include "ui/widgets/prog_button.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <gtest/gtest.h>
@@ -24,29 +25,14 @@
 namespace ocuvell {
 namespace {
 
-using test::FakeClock;
-using test::FakePanel;
-
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// A left click in the middle of the widget, as the mouse makes it.
-void click(QWidget* w) {
-    const QPointF local = QRectF(w->rect()).center();
-    const QPointF global = w->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
-    settle();
-}
+using testing::click;
+using testing::FakePanel;
+using testing::settle;
+using testing::SimClock;
 
 class Forms : public ::testing::Test {
   protected:
-    FakeClock clock;
+    SimClock clock;
     FakePanel panel;
     RestSchedule schedule{panel, clock};
     RestForms forms{schedule};
@@ -58,7 +44,7 @@ class Forms : public ::testing::Test {
     }
     void start(const std::string& mei, const std::string& xiuxi) {
         schedule.loadStored(mei, xiuxi);
-        schedule.SafeSwitch2_Click(true);
+        schedule.switchReminders(true);
     }
     std::string restCaption() const {
         return forms.loadedRest() ? forms.loadedRest()->Label1->text().toStdString() : "";
@@ -67,7 +53,7 @@ class Forms : public ::testing::Test {
         for (int i = 0; i < n; ++i) {
             const std::string before = restCaption();
             clock.advance();
-            schedule.Timer1_Timer();
+            schedule.tick();
             settle();
             if (restCaption() != before && !restCaption().empty())
                 captions.push_back(restCaption());
@@ -80,7 +66,7 @@ class Forms : public ::testing::Test {
     }
     int ticksUntilRestEnds() {
         int n = 0;
-        for (; schedule.Pdcountdown == 1 && n < 40000; ++n)
+        for (; schedule.pdcountdown() == 1 && n < 40000; ++n)
             tick();
         return n;
     }
@@ -115,7 +101,7 @@ TEST_F(Forms, WholeRestCycleFromTipToEnd) {
     click(tip->Label1);
     EXPECT_TRUE(oldTip.isNull());
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     Form3* rest = forms.loadedRest();
     ASSERT_TRUE(rest);
     EXPECT_TRUE(rest->isVisible());
@@ -144,7 +130,7 @@ TEST_F(Forms, WholeRestCycleFromTipToEnd) {
     EXPECT_TRUE(oldRest.isNull());
     EXPECT_FALSE(forms.loadedRest());
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
     EXPECT_EQ(panel.t1, "09:23"); // ended 09:13:00, plus 10
     EXPECT_EQ(panel.label5, "09:23");
 }
@@ -157,15 +143,15 @@ TEST_F(Forms, NotNowSchedulesOneIntervalOnAndClicksElsewhereDoNothing) {
     click(tip);
     ASSERT_EQ(forms.loadedTip(), tip);
     EXPECT_TRUE(tip->isVisible());
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
 
     tick(20);
     panel.ppsetVisible = true;
     click(tip->Label2);
     EXPECT_FALSE(forms.loadedTip());
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(schedule.Pdcountdown, 0);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
+    EXPECT_EQ(schedule.pdcountdown(), 0);
     EXPECT_EQ(panel.t1, "09:10");
     EXPECT_FALSE(panel.ppsetVisible);
 }
@@ -180,8 +166,8 @@ TEST_F(Forms, ClosingTheRestScreenEarlyLetsTheCountdownRunUnseen) {
     EXPECT_TRUE(rest->imgclose->pixmap().size() == QSize(60, 60));
     click(rest->imgclose);
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(schedule.Pdcountdown, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
     EXPECT_EQ(panel.t1, "09:20");
 
     tick();
@@ -215,7 +201,7 @@ TEST_F(Forms, NewTipWhileTheCountdownRunsUnseen) {
     EXPECT_EQ(restCaption(), "0:2:59");
     EXPECT_EQ(ticksUntilRestEnds(), 179);
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
 }
 
 TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
@@ -226,7 +212,7 @@ TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
     click(forms.loadedRest()->imgclose);
     Form2* tip = waitForTip(); // 09:02:00, the old rest's last tick too
     ASSERT_TRUE(tip);
-    EXPECT_EQ(schedule.Pdcountdown, 0);
+    EXPECT_EQ(schedule.pdcountdown(), 0);
     QPointer<Form2> shown = tip;
     tick(90);
     ASSERT_FALSE(shown.isNull());
@@ -234,7 +220,7 @@ TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->Label1->text(), QStringLiteral("立即休息 1 分钟"));
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     EXPECT_EQ(panel.t1, "09:03");
     click(tip->Label2);
     EXPECT_FALSE(forms.loadedTip());
@@ -249,8 +235,26 @@ TEST_F(Forms, EscapeOnTheRestScreenIsTheCloseImage) {
     QApplication::sendEvent(forms.loadedRest(), &esc);
     settle();
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(schedule.Pdcountdown, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
+}
+
+// The forms go before the schedule's next tick: it must not reach them once they are gone.
+TEST_F(Forms, FormsThatGoDetachThemselves) {
+    RestSchedule other{panel, clock};
+    {
+        RestForms gone{other};
+        other.setWindows(&gone);
+        other.loadStored("0", "1");
+        other.switchReminders(true);
+        other.tick();
+        ASSERT_TRUE(gone.loadedTip());
+    }
+    EXPECT_EQ(other.windows(), nullptr);
+    other.acceptTip();
+    other.tick();
+    EXPECT_EQ(other.stage(), RestSchedule::Stage::Resting);
+    EXPECT_EQ(schedule.windows(), &forms); // forms of another schedule leave it alone
 }
 
 // Lays both forms out as a user sees them and keeps pictures of them for the README.
@@ -268,8 +272,7 @@ TEST_F(Forms, LayoutOnAFullHdScreen) {
     rest->snapshot();
     rest->setCaption(QStringLiteral("0:2:58"));
 
-    const QString dir = qEnvironmentVariable("OCUVELL_TEST_TMP", QDir::tempPath());
-    QDir().mkpath(dir);
+    const QString dir = QString::fromStdString(testing::testArea().string());
     const QImage form2 = tip->grab().toImage(), form3 = rest->grab().toImage();
     EXPECT_EQ(form2.size(), QSize(332, 90));
     EXPECT_EQ(form3.size(), QSize(1920, 1080));

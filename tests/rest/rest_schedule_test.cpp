@@ -1,6 +1,7 @@
 #include "core/rest/rest_schedule.h"
 #include "core/rest/time_of_day.h"
-#include "rest_fakes.h"
+#include "support/rest_fakes.h"
+#include "support/sim_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -10,53 +11,17 @@
 namespace ocuvell {
 namespace {
 
-using test::FakeClock;
-using test::FakePanel;
-
-// The popup and rest screen as the schedule sees them; the close runs the rest screen's
-// own steps so that the end of a rest behaves as it does with the real forms.
-class FakeWindows : public RestWindows {
-  public:
-    explicit FakeWindows(RestSchedule& s) : schedule(s) {}
-    RestSchedule& schedule;
-    bool tipLoadedFlag = false, tipShown = false, restLoaded = false;
-    std::string tipCaption, restCaption = "开始";
-    int tipproValue = 0, tipproMax = 100, snapshots = 0, tipsShown = 0, closes = 0;
-
-    void showTip() override { tipLoadedFlag = tipShown = true, ++tipsShown; }
-    void setTipCaption(const std::string& s) override { tipLoadedFlag = true, tipCaption = s; }
-    void setTipproValue(int v) override { tipLoadedFlag = true, tipproValue = v; }
-    void setTipproMax(int m) override { tipLoadedFlag = true, tipproMax = m; }
-    bool tipLoaded() const override { return tipLoadedFlag; }
-    void unloadTip() override { tipLoadedFlag = tipShown = false, tipCaption.clear(); }
-    void restSnapshot() override { restLoaded = true, ++snapshots; }
-    void setRestCaption(const std::string& s) override { restLoaded = true, restCaption = s; }
-    void restImgcloseClick() override {
-        ++closes;
-        schedule.okdsxxadd_Click();
-        schedule.Pdtipshow = 0;
-        restLoaded = false, restCaption = "开始";
-    }
-    // The popup's two answers, in their order.
-    void restNow() {
-        schedule.form2tip_Click();
-        schedule.Pdtipshow = 1;
-        unloadTip();
-        restLoaded = true;
-    }
-    void notNow() {
-        schedule.dsxxadd();
-        schedule.Pdtipshow = 0;
-        unloadTip();
-    }
-};
+using testing::FakePanel;
+using testing::RecordingWindows;
+using testing::SimClock;
+using Stage = RestSchedule::Stage;
 
 class Schedule : public ::testing::Test {
   protected:
-    FakeClock clock;
+    SimClock clock;
     FakePanel panel;
     RestSchedule schedule{panel, clock};
-    FakeWindows windows{schedule};
+    RecordingWindows windows;
     std::vector<std::string> captions; // every caption change of the rest screen
 
     void SetUp() override {
@@ -66,27 +31,26 @@ class Schedule : public ::testing::Test {
     // Load step with reminders on, as the main window runs it.
     void start(const std::string& mei, const std::string& xiuxi) {
         schedule.loadStored(mei, xiuxi);
-        schedule.SafeSwitch2_Click(true);
-        schedule.dsxxadd();
+        schedule.switchReminders(true);
+        schedule.rescheduleFromNow();
     }
     // Advances the clock one second per tick and checks the invariants after each.
     void tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             clock.advance();
             const std::string before = windows.restCaption;
-            schedule.Timer1_Timer();
+            schedule.tick();
             if (windows.restCaption != before && windows.restCaption != "开始")
                 captions.push_back(windows.restCaption);
-            ASSERT_TRUE(schedule.Pdtipshow == 0 || schedule.Pdtipshow == 1);
-            ASSERT_TRUE(schedule.Pdcountdown == 0 || schedule.Pdcountdown == 1);
-            ASSERT_GE(schedule.xxhour, 0);
-            ASSERT_LE(schedule.xxhour, 9);
-            ASSERT_GE(schedule.xxmin, 0);
-            ASSERT_LE(schedule.xxmin, 59);
-            ASSERT_GE(schedule.xxsec, 0);
-            ASSERT_LE(schedule.xxsec, 60);
-            ASSERT_GE(schedule.xxticks, 0);
-            ASSERT_LE(schedule.xxticks, 32760);
+            ASSERT_EQ(schedule.stage() == Stage::Off, !schedule.remindersOn());
+            ASSERT_GE(schedule.xxhour(), 0);
+            ASSERT_LE(schedule.xxhour(), 9);
+            ASSERT_GE(schedule.xxmin(), 0);
+            ASSERT_LE(schedule.xxmin(), 59);
+            ASSERT_GE(schedule.xxsec(), 0);
+            ASSERT_LE(schedule.xxsec(), 60);
+            ASSERT_GE(schedule.xxticks(), 0);
+            ASSERT_LE(schedule.xxticks(), 32760);
         }
     }
     // Ticks until the tip shows (at most a day), answers it with rest-now.
@@ -94,12 +58,12 @@ class Schedule : public ::testing::Test {
         for (int i = 0; i < 86400 && !windows.tipShown; ++i)
             tick();
         ASSERT_TRUE(windows.tipShown);
-        windows.restNow();
+        schedule.acceptTip();
     }
     // Ticks of the rest under way until it ends.
     int ticksUntilRestEnds() {
         int n = 0;
-        while (schedule.Pdcountdown == 1 && n < 40000) {
+        while (schedule.pdcountdown() == 1 && n < 40000) {
             tick();
             ++n;
         }
@@ -115,7 +79,7 @@ TEST_F(Schedule, FirstStartWithoutStoredValuesUsesDefaults) {
     EXPECT_EQ(panel.dh1, "5");
     EXPECT_EQ(panel.t1, "09:45");
     EXPECT_EQ(panel.label5, "09:45");
-    EXPECT_EQ(schedule.Pdxxrun, "1");
+    EXPECT_EQ(schedule.pdxxrun(), "1");
     EXPECT_TRUE(panel.headingGreen);
     EXPECT_TRUE(panel.edit1Visible);
     EXPECT_EQ(schedule.meiToSave(), "45");
@@ -145,10 +109,10 @@ TEST_F(Schedule, NextRestWrapsAtMidnightAndDropsSeconds) {
     start("15", "5");
     EXPECT_EQ(panel.t1, "00:05");
     panel.t2 = "-30";
-    schedule.setok_Click(1);
+    schedule.confirmSettings();
     EXPECT_EQ(panel.t1, "23:20");
     panel.t2 = "1440";
-    schedule.setok_Click(2);
+    schedule.confirmSettings();
     EXPECT_EQ(panel.t1, "23:50");
     EXPECT_EQ(panel.label5, "23:50");
 }
@@ -158,19 +122,19 @@ TEST_F(Schedule, OkWithUnusableEntriesKeepsTheLastValidValues) {
     panel.ppsetVisible = true;
     for (const char* bad : {"2147483648", "-2147483649", "99999999999", "2.5", "abc", ""}) {
         panel.t2 = bad;
-        schedule.setok_Click(1);
+        schedule.confirmSettings();
         EXPECT_EQ(panel.t2, "20") << bad;
         EXPECT_EQ(panel.t1, "09:20") << bad;
     }
     for (const char* bad : {"0", "-5", "556", "4294967297", "3.5", "x"}) {
         panel.t3 = bad;
-        schedule.setok_Click(1);
+        schedule.confirmSettings();
         EXPECT_EQ(panel.t3, "3") << bad;
         EXPECT_EQ(panel.dh1, "3") << bad;
     }
     EXPECT_FALSE(panel.ppsetVisible);
     panel.t3 = "4";
-    schedule.setok_Click(1);
+    schedule.confirmSettings();
     panel.t3 = "9999";
     EXPECT_EQ(schedule.restLengthMinutes(), 4);
     EXPECT_EQ(schedule.xiuxiToSave(), "4");
@@ -180,11 +144,11 @@ TEST_F(Schedule, BackLeavesTypedValuesForTheNextReschedule) {
     start("20", "3");
     panel.ppsetVisible = true;
     panel.t2 = "7";
-    schedule.setno_Click(1);
+    schedule.dismissSettings();
     EXPECT_FALSE(panel.ppsetVisible);
     EXPECT_EQ(panel.t2, "7");
     EXPECT_EQ(panel.t1, "09:20");
-    schedule.okdsxxadd_Click();
+    schedule.rescheduleFromNow();
     EXPECT_EQ(panel.t1, "09:07");
 }
 
@@ -193,7 +157,7 @@ TEST_F(Schedule, BackLeavesTypedValuesForTheNextReschedule) {
 TEST_F(Schedule, UnconfirmedUnusableRestLengthStillEnds) {
     start("1", "2");
     panel.t3 = "0";
-    schedule.setno_Click(1);
+    schedule.dismissSettings();
     waitForTipAndRest();
     EXPECT_EQ(windows.tipCaption, "");
     EXPECT_EQ(windows.tipproMax, 120);
@@ -207,11 +171,11 @@ TEST_F(Schedule, ThreeMinuteRestEndToEndWithEveryCaption) {
     tick(); // 09:10:00
     ASSERT_TRUE(windows.tipShown);
     EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     tick(59); // the rest of the due minute shows nothing new
     EXPECT_EQ(windows.tipsShown, 1);
 
-    windows.restNow();
+    schedule.acceptTip();
     EXPECT_EQ(windows.tipproMax, 180);
     EXPECT_EQ(windows.tipproValue, 0);
     EXPECT_EQ(windows.restCaption, "开始");
@@ -226,9 +190,9 @@ TEST_F(Schedule, ThreeMinuteRestEndToEndWithEveryCaption) {
     EXPECT_EQ(windows.snapshots, 180);
     EXPECT_FALSE(windows.tipLoaded());
     EXPECT_FALSE(windows.restLoaded);
-    EXPECT_EQ(windows.closes, 1);
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(schedule.Pdcountdown, 0);
+    EXPECT_EQ(windows.restUnloads, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
+    EXPECT_EQ(schedule.pdcountdown(), 0);
     EXPECT_EQ(panel.t1, "09:23"); // accepted at 09:10:59, ended at 09:13:59, plus 10
     EXPECT_EQ(panel.label5, "09:23");
 }
@@ -240,11 +204,11 @@ TEST_F(Schedule, RestLengthsInTicks) {
     start("1440", "1");
     for (const auto& [minutes, ticks] : lengths) {
         panel.t3 = std::to_string(minutes);
-        schedule.form2tip_Click();
+        schedule.startCountdown();
         EXPECT_EQ(windows.tipproMax, minutes * 60);
         captions.clear();
         EXPECT_EQ(ticksUntilRestEnds(), ticks) << minutes;
-        EXPECT_EQ(schedule.xxticks, ticks) << minutes;
+        EXPECT_EQ(schedule.xxticks(), ticks) << minutes;
         if (minutes == 61) {
             EXPECT_EQ(captions.front(), "0:59:60");
         } else if (minutes == 90) {
@@ -271,8 +235,8 @@ TEST_F(Schedule, NotNowWithIntervalZeroTipsAgainOnTheNextTick) {
     start("0", "1");
     tick();
     ASSERT_TRUE(windows.tipShown);
-    windows.notNow();
-    EXPECT_EQ(schedule.Pdtipshow, 0);
+    schedule.declineTip();
+    EXPECT_EQ(schedule.pdtipshow(), 0);
     EXPECT_FALSE(windows.tipLoaded());
     tick();
     EXPECT_TRUE(windows.tipShown);
@@ -281,10 +245,10 @@ TEST_F(Schedule, NotNowWithIntervalZeroTipsAgainOnTheNextTick) {
 
 TEST_F(Schedule, MinuteMissedWhileOffComesBackADayLater) {
     start("1", "1"); // due 09:01
-    schedule.SafeSwitch2_Click(false);
+    schedule.switchReminders(false);
     tick(120);
-    schedule.Pdxxrun = "1"; // back on without rescheduling
-    tick(86400 - 150);      // 09:00:00 the next day
+    schedule.loadStoredReminders("1"); // back on without rescheduling
+    tick(86400 - 150);                 // 09:00:00 the next day
     EXPECT_FALSE(windows.tipShown);
     tick(60);
     EXPECT_TRUE(windows.tipShown);
@@ -295,14 +259,14 @@ TEST_F(Schedule, ReminderOffDuringARestFreezesTheCountdown) {
     waitForTipAndRest();
     tick(10);
     EXPECT_EQ(captions.back(), "0:2:50");
-    schedule.SafeSwitch2_Click(false);
+    schedule.switchReminders(false);
     EXPECT_FALSE(panel.headingGreen);
     EXPECT_FALSE(panel.edit1Visible);
     tick(600);
     EXPECT_EQ(captions.back(), "0:2:50");
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     clock.set(14, 0, 10);
-    schedule.SafeSwitch2_Click(true);
+    schedule.switchReminders(true);
     EXPECT_EQ(panel.t1, "14:01");
     EXPECT_EQ(ticksUntilRestEnds(), 170);
     EXPECT_EQ(panel.t1, "14:04"); // ended 14:03:00
@@ -312,39 +276,39 @@ TEST_F(Schedule, ClosingEarlyCountsOnUnseenAndTheLaterScheduleWins) {
     start("10", "3");
     waitForTipAndRest(); // 09:10:00
     tick(30);
-    windows.restImgcloseClick(); // the close image
-    EXPECT_EQ(schedule.Pdtipshow, 0);
-    EXPECT_EQ(schedule.Pdcountdown, 1);
+    schedule.closeRestScreen(); // the close image
+    EXPECT_EQ(schedule.pdtipshow(), 0);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
     EXPECT_EQ(panel.t1, "09:20");
     EXPECT_EQ(ticksUntilRestEnds(), 150);
     EXPECT_EQ(panel.t1, "09:23");
-    EXPECT_EQ(windows.closes, 2);
-    EXPECT_EQ(schedule.Pdtipshow, 0);
+    EXPECT_EQ(windows.restUnloads, 2);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
 }
 
 // The end of a rest whose screen was closed early must not answer a tip shown since:
 // the popup stays, no second tip comes over it, and the next rest waits for the answer.
 TEST_F(Schedule, UnseenCountdownEndingUnderANewTipLeavesItForTheUser) {
     start("1", "3");
-    waitForTipAndRest();         // 09:01:00
-    windows.restImgcloseClick(); // next rest 09:02, countdown unseen until 09:04:00
+    waitForTipAndRest();        // 09:01:00
+    schedule.closeRestScreen(); // next rest 09:02, countdown unseen until 09:04:00
     tick(60);
     ASSERT_TRUE(windows.tipShown);
-    EXPECT_EQ(schedule.Pdcountdown, 1);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
     tick(119);
-    EXPECT_EQ(schedule.Pdcountdown, 1);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
     EXPECT_TRUE(windows.tipShown);
     tick(); // 09:04:00, tick 180 of the rest
-    EXPECT_EQ(schedule.Pdcountdown, 0);
+    EXPECT_EQ(schedule.pdcountdown(), 0);
     EXPECT_TRUE(windows.tipShown);
     EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     EXPECT_FALSE(windows.restLoaded);
     EXPECT_EQ(panel.t1, "09:05"); // the next rest is still set at zero
     tick(3600);
     EXPECT_EQ(windows.tipsShown, 2);
     EXPECT_TRUE(windows.tipShown);
-    windows.notNow(); // 10:04:00
+    schedule.declineTip(); // 10:04:00
     EXPECT_EQ(panel.t1, "10:05");
     tick(60);
     EXPECT_EQ(windows.tipsShown, 3);
@@ -356,51 +320,135 @@ TEST_F(Schedule, ShortRestClosedEarlyDoesNotSwallowTheNextTip) {
     start("1", "1");
     waitForTipAndRest(); // 09:01:00
     tick(5);
-    windows.restImgcloseClick(); // next rest 09:02
-    tick(55);                    // 09:02:00: new tip, and the old rest's last tick
-    EXPECT_EQ(schedule.Pdcountdown, 0);
+    schedule.closeRestScreen(); // next rest 09:02
+    tick(55);                   // 09:02:00: new tip, and the old rest's last tick
+    EXPECT_EQ(schedule.pdcountdown(), 0);
     ASSERT_TRUE(windows.tipShown);
-    EXPECT_EQ(schedule.Pdtipshow, 1);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
     tick(120);
     EXPECT_TRUE(windows.tipShown);
     EXPECT_EQ(windows.tipsShown, 2);
-    windows.restNow(); // its own rest runs and ends as any other
+    schedule.acceptTip(); // its own rest runs and ends as any other
     EXPECT_EQ(ticksUntilRestEnds(), 60);
     EXPECT_FALSE(windows.tipLoaded());
-    EXPECT_EQ(schedule.Pdtipshow, 0);
+    EXPECT_EQ(schedule.pdtipshow(), 0);
 }
 
 TEST_F(Schedule, AcceptingANewTipRestartsTheUnseenCountdown) {
     start("1", "3");
     waitForTipAndRest();
-    windows.restImgcloseClick();
+    schedule.closeRestScreen();
     tick(60);
-    windows.restNow();
+    schedule.acceptTip();
     EXPECT_EQ(ticksUntilRestEnds(), 180);
 }
 
 TEST_F(Schedule, CommandsMoveTheNextRestButNotItsLabel) {
     start("20", "5");
-    schedule.Command1_Click();
+    schedule.postpone();
     EXPECT_EQ(panel.t1, "09:40");
     EXPECT_EQ(panel.label5, "09:20");
     clock.set(23, 50);
-    schedule.Command2_Click();
+    schedule.rescheduleAfterARest();
     EXPECT_EQ(panel.t1, "00:15");
     EXPECT_EQ(panel.label5, "09:20");
     panel.t1 = "garbage";
-    schedule.Command1_Click();
+    schedule.postpone();
     EXPECT_EQ(panel.t1, "00:10");
 }
 
 TEST_F(Schedule, OffTicksDoNothing) {
     start("0", "1");
-    schedule.SafeSwitch2_Click(false);
+    schedule.switchReminders(false);
     tick(3600);
     EXPECT_FALSE(windows.tipShown);
-    schedule.Pdxxrun = "yes"; // only exactly "1" counts as on
+    schedule.loadStoredReminders("yes"); // only exactly "1" counts as on
     tick(60);
     EXPECT_FALSE(windows.tipShown);
+}
+
+// --- Stages and what the windows are asked, in order --------------------------------
+
+// Every stage of the states table, reached by the operations the forms call, with the
+// popup and the rest screen asked for their part after the schedule has done its own.
+TEST_F(Schedule, StagesFollowTheAnswersAndTheWindowsComeAfter) {
+    start("1", "2");
+    EXPECT_EQ(schedule.stage(), Stage::Waiting);
+    tick(30); // 09:01:00
+    EXPECT_EQ(schedule.stage(), Stage::TipShown);
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"showTip"});
+
+    windows.calls.clear();
+    schedule.acceptTip();
+    EXPECT_EQ(schedule.stage(), Stage::Resting);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"unloadTip", "showRest"}));
+    EXPECT_EQ(schedule.xxmin(), 1); // counting already when the screen shows
+    EXPECT_EQ(schedule.xxsec(), 60);
+
+    windows.calls.clear();
+    tick(10);
+    schedule.closeRestScreen(); // 09:01:10
+    EXPECT_EQ(schedule.stage(), Stage::CountingUnseen);
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"unloadRest"});
+    EXPECT_EQ(panel.t1, "09:02");
+
+    tick(50); // 09:02:00: a new tip over the unseen countdown
+    EXPECT_EQ(schedule.stage(), Stage::TipOverUnseenRest);
+    EXPECT_EQ(schedule.pdtipshow(), 1);
+    EXPECT_EQ(schedule.pdcountdown(), 1);
+
+    schedule.switchReminders(false); // everything stands still, underneath too
+    EXPECT_EQ(schedule.stage(), Stage::Off);
+    tick(600);
+    EXPECT_EQ(schedule.xxticks(), 60);
+    panel.t2 = "5";
+    schedule.switchReminders(true); // 09:12:00, next rest 09:17
+    EXPECT_EQ(schedule.stage(), Stage::TipOverUnseenRest);
+
+    schedule.declineTip();
+    EXPECT_EQ(schedule.stage(), Stage::CountingUnseen);
+    tick(60); // the unseen rest ends: the screen is closed once more, no tip to unload
+    EXPECT_EQ(schedule.stage(), Stage::Waiting);
+    EXPECT_EQ(windows.calls.back(), "unloadRest");
+}
+
+// The end of a rest is the rest screen's own close, with windows attached or not: the
+// next rest is set twice in the same second, and the stage comes out the same.
+TEST_F(Schedule, EndOfRestClosesTheSameWayWithoutWindows) {
+    const auto run = [this](bool attached) {
+        schedule.setWindows(attached ? &windows : nullptr);
+        clock.set(9, 0, 30);
+        start("1", "3");
+        tick(30);
+        schedule.acceptTip();
+        tick(179);
+        const int writes = panel.text1Writes;
+        tick();                                               // the last second of the rest
+        EXPECT_EQ(panel.text1Writes - writes, 4) << attached; // two reschedules, two writes each
+        EXPECT_EQ(schedule.stage(), Stage::Waiting) << attached;
+        EXPECT_EQ(panel.t1, "09:05") << attached;
+        EXPECT_EQ(panel.label5, "09:05") << attached;
+    };
+    run(true);
+    EXPECT_FALSE(windows.restLoaded);
+    EXPECT_FALSE(windows.tipLoaded());
+    run(false);
+}
+
+// The popup's hidden twin of rest-now (Form1's form2tip) starts a countdown without a
+// tip: it runs unseen, and a tip still waiting is then taken as a rest under way.
+TEST_F(Schedule, CountdownStartedWithoutTheTip) {
+    start("10", "1");
+    schedule.startCountdown();
+    EXPECT_EQ(schedule.stage(), Stage::CountingUnseen);
+    EXPECT_EQ(ticksUntilRestEnds(), 60); // 09:01:30, the next rest 09:11
+    EXPECT_EQ(schedule.stage(), Stage::Waiting);
+    tick(9 * 60 + 30);
+    ASSERT_EQ(schedule.stage(), Stage::TipShown);
+    schedule.startCountdown();
+    EXPECT_EQ(schedule.stage(), Stage::Resting);
+    EXPECT_EQ(ticksUntilRestEnds(), 60);
+    EXPECT_EQ(schedule.stage(), Stage::Waiting);
 }
 
 // --- The whole interval range ------------------------------------------------------
@@ -415,14 +463,14 @@ TEST_F(Schedule, EveryWholeIntervalWrapsModuloADay) {
         {"2147483647", "11:07"}, {"-2147483648", "06:52"}, {" +0001441 ", "09:01"}};
     for (const auto& [interval, next] : cases) {
         panel.t2 = interval;
-        schedule.setok_Click(1);
+        schedule.confirmSettings();
         EXPECT_EQ(panel.t2, interval);
         EXPECT_EQ(panel.t1, next) << interval;
-        schedule.Command2_Click(); // now + interval + rest length, in one day
+        schedule.rescheduleAfterARest(); // now + interval + rest length, in one day
         EXPECT_EQ(panel.t1, formatTimeOfDay(addMinutes(*parseTimeOfDay(next), 5))) << interval;
     }
     panel.t2 = "2147483648"; // beyond int: refused, the last one stays in use
-    schedule.setok_Click(1);
+    schedule.confirmSettings();
     EXPECT_EQ(panel.t2, "1441");
     EXPECT_EQ(schedule.intervalMinutes(), 1441);
 }
@@ -432,12 +480,12 @@ TEST_F(Schedule, TipShowsTheRestLengthAsTyped) {
     tick(30);
     ASSERT_TRUE(windows.tipShown);
     EXPECT_EQ(windows.tipCaption, "立即休息 05 分钟");
-    windows.notNow();
+    schedule.declineTip();
     panel.t3 = "600"; // typed, not confirmed, and more than the countdown holds
     tick(60);
     ASSERT_TRUE(windows.tipShown);
     EXPECT_EQ(windows.tipCaption, "立即休息 5 分钟");
-    windows.restNow();
+    schedule.acceptTip();
     EXPECT_EQ(ticksUntilRestEnds(), 300);
 }
 
@@ -456,7 +504,7 @@ TEST_F(Schedule, GapAcrossTheRestTimeTipsOnTheFirstTickAfter) {
     EXPECT_EQ(windows.tipCaption, "立即休息 1 分钟");
     tick(300);
     EXPECT_EQ(windows.tipsShown, 1);
-    windows.notNow(); // 10:06:03
+    schedule.declineTip(); // 10:06:03
     EXPECT_EQ(panel.t1, "10:07");
     tick(56);
     EXPECT_EQ(windows.tipsShown, 1);
@@ -488,9 +536,9 @@ TEST_F(Schedule, GapAcrossMidnight) {
 
     // Due exactly at midnight, asleep from before it until after its minute.
     clock.set(23, 50, 0);
-    windows.notNow();
+    schedule.declineTip();
     panel.t2 = "10";
-    schedule.setok_Click(1);
+    schedule.confirmSettings();
     EXPECT_EQ(panel.t1, "00:00");
     clock.advance(13 * 60);
     tick(); // 00:03:01 of the day after
@@ -533,7 +581,7 @@ TEST_F(Schedule, ClockSetOnOrBack) {
     tick();
     EXPECT_TRUE(windows.tipShown);
 
-    windows.notNow(); // 10:20:01, due 10:25
+    schedule.declineTip(); // 10:20:01, due 10:25
     clock.set(10, 27, 0);
     clock.set(10, 10, 0); // on past it and back again between two ticks
     tick();
@@ -541,7 +589,7 @@ TEST_F(Schedule, ClockSetOnOrBack) {
     clock.set(10, 30, 0);
     tick();
     ASSERT_TRUE(windows.tipShown); // 10:10 to 10:30 passed 10:25
-    windows.notNow();              // due 10:35
+    schedule.declineTip();         // due 10:35
     clock.set(10, 1, 0);           // set back from after it to before it: nothing
     tick();
     EXPECT_FALSE(windows.tipShown);
@@ -557,15 +605,15 @@ TEST_F(Schedule, NoStaleTipAfterRemindersComeBackOn) {
     clock.set(10, 0, 0);
     start("5", "1"); // due 10:05
     tick(30);
-    schedule.SafeSwitch2_Click(false);
+    schedule.switchReminders(false);
     clock.advance(3600);
     tick();
-    schedule.SafeSwitch2_Click(true); // 11:00:31, due 11:05
+    schedule.switchReminders(true); // 11:00:31, due 11:05
     tick();
     EXPECT_FALSE(windows.tipShown);
-    schedule.SafeSwitch2_Click(false);
+    schedule.switchReminders(false);
     tick(10);
-    schedule.Pdxxrun = "1"; // back on without a reschedule, as a tick sees it
+    schedule.loadStoredReminders("1"); // back on without a reschedule, as a tick sees it
     clock.advance(1800);
     tick();
     EXPECT_FALSE(windows.tipShown);
@@ -610,7 +658,7 @@ TEST_F(Schedule, AWeekOfRemindersKeepsItsPromises) {
             clock.advance(60 + next(3 * 3600));
             ++sleeps;
         }
-        const bool waiting = schedule.Pdtipshow == 0 && schedule.Pdxxrun == "1";
+        const bool waiting = schedule.pdtipshow() == 0 && schedule.remindersOn();
         const int shown = windows.tipsShown;
         tick();
         const bool tipped = windows.tipsShown != shown;
@@ -622,20 +670,20 @@ TEST_F(Schedule, AWeekOfRemindersKeepsItsPromises) {
         if (windows.tipShown && next(30) == 0) {
             switch (answers++ % 3) {
             case 0:
-                windows.restNow();
+                schedule.acceptTip();
                 break;
             case 1:
-                windows.notNow();
+                schedule.declineTip();
                 break;
             default:
-                windows.restNow();
+                schedule.acceptTip();
                 tick(next(200));
-                windows.restImgcloseClick();
+                schedule.closeRestScreen();
             }
             follow();
         }
         if (next(50000) == 0) {
-            schedule.SafeSwitch2_Click(schedule.Pdxxrun != "1");
+            schedule.switchReminders(!schedule.remindersOn());
             follow();
         }
     }

@@ -2,7 +2,7 @@
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
 #include "core/settings/settings_problem.h"
-#include "settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The profile functions on real files. Written against the file functions alone so the
 // same cases hold for the system's own functions on Windows.
 #include "core/settings/profile.h"
-#include "settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <cstdlib>
 #include <filesystem>

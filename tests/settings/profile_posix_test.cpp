@@ -3,7 +3,7 @@
 // sensible size read or replaced.
 #include "core/settings/profile.h"
 #include "core/settings/settings_problem.h"
-#include "settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

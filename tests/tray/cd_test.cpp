@@ -1,11 +1,6 @@
 // The tray form on the offscreen platform: start-up order, the single-instance refusal,
 // the icon's clicks and the menu's three commands.
-#include "core/display/backends.h"
-#include "core/rest/clock.h"
-#include "core/settings/paths.h"
-#include "settings/settings_test_dir.h"
-#include "ui/forms/form1.h"
-#include "ui/tray/cd.h"
+#include "support/tray_fixture.h"
 #include "ui/widgets/click_image.h"
 
 #include <QAction>
@@ -13,8 +8,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QUrl>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -24,54 +17,11 @@
 namespace ocuvell {
 namespace {
 
-class FixedClock : public Clock {
-  public:
-    int secondsOfDay() const override { return 10 * 3600; }
-};
-
-class TrayTest : public ::testing::Test {
+class TrayTest : public testing::TrayFixture {
   protected:
     void SetUp() override {
-        dir_ = testing::freshTestDir("tray");
-        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-        setProgramDirectoryForTesting(dir_);
-        testing::putFile(dir_ / "config.ini",
-                         "[dsxx]\r\nmei=30\r\nxiuxi=2\r\npdrun=1\r\n[mine]\r\nkeep=me\r\n");
+        useProgramFolder("[dsxx]\r\nmei=30\r\nxiuxi=2\r\npdrun=1\r\n[mine]\r\nkeep=me\r\n");
     }
-    void TearDown() override {
-        setProgramDirectoryForTesting({});
-        std::filesystem::remove_all(dir_);
-    }
-
-    cd::Hooks hooks(bool trayAvailable = true) {
-        cd::Hooks h;
-        h.makeForm1 = [this] {
-            ++formsMade_;
-            Form1Hooks f;
-            f.warn = [](const QString&, const QString&) {};
-            f.openUrl = [](const QUrl&) {};
-            f.quit = [this] { ++formQuits_; };
-            models_.push_back(std::make_unique<Model>(makeMemoryDisplay(), clock_));
-            return std::make_unique<Form1>(*models_.back(), f);
-        };
-        h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
-        h.quit = [this] { ++quits_; };
-        h.trayAvailable = [trayAvailable] { return trayAvailable; };
-        h.warn = [this](const QString& title, const QString& text) {
-            warnings_.push_back(title + ": " + text);
-        };
-        return h;
-    }
-
-    std::filesystem::path dir_;
-    FixedClock clock_;
-    // Every model made, kept past the windows (and trays) that show them.
-    std::vector<std::unique_ptr<Model>> models_;
-    int formsMade_ = 0;
-    int quits_ = 0;
-    int formQuits_ = 0;
-    std::vector<QString> warnings_;
-    std::vector<QString> opened_;
 };
 
 TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
@@ -84,8 +34,7 @@ TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
     EXPECT_TRUE(tray.trayIcon()->isVisible());
     EXPECT_TRUE(tray.trayIcon()->toolTip().isEmpty());
     EXPECT_FALSE(tray.trayIcon()->icon().isNull());
-    // The schedule reaches the popup and the rest screen through the tray's forms.
-    EXPECT_EQ(tray.form1()->Text2()->text(), "30");
+    EXPECT_EQ(tray.form1()->Text2()->text(), "30"); // loaded from the settings file
 }
 
 TEST_F(TrayTest, SecondInstanceEndsBeforeShowingAnything) {

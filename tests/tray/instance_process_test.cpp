@@ -1,5 +1,5 @@
 // The real program, twice: the second copy must end at once, quietly, with status 0.
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "core/instance/single_instance.h"
 
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #include <cstdlib>
 #include <fcntl.h>

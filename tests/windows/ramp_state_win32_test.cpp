@@ -7,7 +7,7 @@
 #include "core/display/gamma_engine.h"
 #include "core/display/ramp_state.h"
 #include "core/settings/state_dir.h"
-#include "settings/settings_test_dir.h"
+#include "support/scratch_dir.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX // keep std::min and std::max usable under MSVC

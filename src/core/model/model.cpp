@@ -40,7 +40,7 @@ void Model::save() const {
     // would otherwise be stored and lose the user's last good value at the next start.
     writeSetting(Setting::Interval, std::optional<std::string>(schedule_.meiToSave()));
     writeSetting(Setting::RestLength, std::optional<std::string>(schedule_.xiuxiToSave()));
-    writeSetting(Setting::Reminders, std::optional<std::string>(schedule_.Pdxxrun));
+    writeSetting(Setting::Reminders, std::optional<std::string>(schedule_.pdrunToSave()));
     colour_.saveLevels();
     // Unset until the eye-protection switch was first used: the key is removed.
     writeSetting(Setting::EyeMode, colour_.Pdeyerun());

@@ -81,7 +81,17 @@ void RestSchedule::settleEntries() {
         panel_.setText3(num(lastRestLength_));
 }
 
-void RestSchedule::dsxxadd() {
+std::int16_t RestSchedule::pdtipshow() const {
+    return stage_ == Stage::TipShown || stage_ == Stage::Resting ||
+           stage_ == Stage::TipOverUnseenRest;
+}
+
+std::int16_t RestSchedule::pdcountdown() const {
+    return stage_ == Stage::Resting || stage_ == Stage::CountingUnseen ||
+           stage_ == Stage::TipOverUnseenRest;
+}
+
+void RestSchedule::rescheduleFromNow() {
     settleEntries();
     panel_.setDhhour(0, panel_.text2());
     panel_.setDhhour(1, panel_.text3());
@@ -117,30 +127,32 @@ bool RestSchedule::restTimeReached(const std::optional<int>& next) {
     return ahead <= now - *last;
 }
 
-void RestSchedule::Timer1_Timer() {
-    if (Pdxxrun != "1") {
+void RestSchedule::tick() {
+    if (!remindersOn()) {
         // Nothing is checked while reminders are off; turning them on reschedules.
         checkedThrough_.reset();
         return;
     }
-    if (restTimeReached(parseTimeOfDay(panel_.text1())) && Pdtipshow == 0) {
-        if (windows_) {
-            windows_->showTip();
-            // The length as the box holds it ("05" stays "05"), unless it is one the
-            // countdown cannot run, which the rest replaces by the last usable length.
-            const std::string typed = panel_.text3();
-            windows_->setTipCaption(
-                "立即休息 " + (usableRestLength(typed) ? typed : num(lastRestLength_)) + " 分钟");
-        }
-        tipOverUnseenRest_ = Pdcountdown == 1;
-        Pdtipshow = 1;
-    }
-    if (Pdcountdown == 1)
+    if (restTimeReached(parseTimeOfDay(panel_.text1())) && !pdtipshow())
+        showTip();
+    if (pdcountdown())
         countdownStep();
 }
 
+void RestSchedule::showTip() {
+    if (windows_) {
+        windows_->showTip();
+        // The length as the box holds it ("05" stays "05"), unless it is one the
+        // countdown cannot run, which the rest replaces by the last usable length.
+        const std::string typed = panel_.text3();
+        windows_->setTipCaption("立即休息 " +
+                                (usableRestLength(typed) ? typed : num(lastRestLength_)) + " 分钟");
+    }
+    stage_ = stage_ == Stage::CountingUnseen ? Stage::TipOverUnseenRest : Stage::TipShown;
+}
+
 void RestSchedule::countdownStep() {
-    int sec = xxsec - 1, min = xxmin, hour = xxhour;
+    int sec = xxsec_ - 1, min = xxmin_, hour = xxhour_;
     if (sec == 0 && min != 0) {
         sec = 60;
         min -= 1;
@@ -152,12 +164,12 @@ void RestSchedule::countdownStep() {
         hour -= 1;
         sec = 60;
     }
-    xxsec = static_cast<std::int16_t>(sec);
-    xxmin = static_cast<std::int16_t>(min);
-    xxhour = static_cast<std::int16_t>(hour);
-    xxticks = static_cast<std::int16_t>(xxticks + 1);
+    xxsec_ = static_cast<std::int16_t>(sec);
+    xxmin_ = static_cast<std::int16_t>(min);
+    xxhour_ = static_cast<std::int16_t>(hour);
+    xxticks_ = static_cast<std::int16_t>(xxticks_ + 1);
     if (windows_) {
-        windows_->setTipproValue(xxticks);
+        windows_->setTipproValue(xxticks_);
         windows_->restSnapshot();
     }
 
@@ -177,21 +189,23 @@ void RestSchedule::countdownStep() {
 void RestSchedule::endOfRest() {
     // A tip shown after this rest's screen was closed belongs to the next rest: it stays
     // on screen, still waiting for an answer, whatever this rest's end does.
-    const bool keepTip = std::exchange(tipOverUnseenRest_, false) && Pdtipshow == 1;
-    Pdcountdown = 0;
-    dsxxadd();
+    const bool keepTip = stage_ == Stage::TipOverUnseenRest;
+    stage_ = pdtipshow() ? Stage::TipShown : Stage::Waiting; // the countdown is over
+    rescheduleFromNow();
     if (windows_ && windows_->tipLoaded() && !keepTip)
         windows_->unloadTip();
-    if (windows_)
-        windows_->restImgcloseClick();
-    else
-        okdsxxadd_Click();
-    Pdtipshow = keepTip ? 1 : 0;
+    // The rest screen goes as its close image sends it, which reschedules once more.
+    closeRestScreen();
+    if (keepTip)
+        stage_ = Stage::TipShown;
 }
 
-void RestSchedule::form2tip_Click() {
-    // The tip is answered: the countdown starting now is its own rest.
-    tipOverUnseenRest_ = false;
+// No tip waits any more; a countdown still running goes on unseen.
+void RestSchedule::tipAnswered() {
+    stage_ = pdcountdown() ? Stage::CountingUnseen : Stage::Waiting;
+}
+
+void RestSchedule::startCountdown() {
     const int m = restLengthMinutes();
     if (windows_) {
         windows_->setTipproValue(0);
@@ -206,41 +220,65 @@ void RestSchedule::form2tip_Click() {
             hour -= 1;
         }
     }
-    xxhour = static_cast<std::int16_t>(hour);
-    xxmin = static_cast<std::int16_t>(min - 1);
-    xxsec = 60;
-    Pdcountdown = 1;
-    xxticks = 0;
+    xxhour_ = static_cast<std::int16_t>(hour);
+    xxmin_ = static_cast<std::int16_t>(min - 1);
+    xxsec_ = 60;
+    xxticks_ = 0;
+    // The countdown starting now is its own rest, even over one closed early.
+    stage_ = pdtipshow() ? Stage::Resting : Stage::CountingUnseen;
 }
 
-void RestSchedule::SafeSwitch2_Click(bool value) {
-    if (value) {
-        dsxxadd();
-        Pdxxrun = "1";
+void RestSchedule::acceptTip() {
+    startCountdown();
+    stage_ = Stage::Resting;
+    if (windows_) {
+        windows_->unloadTip();
+        windows_->showRest();
+    }
+}
+
+void RestSchedule::declineTip() {
+    rescheduleFromNow();
+    tipAnswered();
+    if (windows_)
+        windows_->unloadTip();
+}
+
+void RestSchedule::closeRestScreen() {
+    rescheduleFromNow();
+    tipAnswered();
+    if (windows_)
+        windows_->unloadRest();
+}
+
+void RestSchedule::switchReminders(bool on) {
+    if (on) {
+        rescheduleFromNow();
+        Pdxxrun_ = "1";
         panel_.setRestHeadingGreen(true);
         panel_.setEdit1Visible(true);
     } else {
-        Pdxxrun = "0";
+        Pdxxrun_ = "0";
         panel_.setRestHeadingGreen(false);
         panel_.setEdit1Visible(false);
     }
 }
 
-void RestSchedule::setok_Click(int /*index*/) {
-    dsxxadd();
+void RestSchedule::confirmSettings() {
+    rescheduleFromNow();
 }
 
-void RestSchedule::setno_Click(int /*index*/) {
+void RestSchedule::dismissSettings() {
     panel_.hidePpset();
 }
 
-void RestSchedule::Command1_Click() {
+void RestSchedule::postpone() {
     const int base = parseTimeOfDay(panel_.text1()).value_or(minuteOfDay(clock_.secondsOfDay()));
     panel_.setText1(formatTimeOfDay(addMinutes(base, intervalMinutes())));
     rescheduled();
 }
 
-void RestSchedule::Command2_Click() {
+void RestSchedule::rescheduleAfterARest() {
     const int now = minuteOfDay(clock_.secondsOfDay());
     panel_.setText1(formatTimeOfDay(now));
     panel_.setText1(formatTimeOfDay(addMinutes(now, intervalMinutes())));

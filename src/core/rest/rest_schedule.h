@@ -1,7 +1,7 @@
 #pragma once
 // The rest schedule of the main window: the next rest time, the tip, the countdown.
-// It owns Form1's rest fields; the texts live in Form1's controls, reached through
-// RestPanel, and the popup and rest screen through RestWindows.
+// It owns Form1's rest fields as its stage and counters; the texts live in Form1's
+// controls, reached through RestPanel, and the popup and rest screen through RestWindows.
 #include "core/rest/clock.h"
 
 #include <cstdint>
@@ -40,28 +40,50 @@ class RestWindows {
     virtual void unloadTip() = 0;
     virtual void restSnapshot() = 0;                       // Form3 band into Picture2
     virtual void setRestCaption(const std::string& s) = 0; // Form3.Label1
-    virtual void restImgcloseClick() = 0;                  // Form3.imgclose_Click
+    virtual void showRest() = 0;   // Form3.Show: loads it first, never afresh if loaded
+    virtual void unloadRest() = 0; // Form3 unloaded
 };
 
+// Form1's rest fields and what happens to them. The forms call one operation per event
+// and the schedule moves its stage; the windows only show what it asks them to.
 class RestSchedule {
   public:
+    // Where the schedule stands. While reminders are off it reports Off and keeps the
+    // stage it was in underneath: a tip stays up, a countdown stands still.
+    enum class Stage {
+        Off,
+        Waiting,        // for the next rest time
+        TipShown,       // the popup waits for an answer
+        Resting,        // a rest counts down (on the rest screen unless it was closed early)
+        CountingUnseen, // the rest screen was closed early; the countdown goes on
+        // A tip came up while a rest closed early still counts down: that rest's end must
+        // leave the tip for the user to answer.
+        TipOverUnseenRest,
+    };
+
     RestSchedule(RestPanel& panel, Clock& clock);
     void setWindows(RestWindows* windows) { windows_ = windows; }
+    RestWindows* windows() const { return windows_; }
 
-    // Form1's operations of the same names.
-    void dsxxadd();
-    void Timer1_Timer();
-    void form2tip_Click();
-    void okdsxxadd_Click() { dsxxadd(); }
-    void SafeSwitch2_Click(bool value);
-    void setok_Click(int index);
-    void setno_Click(int index);
-    void Command1_Click();
-    void Command2_Click();
+    // --- What happened -------------------------------------------------------------
+    void tick();                   // a second went by (Form1's Timer1)
+    void rescheduleFromNow();      // the next rest: this minute plus the interval (dsxxadd)
+    void startCountdown();         // a rest's counters from the rest length (form2tip_Click)
+    void acceptTip();              // the popup's rest-now line
+    void declineTip();             // the popup's not-now line
+    void closeRestScreen();        // the rest screen's close image; also how a rest ends
+    void switchReminders(bool on); // SafeSwitch2
+    void confirmSettings();        // the rest page's OK image (setok)
+    void dismissSettings();        // its Back image (setno): typed values stay in the boxes
+    void postpone();               // the next rest one interval later (Command1)
+    void rescheduleAfterARest();   // now plus the interval plus the rest length (Command2)
 
-    // Load step: the stored interval and rest length into Text2/Text3. Anything absent,
-    // not a whole number or out of bounds gives the defaults below.
+    // --- Load and save -------------------------------------------------------------
+    // The stored interval and rest length into Text2/Text3. Anything absent, not a whole
+    // number or out of bounds gives the defaults below.
     void loadStored(const std::string& mei, const std::string& xiuxi);
+    // The stored reminders flag as read; the switch then makes it exactly "1" or "0".
+    void loadStoredReminders(const std::string& pdrun) { Pdxxrun_ = pdrun; }
 
     // The interval (any int: the arithmetic wraps it modulo a day) and the rest length
     // (1..555) in use: the box's number when it holds a usable one, else the last usable
@@ -72,12 +94,20 @@ class RestSchedule {
     // the box was left holding something else through Back.
     std::string meiToSave() const { return std::to_string(intervalMinutes()); }
     std::string xiuxiToSave() const { return std::to_string(restLengthMinutes()); }
+    const std::string& pdrunToSave() const { return Pdxxrun_; }
 
-    // Form1's fields, public as the popup and the rest screen write Pdtipshow.
-    std::string Pdxxrun;
-    std::int16_t Pdtipshow = 0;
-    std::int16_t Pdcountdown = 0;
-    std::int16_t xxhour = 0, xxmin = 0, xxsec = 0, xxticks = 0;
+    // --- Reads ---------------------------------------------------------------------
+    Stage stage() const { return remindersOn() ? stage_ : Stage::Off; }
+    bool remindersOn() const { return Pdxxrun_ == "1"; }
+    const std::string& pdxxrun() const { return Pdxxrun_; }
+    // A tip has been shown and not answered, or a rest is under way.
+    std::int16_t pdtipshow() const;
+    // A rest countdown is running.
+    std::int16_t pdcountdown() const;
+    std::int16_t xxhour() const { return xxhour_; }
+    std::int16_t xxmin() const { return xxmin_; }
+    std::int16_t xxsec() const { return xxsec_; }
+    std::int16_t xxticks() const { return xxticks_; }
 
     // Values used when a box holds no usable number (a first start reads key names).
     static constexpr int kDefaultInterval = 45;
@@ -88,20 +118,24 @@ class RestSchedule {
     RestPanel& panel_;
     Clock& clock_;
     RestWindows* windows_ = nullptr;
+    // Never Off: whether reminders are on is Pdxxrun_'s, and switching them leaves the
+    // stage as it is.
+    Stage stage_ = Stage::Waiting;
+    std::string Pdxxrun_;
+    std::int16_t xxhour_ = 0, xxmin_ = 0, xxsec_ = 0, xxticks_ = 0;
     int lastInterval_ = kDefaultInterval;
     int lastRestLength_ = kDefaultRestLength;
     // The last minute (Clock::localMinutes) whose tip check is done, so that a minute no
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
-    // The tip on screen was shown while an earlier rest counted down unseen: that rest's
-    // end must leave it for the user to answer.
-    bool tipOverUnseenRest_ = false;
 
     void settleEntries();
     void rescheduled();
     bool restTimeReached(const std::optional<int>& next);
+    void showTip();
     void countdownStep();
     void endOfRest();
+    void tipAnswered();
 };
 
 } // namespace ocuvell

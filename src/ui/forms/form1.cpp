@@ -67,17 +67,17 @@ void Form1::connectHandlers() {
     for (int i = 0; i < 4; ++i)
         connect(edit_[i], &ClickImage::clicked, this, [this, i] { edit_Click(i); });
     for (int i = 1; i <= 3; ++i) {
-        connect(setok_[i], &ClickImage::clicked, this, [this, i] { schedule_.setok_Click(i); });
-        connect(setno_[i], &ClickImage::clicked, this, [this, i] { schedule_.setno_Click(i); });
+        connect(setok_[i], &ClickImage::clicked, this, [this, i] { setok_Click(i); });
+        connect(setno_[i], &ClickImage::clicked, this, [this, i] { setno_Click(i); });
     }
     // Enter in a box of the rest page confirms it as the OK image does.
     for (QLineEdit* box : {Text2_, Text3_})
-        connect(box, &QLineEdit::returnPressed, this, [this] { schedule_.setok_Click(1); });
-    connect(okdsxxadd_, &QPushButton::clicked, this, [this] { schedule_.okdsxxadd_Click(); });
-    connect(form2tip_, &QPushButton::clicked, this, [this] { schedule_.form2tip_Click(); });
-    connect(Command1_, &QPushButton::clicked, this, [this] { schedule_.Command1_Click(); });
-    connect(Command2_, &QPushButton::clicked, this, [this] { schedule_.Command2_Click(); });
-    connect(&Timer1_, &QTimer::timeout, this, [this] { schedule_.Timer1_Timer(); });
+        connect(box, &QLineEdit::returnPressed, this, [this] { setok_Click(1); });
+    connect(okdsxxadd_, &QPushButton::clicked, this, &Form1::okdsxxadd_Click);
+    connect(form2tip_, &QPushButton::clicked, this, &Form1::form2tip_Click);
+    connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(&Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -114,7 +114,40 @@ void Form1::Image1_Click() {
 }
 
 void Form1::SafeSwitch2_Click(bool value) {
-    schedule_.SafeSwitch2_Click(value);
+    schedule_.switchReminders(value);
+}
+
+void Form1::Timer1_Timer() {
+    schedule_.tick();
+}
+
+void Form1::dsxxadd() {
+    schedule_.rescheduleFromNow();
+}
+
+void Form1::form2tip_Click() {
+    schedule_.startCountdown();
+}
+
+void Form1::okdsxxadd_Click() {
+    schedule_.rescheduleFromNow();
+}
+
+// setok(2) and setok(3), on the sibling panels, confirm the same way.
+void Form1::setok_Click(int /*index*/) {
+    schedule_.confirmSettings();
+}
+
+void Form1::setno_Click(int /*index*/) {
+    schedule_.dismissSettings();
+}
+
+void Form1::Command1_Click() {
+    schedule_.postpone();
+}
+
+void Form1::Command2_Click() {
+    schedule_.rescheduleAfterARest();
 }
 
 void Form1::setHeadingGreen(QLabel* heading, bool green) {

@@ -76,6 +76,15 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     void Image8_Click();
     void SafeSwitch1_Click(bool value);
     void SafeSwitch2_Click(bool value);
+    // The rest page and the schedule's own controls; each is one operation of the schedule.
+    void Timer1_Timer();
+    void dsxxadd();
+    void form2tip_Click();
+    void okdsxxadd_Click();
+    void setok_Click(int index);
+    void setno_Click(int index);
+    void Command1_Click();
+    void Command2_Click();
 
     // Controls, for the tray and for tests.
     QWidget* pmenu() const { return pmenu_; }

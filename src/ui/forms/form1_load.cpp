@@ -18,8 +18,6 @@ void Form1::load() {
         return;
     loaded_ = true;
 
-    schedule_.Pdtipshow = 0;
-    schedule_.xxticks = 0;
     setFixedWidth(pmenu_->width());
     // The frame lies along the window's edges, above everything else.
     Shape1_->setGeometry(0, 0, width(), height());
@@ -27,12 +25,12 @@ void Form1::load() {
 
     zhuan_->setText(QString::fromStdString(model_.loadRestSettings()));
 
-    schedule_.Pdxxrun = zhuan_->text().toStdString();
-    const bool reminders = flagOn(Setting::Reminders, schedule_.Pdxxrun);
+    schedule_.loadStoredReminders(zhuan_->text().toStdString());
+    const bool reminders = flagOn(Setting::Reminders, schedule_.pdxxrun());
     if (reminders)
         edit_[1]->show();
     SafeSwitch2_->setValue(reminders);
-    schedule_.dsxxadd();
+    dsxxadd();
 
     zhuan_->setText(QString::fromStdString(model_.readEyeFlag()));
     colorload();

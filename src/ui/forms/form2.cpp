@@ -2,7 +2,6 @@
 
 #include "core/rest/placement.h"
 #include "core/rest/rest_schedule.h"
-#include "ui/forms/rest_windows.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/design.h"
 #include "ui/widgets/prog_button.h"
@@ -16,9 +15,9 @@ namespace ocuvell {
 
 using namespace design;
 
-Form2::Form2(RestSchedule& schedule, RestForms& forms)
+Form2::Form2(RestSchedule& schedule)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      schedule_(schedule), forms_(forms) {
+      schedule_(schedule) {
     // A notice: it must not take the keyboard from whatever the user is typing into.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Ocuvell"));
@@ -86,17 +85,14 @@ void Form2::closeEvent(QCloseEvent* e) {
         QWidget::closeEvent(e);
 }
 
+// The schedule starts the rest, then unloads this popup and shows the rest screen.
 void Form2::Label1_Click() {
-    schedule_.form2tip_Click();
-    schedule_.Pdtipshow = 1;
-    forms_.unloadTip();
-    forms_.showRest();
+    schedule_.acceptTip();
 }
 
+// The schedule sets the next rest one interval from now, then unloads this popup.
 void Form2::Label2_Click() {
-    schedule_.dsxxadd();
-    schedule_.Pdtipshow = 0;
-    forms_.unloadTip();
+    schedule_.declineTip();
 }
 
 } // namespace ocuvell

@@ -7,13 +7,12 @@ namespace ocuvell {
 
 class ClickLabel;
 class ProgButton;
-class RestForms;
 class RestSchedule;
 
 class Form2 : public QWidget {
     Q_OBJECT
   public:
-    Form2(RestSchedule& schedule, RestForms& forms);
+    explicit Form2(RestSchedule& schedule);
 
     ClickLabel* Label1 = nullptr; // rest now; caption written each time the tip shows
     ClickLabel* Label2 = nullptr; // not now
@@ -29,7 +28,6 @@ class Form2 : public QWidget {
 
   private:
     RestSchedule& schedule_;
-    RestForms& forms_;
 
     void placeOnScreen();
 };

@@ -3,7 +3,6 @@
 #include "core/rest/placement.h"
 #include "core/rest/rest_schedule.h"
 #include "ui/assets/artwork.h"
-#include "ui/forms/rest_windows.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/design.h"
 
@@ -47,8 +46,8 @@ void blackBox(QWidget* w) {
 
 } // namespace
 
-Form3::Form3(RestSchedule& schedule, RestForms& forms)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), schedule_(schedule), forms_(forms) {
+Form3::Form3(RestSchedule& schedule)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), schedule_(schedule) {
     setWindowTitle(QStringLiteral("Ocuvell"));
     blackBox(this);
 
@@ -106,13 +105,13 @@ void Form3::setCaption(const QString& caption) {
     Label1->adjustSize(); // keeps the top-left corner at the band's
 }
 
+// The schedule sets the next rest from now, then unloads this screen; the countdown
+// itself goes on. A second click before the screen is gone is the same close.
 void Form3::imgclose_Click() {
     if (closing_)
         return;
     closing_ = true;
-    schedule_.okdsxxadd_Click();
-    schedule_.Pdtipshow = 0;
-    forms_.unloadRest();
+    schedule_.closeRestScreen();
 }
 
 // Closing the layer from the window system (or with Esc) is the close image's job.

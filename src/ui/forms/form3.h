@@ -10,13 +10,12 @@ class QLineEdit;
 namespace ocuvell {
 
 class ClickLabel;
-class RestForms;
 class RestSchedule;
 
 class Form3 : public QWidget {
     Q_OBJECT
   public:
-    Form3(RestSchedule& schedule, RestForms& forms);
+    explicit Form3(RestSchedule& schedule);
 
     QLineEdit* Text1 = nullptr;  // heading
     QWidget* Picture1 = nullptr; // the band holding Label1
@@ -39,7 +38,6 @@ class Form3 : public QWidget {
 
   private:
     RestSchedule& schedule_;
-    RestForms& forms_;
     bool closing_ = false;
 };
 

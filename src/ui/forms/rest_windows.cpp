@@ -13,19 +13,21 @@ namespace ocuvell {
 RestForms::RestForms(RestSchedule& schedule) : schedule_(schedule) {}
 
 RestForms::~RestForms() {
+    if (schedule_.windows() == this)
+        schedule_.setWindows(nullptr);
     delete form2_;
     delete form3_;
 }
 
 Form2* RestForms::tip() {
     if (!form2_)
-        form2_ = new Form2(schedule_, *this);
+        form2_ = new Form2(schedule_);
     return form2_;
 }
 
 Form3* RestForms::rest() {
     if (!form3_)
-        form3_ = new Form3(schedule_, *this);
+        form3_ = new Form3(schedule_);
     return form3_;
 }
 
@@ -74,11 +76,6 @@ void RestForms::restSnapshot() {
 
 void RestForms::setRestCaption(const std::string& s) {
     rest()->setCaption(QString::fromStdString(s));
-}
-
-// Like any call into the rest screen, this loads it first when it is not loaded.
-void RestForms::restImgcloseClick() {
-    rest()->imgclose_Click();
 }
 
 } // namespace ocuvell

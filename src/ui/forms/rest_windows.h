@@ -2,6 +2,8 @@
 // The popup (Form2) and the rest screen (Form3) behind the schedule's RestWindows.
 // Each form is created on first use; a write to a control of an unloaded form loads
 // it without showing it; unloading deletes it and the next use creates it afresh.
+// The schedule reaches them once attached with RestSchedule::setWindows; they detach
+// themselves when they go.
 #include "core/rest/rest_schedule.h"
 
 namespace ocuvell {
@@ -21,9 +23,6 @@ class RestForms : public RestWindows {
     Form2* loadedTip() const { return form2_; }
     Form3* loadedRest() const { return form3_; }
 
-    void showRest(); // Form3.Show: loads it first if needed, never afresh if loaded
-    void unloadRest();
-
     // RestWindows
     void showTip() override;
     void setTipCaption(const std::string& s) override;
@@ -33,7 +32,8 @@ class RestForms : public RestWindows {
     void unloadTip() override;
     void restSnapshot() override;
     void setRestCaption(const std::string& s) override;
-    void restImgcloseClick() override;
+    void showRest() override;
+    void unloadRest() override;
 
   private:
     RestSchedule& schedule_;

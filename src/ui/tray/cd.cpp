@@ -1,7 +1,6 @@
 #include "ui/tray/cd.h"
 
 #include "ui/forms/form1.h"
-#include "ui/forms/rest_windows.h"
 #include "ui/widgets/click_image.h"
 
 #include <QCoreApplication>
@@ -49,8 +48,6 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
 cd::~cd() {
     if (observing_)
         setSettingsProblemObserver({});
-    // The popup and the rest screen talk to Form1's schedule: they go first.
-    restForms_.reset();
     form1_.reset();
 }
 
@@ -86,8 +83,6 @@ bool cd::load() {
     // Seen before the minus acts on its click: a panel that went away since must not
     // leave the window hidden with no icon to bring it back.
     form1_->Image1()->installEventFilter(this);
-    restForms_ = std::make_unique<RestForms>(form1_->schedule());
-    form1_->schedule().setWindows(restForms_.get());
     form1_->Show();
     if (!instance_->problem().empty()) {
         std::fprintf(stderr, "Ocuvell: %s\n", printableText(instance_->problem()).c_str());

@@ -16,7 +16,6 @@ class QUrl;
 namespace ocuvell {
 
 class Form1;
-class RestForms;
 
 class cd : public QWidget {
     Q_OBJECT
@@ -44,7 +43,6 @@ class cd : public QWidget {
     bool load();
 
     Form1* form1() const { return form1_.get(); }
-    RestForms* restForms() const { return restForms_.get(); }
     QSystemTrayIcon* trayIcon() const { return icon_; }
     QMenu* menu() const { return menu_; }
 
@@ -70,7 +68,6 @@ class cd : public QWidget {
     Hooks hooks_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Form1> form1_;
-    std::unique_ptr<RestForms> restForms_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     // Each kind of settings failure is told once per run, not once per key.

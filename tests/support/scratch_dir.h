@@ -1,5 +1,5 @@
 #pragma once
-// A fresh scratch folder per test under the build's test area, and its files' bytes.
+// Scratch folders under the build's test area, and the bytes of the files in them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,12 +10,19 @@
 
 namespace ocuvell::testing {
 
-inline std::filesystem::path freshTestDir(const char* area = "settings") {
+// The build's test area (OCUVELL_TEST_TMP, else the system's temporary folder), created.
+inline std::filesystem::path testArea() {
     const char* base = std::getenv("OCUVELL_TEST_TMP");
     std::filesystem::path root =
         base && *base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
+    std::filesystem::create_directories(root);
+    return root;
+}
+
+// An empty folder of the running test's own: area/suite/test.
+inline std::filesystem::path freshTestDir(const char* area = "settings") {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = root / area / info->test_suite_name() / info->name();
+    std::filesystem::path dir = testArea() / area / info->test_suite_name() / info->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
