@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Start-up, memory and idle cost of the real program next to a bare Qt 6 window, on a
 # private Xorg with the dummy driver (and a notification area, so Ocuvell can hide to it).
-# Usage: bench/startup.sh [BUILD_DIR] [SECONDS_PER_PHASE]   (defaults: build/release 60)
+# Usage: bench/startup.sh [BUILD_DIR] [SECONDS_PER_IDLE_PHASE] [RUNS]
+#        (defaults: build/release 60 9; an idle phase of 0 measures start-up and memory only)
+# Start-up is the wall time from the start of the process to its "shown" line (its first
+# paint), read from a pipe: the script waits in a blocking read and takes no CPU from the
+# program meanwhile. The two programs start in turn, A B A B ..., so a drift of the
+# machine's speed reaches both alike.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/release}" && pwd)
 phase=${2:-60}
-for p in xdotool trayer; do
+runs=${3:-9}
+for p in xdotool trayer xwininfo; do
   command -v $p >/dev/null || { SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo;
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $p >/dev/null; }
+    pkg=$p; [ $p = xwininfo ] && pkg=x11-utils
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $pkg >/dev/null; }
 done
 work=$(mktemp -d)
 xdir="$work/x"
@@ -16,24 +23,35 @@ cleanup() { kill $(jobs -p) 2>/dev/null || true; bash "$root/scripts/xdummy.sh" 
 trap cleanup EXIT
 export DISPLAY=$(bash "$root/scripts/xdummy.sh" start "$xdir")
 unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+# Private folders: the program's settings, remembered ramps and lock stay in the scratch area.
+mkdir -m 700 "$work/run"
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
+  XDG_STATE_HOME="$work/state" HOME="$work"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 sleep 1
 
 g++ -O2 -std=c++20 -fPIC "$root/bench/bare/bare_window.cpp" -o "$work/bare" $(pkg-config --cflags --libs Qt6Widgets)
 mkdir -p "$work/ocuvell"
 cp "$build/ocuvell" "$work/ocuvell/ocuvell"
+[ -f "$build/monitor.txt" ] && cp "$build/monitor.txt" "$work/ocuvell/"
 
-ms_now() { date +%s%N; }
-# Wall time from exec to the program's first paint of its main window, in ms.
-startup() { # exe -> prints ms, leaves the pid in $pid
-  local log="$work/start.log"; : > "$log"
-  local t0; t0=$(ms_now)
-  OCUVELL_REPORT_SHOWN=1 "$1" 2>"$log" &
-  pid=$!
-  for _ in $(seq 1 2000); do grep -q '^shown' "$log" && break; sleep 0.002; done
-  echo $(( ($(ms_now) - t0) / 1000000 ))
+# Starts exe; leaves the milliseconds to its "shown" line in $ms and its pid in $pid (not
+# in a subshell: the program must stay this shell's child). The pipe stays open until
+# stop, so a later line never meets a closed pipe.
+startup() {
+  local t0 t1 line
+  t0=$EPOCHREALTIME
+  coproc PROG { OCUVELL_REPORT_SHOWN=1 exec "$1" 2>&1 >/dev/null; }
+  pid=$PROG_PID
+  exec {out}<&"${PROG[0]}"
+  ms=""
+  while IFS= read -r -u "$out" line; do
+    [ "$line" = shown ] && { t1=$EPOCHREALTIME; break; }
+  done
+  [ -n "${t1:-}" ] && ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN {printf "%.1f", (b - a) * 1000}')
+  [ -n "$ms" ] || { echo "startup: $1 ended without a first paint" >&2; exit 1; }
 }
+stop() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; exec {out}<&-; }
 ctxt() { # pid [voluntary_|nonvoluntary_] -> context switches of all its threads
   cat /proc/"$1"/task/*/status | awk -v k="^${2:-}" '/ctxt_switches/ && $1 ~ k {s += $2} END {print s}'
 }
@@ -49,33 +67,53 @@ idle() { # pid seconds -> "cpu_ms_per_s ctx_per_s (voluntary)"
   awk -v c=$((c1 - c0)) -v v=$((v1 - v0)) -v t=$((t1 - t0)) -v s="$2" -v hz="$hz" \
     'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
 }
+# "median (min-max)" of the numbers on standard input.
+spread() { sort -n | awk '{a[NR]=$1} END {printf "%s (%s-%s)", a[int((NR+1)/2)], a[1], a[NR]}'; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-runs=5
-bare_ms=$(for _ in $(seq $runs); do startup "$work/bare"; kill $pid; wait $pid 2>/dev/null || true; done | median)
-ocu_ms=$(for _ in $(seq $runs); do startup "$work/ocuvell/ocuvell"; kill $pid; wait $pid 2>/dev/null || true; done | median)
-
-startup "$work/bare" >/dev/null; bpid=$pid; sleep 10; bare_rss=$(rss_kb $bpid)
-bare_idle=$(idle $bpid "$phase"); kill $bpid
-startup "$work/ocuvell/ocuvell" >/dev/null; opid=$pid; sleep 10; ocu_rss=$(rss_kb $opid)
-ocu_shown=$(idle $opid "$phase")
-# Hide the main window with its minus image, as a user would.
-wid=""
-for w in $(xdotool search --pid $opid --onlyvisible 2>/dev/null); do
-  # The main window, not the notification icon's window.
-  [ "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/WIDTH/ {print $2}')" = 641 ] && wid=$w
+# One warm-up each (the disk cache, the font cache), then the counted runs in turn.
+startup "$work/bare"; stop
+startup "$work/ocuvell/ocuvell"; stop
+: > "$work/bare.ms"; : > "$work/ocu.ms"; : > "$work/ratio"
+for _ in $(seq "$runs"); do
+  startup "$work/bare"; b=$ms; stop
+  startup "$work/ocuvell/ocuvell"; o=$ms; stop
+  echo "$b" >> "$work/bare.ms"; echo "$o" >> "$work/ocu.ms"
+  awk -v a="$o" -v b="$b" 'BEGIN {printf "%.2f\n", a / b}' >> "$work/ratio"
 done
-if [ -n "$wid" ]; then
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  xdotool mousemove $((X + 560)) $((Y + 8)) click 1; sleep 1
-  xdotool mousemove 5 500
-fi
-ocu_hidden=$(idle $opid "$phase")
-visible=$( [ -n "$wid" ] && xwininfo -id "$wid" | awk -F': ' '/Map State/ {print $2}')
-kill $opid
 
-printf '%-34s %10s %10s %8s\n' "" "Ocuvell" "bare Qt" "ratio"
-printf '%-34s %10s %10s %8.2f\n' "start-up to first paint (ms)" "$ocu_ms" "$bare_ms" "$(awk -v a=$ocu_ms -v b=$bare_ms 'BEGIN{print a/b}')"
-printf '%-34s %10s %10s %8.2f\n' "resident memory after 10 s (MB)" "$(awk -v k=$ocu_rss 'BEGIN{printf "%.1f", k/1024}')" "$(awk -v k=$bare_rss 'BEGIN{printf "%.1f", k/1024}')" "$(awk -v a=$ocu_rss -v b=$bare_rss 'BEGIN{print a/b}')"
-printf '%-34s %20s %20s\n' "shown: CPU ms/s, ctx/s (voluntary)" "$ocu_shown" "$bare_idle"
-printf '%-34s %20s   (main window afterwards: %s)\n' "hidden: CPU ms/s, ctx/s (voluntary)" "$ocu_hidden" "$visible"
+startup "$work/bare"; bpid=$pid; sleep 10; bare_rss=$(rss_kb $bpid)
+[ "$phase" -gt 0 ] && bare_idle=$(idle $bpid "$phase")
+stop
+startup "$work/ocuvell/ocuvell"; opid=$pid; sleep 10; ocu_rss=$(rss_kb $opid)
+if [ "$phase" -gt 0 ]; then
+  ocu_shown=$(idle $opid "$phase")
+  # Hide the main window with its minus image, as a user would.
+  wid=""
+  for w in $(xdotool search --pid $opid --onlyvisible 2>/dev/null); do
+    # The main window, not the notification icon's window.
+    [ "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/WIDTH/ {print $2}')" = 641 ] && wid=$w
+  done
+  if [ -n "$wid" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    xdotool mousemove $((X + 560)) $((Y + 8)) click 1; sleep 1
+    xdotool mousemove 5 500
+  fi
+  ocu_hidden=$(idle $opid "$phase")
+  visible=$( [ -n "$wid" ] && xwininfo -id "$wid" | awk -F': ' '/Map State/ {print $2}')
+fi
+stop
+
+printf 'start-up to first paint, %s runs each in turn: median (min-max)\n' "$runs"
+printf '  %-26s %s ms\n' "Ocuvell" "$(spread < "$work/ocu.ms")"
+printf '  %-26s %s ms\n' "bare Qt window" "$(spread < "$work/bare.ms")"
+printf '  %-26s %s\n' "ratio, pair by pair" "$(spread < "$work/ratio")"
+printf '  %-26s %.2f\n' "ratio of the medians" "$(awk -v a="$(median < "$work/ocu.ms")" -v b="$(median < "$work/bare.ms")" 'BEGIN {print a / b}')"
+printf 'resident memory after 10 s: Ocuvell %.1f MB, bare Qt %.1f MB, ratio %.2f\n' \
+  "$(awk -v k=$ocu_rss 'BEGIN{print k/1024}')" "$(awk -v k=$bare_rss 'BEGIN{print k/1024}')" \
+  "$(awk -v a=$ocu_rss -v b=$bare_rss 'BEGIN{print a/b}')"
+if [ "$phase" -gt 0 ]; then
+  printf '%-36s %20s %20s\n' "idle, $phase s: CPU ms/s, ctx/s (voluntary)" "Ocuvell" "bare Qt"
+  printf '%-36s %20s %20s\n' "  main window shown" "$ocu_shown" "$bare_idle"
+  printf '%-36s %20s   (main window afterwards: %s)\n' "  hidden in the notification area" "$ocu_hidden" "$visible"
+fi
