@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
+#include <string_view>
 
 namespace ocuvell {
 namespace {
@@ -18,12 +19,19 @@ namespace {
 // The title of the program's own warnings.
 constexpr const char* kWarningTitle = "tips";
 
-QIcon programIcon() {
+// The leaf at the sizes a notification area and a title bar use. The large picture is
+// for high-resolution task switchers only; decoding it is most of the icon's cost, so it
+// joins once the main window is up.
+QIcon programIcon(bool withLarge) {
     QIcon icon;
-    for (const char* size : {"16", "32", "48", "256"})
+    for (const char* size : {"16", "32", "48", "256"}) {
+        if (!withLarge && std::string_view(size) == "256")
+            continue;
         icon.addFile(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size)));
+    }
     return icon;
 }
+constexpr int kLargeIconDelayMs = 1000;
 
 } // namespace
 
@@ -40,7 +48,7 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
             QMessageBox::warning(over, title, text);
         };
     setWindowTitle(QStringLiteral("cd"));
-    setWindowIcon(programIcon());
+    setWindowIcon(programIcon(false));
     trayPoll_.setInterval(kTrayPollMs);
     connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
 }
@@ -84,6 +92,11 @@ bool cd::load() {
     // leave the window hidden with no icon to bring it back.
     form1_->Image1()->installEventFilter(this);
     form1_->Show();
+    QTimer::singleShot(kLargeIconDelayMs, this, [this] {
+        setWindowIcon(programIcon(true));
+        if (form1_)
+            form1_->setWindowIcon(windowIcon());
+    });
     if (!instance_->problem().empty()) {
         std::fprintf(stderr, "Ocuvell: %s\n", printableText(instance_->problem()).c_str());
         warn(instance_->problem());
