@@ -46,21 +46,14 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
     connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
 }
 
-cd::~cd() {
-    if (observing_)
-        setSettingsProblemObserver({});
-    // The popup and the rest screen talk to Form1's schedule: they go first.
-    restForms_.reset();
-    form1_.reset();
-}
+cd::~cd() = default;
 
 bool cd::load() {
     instance_ = claimSingleInstance(kInstanceName);
     if (!instance_)
         return false;
     // Registered before Form1's load step, which reads the settings.
-    setSettingsProblemObserver([this](const SettingsProblem& p) { settingsProblem(p); });
-    observing_ = true;
+    problemWatch_.emplace([this](const SettingsProblem& p) { settingsProblem(p); });
 
     buildMenu();
     icon_ = new QSystemTrayIcon(windowIcon(), this);

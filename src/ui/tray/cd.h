@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QUrl;
@@ -74,12 +75,15 @@ class cd : public QWidget {
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     // Each kind of settings failure is told once per run, not once per key.
-    bool observing_ = false;
     bool readProblemTold_ = false;
     bool writeProblemTold_ = false;
     QTimer trayPoll_;
     bool trayHere_ = false;
     bool iconRemoved_ = false; // by Exit or the red cross: it never comes back
+    // Declared after the forms and the timer: members go in reverse order, so the observer
+    // is removed first, the popup and the rest screen (which talk to Form1's schedule) go
+    // before Form1, and the tray icon and menu, Qt children, go last with the widget.
+    std::optional<SettingsProblemWatch> problemWatch_;
 };
 
 } // namespace ocuvell
