@@ -124,14 +124,19 @@ class SwitchPollGroup : public QObject {
     bool probeTried_ = false;
 
     // A handler run from a poll may hide or delete switches (or this group's last one);
-    // members are only nulled during the tick and removed after it.
+    // members are only nulled during the tick and removed after it. One that deletes the
+    // window deletes this group too: the tick then ends at once.
     void tick() {
+        const QPointer<SwitchPollGroup> alive(this);
         ticking_ = true;
         // One pointer query serves every switch of the window.
         const QPoint global = cursorPos();
-        for (std::size_t i = 0; i < members_.size(); ++i)
+        for (std::size_t i = 0; i < members_.size(); ++i) {
             if (SafeSwitch* s = members_[i])
                 s->pollAt(global);
+            if (!alive)
+                return;
+        }
         ticking_ = false;
         compact();
     }
