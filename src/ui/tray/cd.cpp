@@ -79,6 +79,7 @@ bool cd::load() {
     // Seen before the minus acts on its click: a panel that went away since must not
     // leave the window hidden with no icon to bring it back.
     form1_->Image1()->installEventFilter(this);
+    minus_ = form1_->Image1();
     restForms_ = std::make_unique<RestForms>(form1_->schedule());
     form1_->schedule().setWindows(restForms_.get());
     form1_->Show();
@@ -134,7 +135,9 @@ void cd::checkTray() {
 }
 
 bool cd::eventFilter(QObject* watched, QEvent* event) {
-    if (form1_ && watched == form1_->Image1() && event->type() == QEvent::MouseButtonPress)
+    // Compared, never asked of form1_: the minus image still gets events (it is hidden)
+    // while Form1, its own members already gone, deletes its children.
+    if (watched == minus_ && event->type() == QEvent::MouseButtonPress)
         checkTray();
     return QWidget::eventFilter(watched, event);
 }

@@ -72,6 +72,7 @@ class cd : public QWidget {
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<RestForms> restForms_;
+    const QObject* minus_ = nullptr; // Form1's minus image, watched for presses
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     // Each kind of settings failure is told once per run, not once per key.
