@@ -132,14 +132,15 @@ class Checker {
     void checkInclude(const std::string& where, const std::pair<std::string, int>& home,
                       const std::string& folder, const std::string& target) {
         // A bare name is beside the including file; generated files have no folder of ours.
-        const std::string targetFolder =
-            target.find('/') == std::string::npos ? folder
-                                                  : fs::path(target).parent_path().generic_string();
+        const std::string targetFolder = target.find('/') == std::string::npos
+                                             ? folder
+                                             : fs::path(target).parent_path().generic_string();
         if (!fs::exists(src_ / target) && !fs::exists(src_ / folder / target))
             return;
         const auto* there = entryOf(layout_, targetFolder);
         if (!there) {
-            findings_.push_back(where + ": includes \"" + target + "\" from a folder with no floor");
+            findings_.push_back(where + ": includes \"" + target +
+                                "\" from a folder with no floor");
             return;
         }
         if (there->first != home.first)

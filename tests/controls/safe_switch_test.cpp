@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -272,6 +273,24 @@ TEST_F(SafeSwitchTest, TheTimerPollsEveryShownSwitch) {
     EXPECT_EQ(secondIns, 1);
     EXPECT_EQ(ins, 0);
     EXPECT_TRUE(second->hover());
+}
+
+// The shared timer belongs to the window: a handler that deletes the window in the middle
+// of a poll ends that poll, and the switches after it are not touched.
+TEST_F(SafeSwitchTest, AHandlerMayDeleteItsWindowDuringThePoll) {
+    QPointer<QWidget> other = new QWidget;
+    other->resize(300, 200);
+    auto* first = new SafeSwitch(other);
+    auto* second = new SafeSwitch(other);
+    second->move(150, 30);
+    other->show();
+    cursor.pos = first->mapToGlobal(QPoint(5, 5));
+    QObject::connect(first, &SafeSwitch::MouseIn, [&] { delete other.data(); });
+    QEventLoop loop;
+    QTimer::singleShot(180, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(other.isNull());
+    EXPECT_TRUE(SafeSwitch::pollRunning(&window)); // the fixture's own window polls on
 }
 
 TEST_F(SafeSwitchTest, StoredPropertiesRoundTrip) {

@@ -15,5 +15,8 @@ std::unique_ptr<Display> openGdiDisplay(std::string* why);
 // In memory: one ramp, the identity at start. With a why, it stands in for a display
 // whose colours cannot be changed, and says so through why().
 std::unique_ptr<Display> makeMemoryDisplay(std::string why = {});
+// What openDisplay() gives when no backend can serve: one line on stderr with why, then
+// the in-memory display standing in.
+std::unique_ptr<Display> colourlessDisplay(const std::string& why);
 
 } // namespace ocuvell

@@ -1,5 +1,7 @@
 #include "core/rest/clock.h"
 
+#include "core/rest/clock_platform.h"
+
 #include <ctime>
 
 namespace ocuvell {
@@ -7,14 +9,7 @@ namespace ocuvell {
 namespace {
 
 std::tm localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return local;
+    return detail::localTimeOf(std::time(nullptr));
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.

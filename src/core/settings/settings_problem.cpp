@@ -62,6 +62,14 @@ void setSettingsProblemObserver(SettingsProblemObserver o) {
     observer().observer = std::move(o);
 }
 
+SettingsProblemWatch::SettingsProblemWatch(SettingsProblemObserver observer) {
+    setSettingsProblemObserver(std::move(observer));
+}
+
+SettingsProblemWatch::~SettingsProblemWatch() {
+    setSettingsProblemObserver({});
+}
+
 void reportSettingsProblem(const SettingsProblem& problem) {
     SettingsProblemObserver call;
     {

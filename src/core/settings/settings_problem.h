@@ -21,6 +21,15 @@ using SettingsProblemObserver = std::function<void(const SettingsProblem&)>;
 
 // One observer at a time; an empty function removes it.
 void setSettingsProblemObserver(SettingsProblemObserver observer);
+// An observer registered for the lifetime of this object: it is removed when the object
+// goes, so an owner that declares it after what the observer uses stops it in time.
+class SettingsProblemWatch {
+  public:
+    explicit SettingsProblemWatch(SettingsProblemObserver observer);
+    ~SettingsProblemWatch();
+    SettingsProblemWatch(const SettingsProblemWatch&) = delete;
+    SettingsProblemWatch& operator=(const SettingsProblemWatch&) = delete;
+};
 // Tells the observer, if any. Called for every failure; the observer decides how often
 // to speak.
 void reportSettingsProblem(const SettingsProblem& problem);

@@ -53,19 +53,14 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
     connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
 }
 
-cd::~cd() {
-    if (observing_)
-        setSettingsProblemObserver({});
-    form1_.reset();
-}
+cd::~cd() = default;
 
 bool cd::load() {
     instance_ = claimSingleInstance(kInstanceName);
     if (!instance_)
         return false;
     // Registered before Form1's load step, which reads the settings.
-    setSettingsProblemObserver([this](const SettingsProblem& p) { settingsProblem(p); });
-    observing_ = true;
+    problemWatch_.emplace([this](const SettingsProblem& p) { settingsProblem(p); });
 
     buildMenu();
     icon_ = new QSystemTrayIcon(windowIcon(), this);
@@ -91,6 +86,7 @@ bool cd::load() {
     // Seen before the minus acts on its click: a panel that went away since must not
     // leave the window hidden with no icon to bring it back.
     form1_->Image1()->installEventFilter(this);
+    minus_ = form1_->Image1();
     form1_->Show();
     QTimer::singleShot(kLargeIconDelayMs, this, [this] {
         setWindowIcon(programIcon(true));
@@ -149,7 +145,9 @@ void cd::checkTray() {
 }
 
 bool cd::eventFilter(QObject* watched, QEvent* event) {
-    if (form1_ && watched == form1_->Image1() && event->type() == QEvent::MouseButtonPress)
+    // Compared, never asked of form1_: the minus image still gets events (it is hidden)
+    // while Form1, its own members already gone, deletes its children.
+    if (watched == minus_ && event->type() == QEvent::MouseButtonPress)
         checkTray();
     return QWidget::eventFilter(watched, event);
 }

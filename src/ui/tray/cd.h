@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QUrl;
@@ -68,15 +69,18 @@ class cd : public QWidget {
     Hooks hooks_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Form1> form1_;
+    const QObject* minus_ = nullptr; // Form1's minus image, watched for presses
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     // Each kind of settings failure is told once per run, not once per key.
-    bool observing_ = false;
     bool readProblemTold_ = false;
     bool writeProblemTold_ = false;
     QTimer trayPoll_;
     bool trayHere_ = false;
     bool iconRemoved_ = false; // by Exit or the red cross: it never comes back
+    // Declared last: members go in reverse order, so the observer is removed before
+    // Form1 goes, and the tray icon and menu, Qt children, go last with the widget.
+    std::optional<SettingsProblemWatch> problemWatch_;
 };
 
 } // namespace ocuvell

@@ -5,6 +5,7 @@
 #include "ui/assets/artwork.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
@@ -14,7 +15,7 @@
 #include <QRegion>
 #include <QTimer>
 #include <array>
-#include <map>
+#include <memory>
 #include <vector>
 
 namespace ocuvell {
@@ -22,11 +23,6 @@ namespace ocuvell {
 namespace {
 
 constexpr int kPollMs = 50;
-
-struct SwitchArt {
-    std::array<QPixmap, 3> strips;
-    std::array<QRegion, 6> shapes; // the non-red pixels of each mask
-};
 
 QRegion shapeFromMask(const QImage& mask) {
     if (mask.isNull())
@@ -37,57 +33,48 @@ QRegion shapeFromMask(const QImage& mask) {
     return QRegion(QBitmap::fromImage(bits));
 }
 
-const SwitchArt& art() {
-    static const SwitchArt loaded = [] {
-        initArtwork();
-        SwitchArt a;
-        for (int i = 0; i < 3; ++i)
-            a.strips[i] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(i));
-        for (int i = 0; i < 6; ++i)
-            a.shapes[i] =
-                shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
-        return a;
-    }();
-    return loaded;
-}
-
-CursorSource* g_cursor = nullptr;
-
-// The pointer for a poll, read when the poll runs. On X11 through a connection of the
-// probe's own rather than the toolkit's, which would wake the program more than once a poll.
-QPoint cursorPos() {
-    if (g_cursor)
-        return g_cursor->globalPos();
-    static const std::unique_ptr<PointerProbe> probe =
-        QGuiApplication::platformName() == QLatin1String("xcb") &&
-                qFuzzyCompare(qApp->devicePixelRatio(), 1.0)
-            ? openX11PointerProbe()
-            : nullptr;
-    int x = 0, y = 0;
-    if (probe && probe->position(x, y))
-        return {x, y};
-    return QCursor::pos();
-}
+CursorSource* g_cursor = nullptr; // a test's stand-in; owned by the test
 
 } // namespace
 
-// All switches of one top-level window share one timer, so a shown window wakes 20 times
-// a second however many switches it holds; a hidden window's switches are not polled.
-class SwitchPollGroup : public QObject {
+// The strips and shapes of every switch, loaded once per application and owned by it:
+// the pixmaps go while the application still stands.
+class SwitchArt : public QObject {
+    Q_OBJECT
   public:
-    explicit SwitchPollGroup(const QWidget* window) : window_(window) {
-        timer_.setInterval(kPollMs);
-        connect(&timer_, &QTimer::timeout, this, &SwitchPollGroup::tick);
+    std::array<QPixmap, 3> strips;
+    std::array<QRegion, 6> shapes; // the non-red pixels of each mask
+
+    static const SwitchArt& ofApplication() {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (auto* art = app->findChild<SwitchArt*>(QString(), Qt::FindDirectChildrenOnly))
+            return *art;
+        return *new SwitchArt(app);
     }
 
-    static SwitchPollGroup* of(const QWidget* window, bool create) {
-        auto& all = groups();
-        auto it = all.find(window);
-        if (it != all.end())
-            return it->second;
-        if (!create)
-            return nullptr;
-        return all[window] = new SwitchPollGroup(window);
+  private:
+    explicit SwitchArt(QObject* app) : QObject(app) {
+        initArtwork();
+        for (int i = 0; i < 3; ++i)
+            strips[i] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(i));
+        for (int i = 0; i < 6; ++i)
+            shapes[i] = shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
+    }
+};
+
+// All switches of one top-level window share one timer, so a shown window wakes 20 times
+// a second however many switches it holds; a hidden window's switches are not polled.
+// The group is a child of that window and goes with it.
+class SwitchPollGroup : public QObject {
+    Q_OBJECT
+  public:
+    static SwitchPollGroup* of(const QWidget* window) {
+        return window->findChild<SwitchPollGroup*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+    static SwitchPollGroup* ensure(QWidget* window) {
+        if (SwitchPollGroup* group = of(window))
+            return group;
+        return new SwitchPollGroup(window);
     }
 
     void add(SafeSwitch* s) {
@@ -106,41 +93,64 @@ class SwitchPollGroup : public QObject {
 
     bool running() const { return timer_.isActive(); }
 
+    // The pointer for a poll, read when the poll runs. On X11 through a connection of the
+    // probe's own rather than the toolkit's, which would wake the program more than once a
+    // poll; opened on the first poll of this window.
+    QPoint cursorPos() {
+        if (g_cursor)
+            return g_cursor->globalPos();
+        if (!probeTried_) {
+            probeTried_ = true;
+            if (QGuiApplication::platformName() == QLatin1String("xcb") &&
+                qFuzzyCompare(qApp->devicePixelRatio(), 1.0))
+                probe_ = openX11PointerProbe();
+        }
+        int x = 0, y = 0;
+        if (probe_ && probe_->position(x, y))
+            return {x, y};
+        return QCursor::pos();
+    }
+
   private:
-    const QWidget* window_;
+    explicit SwitchPollGroup(QWidget* window) : QObject(window) {
+        timer_.setInterval(kPollMs);
+        connect(&timer_, &QTimer::timeout, this, &SwitchPollGroup::tick);
+    }
+
     QTimer timer_;
     std::vector<SafeSwitch*> members_;
     bool ticking_ = false;
-
-    static std::map<const QWidget*, SwitchPollGroup*>& groups() {
-        static std::map<const QWidget*, SwitchPollGroup*> all;
-        return all;
-    }
+    std::unique_ptr<PointerProbe> probe_;
+    bool probeTried_ = false;
 
     // A handler run from a poll may hide or delete switches (or this group's last one);
-    // members are only nulled during the tick and removed after it.
+    // members are only nulled during the tick and removed after it. One that deletes the
+    // window deletes this group too: the tick then ends at once.
     void tick() {
+        const QPointer<SwitchPollGroup> alive(this);
         ticking_ = true;
         // One pointer query serves every switch of the window.
         const QPoint global = cursorPos();
-        for (std::size_t i = 0; i < members_.size(); ++i)
+        for (std::size_t i = 0; i < members_.size(); ++i) {
             if (SafeSwitch* s = members_[i])
                 s->pollAt(global);
+            if (!alive)
+                return;
+        }
         ticking_ = false;
         compact();
     }
 
+    // An empty group stays with its window, its timer stopped, for the next switch shown.
     void compact() {
         std::erase(members_, nullptr);
-        if (members_.empty()) {
-            groups().erase(window_);
-            deleteLater();
+        if (members_.empty())
             timer_.stop();
-        }
     }
 };
 
-SafeSwitch::SafeSwitch(QWidget* parent) : QWidget(parent), core_(std::make_unique<SwitchCore>()) {
+SafeSwitch::SafeSwitch(QWidget* parent)
+    : QWidget(parent), core_(std::make_unique<SwitchCore>()), art_(&SwitchArt::ofApplication()) {
     applySkin();
 }
 
@@ -206,7 +216,7 @@ void SafeSwitch::drawSwitch() {
     const int mask = core_->mask();
     if (mask != drawnMask_) {
         drawnMask_ = mask;
-        const QRegion& shape = art().shapes[mask];
+        const QRegion& shape = art_->shapes[mask];
         if (shape.isEmpty())
             clearMask();
         else
@@ -232,8 +242,12 @@ void SafeSwitch::saveProperties(PropertyBag& bag) const {
 }
 
 void SafeSwitch::poll() {
-    if (core_->enable())
-        pollAt(cursorPos());
+    if (!core_->enable())
+        return;
+    if (pollGroup_)
+        pollAt(pollGroup_->cursorPos());
+    else
+        pollAt(g_cursor ? g_cursor->globalPos() : QCursor::pos());
 }
 
 void SafeSwitch::pollAt(const QPoint& global) {
@@ -248,29 +262,29 @@ void SafeSwitch::setCursorSource(CursorSource* source) {
 }
 
 bool SafeSwitch::pollRunning(const QWidget* window) {
-    const SwitchPollGroup* group = SwitchPollGroup::of(window, false);
+    const SwitchPollGroup* group = SwitchPollGroup::of(window);
     return group && group->running();
 }
 
 void SafeSwitch::joinPoll() {
-    QWidget* top = window();
-    if (pollWindow_ == top)
+    SwitchPollGroup* group = SwitchPollGroup::ensure(window());
+    if (pollGroup_ == group)
         return;
     leavePoll();
-    pollWindow_ = top;
-    SwitchPollGroup::of(top, true)->add(this);
+    pollGroup_ = group;
+    group->add(this);
 }
 
+// The group may already be gone: a window deletes its children in the order they came,
+// the group perhaps before this switch.
 void SafeSwitch::leavePoll() {
-    if (!pollWindow_)
-        return;
-    if (SwitchPollGroup* group = SwitchPollGroup::of(pollWindow_, false))
-        group->remove(this);
-    pollWindow_ = nullptr;
+    if (pollGroup_)
+        pollGroup_->remove(this);
+    pollGroup_ = nullptr;
 }
 
 void SafeSwitch::paintEvent(QPaintEvent*) {
-    const QPixmap& strip = art().strips[drawnSkin_];
+    const QPixmap& strip = art_->strips[drawnSkin_];
     const SwitchSkin s = switchSkin(drawnSkin_);
     QPainter p(this);
     p.drawPixmap(0, 0, strip, 0, drawnFrame_ * s.frameHeight, s.frameWidth, s.frameHeight);
@@ -306,3 +320,5 @@ void SafeSwitch::hideEvent(QHideEvent*) {
 }
 
 } // namespace ocuvell
+
+#include "safe_switch.moc"

@@ -4,12 +4,15 @@
 #include "core/controls/property_bag.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 namespace ocuvell {
 
+class SwitchArt;
 class SwitchCore;
+class SwitchPollGroup;
 struct SwitchStep;
 
 // Where the hover poll reads the cursor (screen pixels); tests substitute their own.
@@ -63,10 +66,11 @@ class SafeSwitch : public QWidget {
 
   private:
     std::unique_ptr<SwitchCore> core_;
-    int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
-    int drawnSkin_ = 0;  // 0..2
+    const SwitchArt* art_; // the application's, which outlives its widgets
+    int drawnFrame_ = 0;   // the frame copied into the widget's image by the last draw
+    int drawnSkin_ = 0;    // 0..2
     int drawnMask_ = -1;
-    QWidget* pollWindow_ = nullptr; // top-level window whose timer polls this switch
+    QPointer<SwitchPollGroup> pollGroup_; // the timer of the top-level window polling this
     void drawSwitch();
     void applySkin();
     void apply(const SwitchStep& step);

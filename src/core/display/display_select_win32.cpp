@@ -1,0 +1,12 @@
+#include "core/display/backends.h"
+
+namespace ocuvell {
+
+std::unique_ptr<Display> openDisplay() {
+    std::string why;
+    if (auto gdi = openGdiDisplay(&why))
+        return gdi;
+    return colourlessDisplay(why);
+}
+
+} // namespace ocuvell

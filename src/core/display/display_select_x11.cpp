@@ -1,0 +1,28 @@
+#include "core/display/backends.h"
+
+#include <cstdlib>
+
+namespace ocuvell {
+
+namespace {
+
+bool envSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+} // namespace
+
+// Without DISPLAY there is no X server to ask; the kind of session then says why.
+std::unique_ptr<Display> openDisplay() {
+    std::string why;
+    if (envSet("DISPLAY")) {
+        if (auto x11 = openX11Display(nullptr, &why))
+            return x11;
+    } else {
+        why = envSet("WAYLAND_DISPLAY") ? "a Wayland session without X11" : "no X display";
+    }
+    return colourlessDisplay(why);
+}
+
+} // namespace ocuvell
