@@ -42,24 +42,35 @@ CursorSource* g_cursor = nullptr; // a test's stand-in; owned by the test
 class SwitchArt : public QObject {
     Q_OBJECT
   public:
-    std::array<QPixmap, 3> strips;
-    std::array<QRegion, 6> shapes; // the non-red pixels of each mask
-
-    static const SwitchArt& ofApplication() {
+    static SwitchArt& ofApplication() {
         QCoreApplication* app = QCoreApplication::instance();
         if (auto* art = app->findChild<SwitchArt*>(QString(), Qt::FindDirectChildrenOnly))
             return *art;
         return *new SwitchArt(app);
     }
 
-  private:
-    explicit SwitchArt(QObject* app) : QObject(app) {
-        initArtwork();
-        for (int i = 0; i < 3; ++i)
-            strips[i] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(i));
-        for (int i = 0; i < 6; ++i)
-            shapes[i] = shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(i)));
+    // A skin's strip and masks are decoded when a switch first shows that skin: the
+    // program's windows use one skin of three, and decoding is most of a switch's start.
+    const QPixmap& strip(int skin) {
+        if (strips_[skin].isNull())
+            strips_[skin] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(skin));
+        return strips_[skin];
     }
+    const QRegion& shape(int mask) {
+        if (!shapeLoaded_[mask]) {
+            shapes_[mask] =
+                shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(mask)));
+            shapeLoaded_[mask] = true;
+        }
+        return shapes_[mask];
+    }
+
+  private:
+    explicit SwitchArt(QObject* app) : QObject(app) { initArtwork(); }
+
+    std::array<QPixmap, 3> strips_;
+    std::array<QRegion, 6> shapes_; // the non-red pixels of each mask
+    std::array<bool, 6> shapeLoaded_{};
 };
 
 // All switches of one top-level window share one timer, so a shown window wakes 20 times
@@ -216,7 +227,7 @@ void SafeSwitch::drawSwitch() {
     const int mask = core_->mask();
     if (mask != drawnMask_) {
         drawnMask_ = mask;
-        const QRegion& shape = art_->shapes[mask];
+        const QRegion& shape = art_->shape(mask);
         if (shape.isEmpty())
             clearMask();
         else
@@ -284,7 +295,7 @@ void SafeSwitch::leavePoll() {
 }
 
 void SafeSwitch::paintEvent(QPaintEvent*) {
-    const QPixmap& strip = art_->strips[drawnSkin_];
+    const QPixmap& strip = art_->strip(drawnSkin_);
     const SwitchSkin s = switchSkin(drawnSkin_);
     QPainter p(this);
     p.drawPixmap(0, 0, strip, 0, drawnFrame_ * s.frameHeight, s.frameWidth, s.frameHeight);

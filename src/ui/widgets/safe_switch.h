@@ -66,9 +66,9 @@ class SafeSwitch : public QWidget {
 
   private:
     std::unique_ptr<SwitchCore> core_;
-    const SwitchArt* art_; // the application's, which outlives its widgets
-    int drawnFrame_ = 0;   // the frame copied into the widget's image by the last draw
-    int drawnSkin_ = 0;    // 0..2
+    SwitchArt* art_;     // the application's, which outlives its widgets
+    int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
+    int drawnSkin_ = 0;  // 0..2
     int drawnMask_ = -1;
     QPointer<SwitchPollGroup> pollGroup_; // the timer of the top-level window polling this
     void drawSwitch();
