@@ -4,7 +4,9 @@ tmp=$(mktemp -d /tmp/ocuvell-check.XXXXXX)
 chmod 755 "$tmp" # a normal user reaches the staged program in it
 failures=0
 pids=()
-xdir=""
+# Set here, not in start_x: callers take its display through $(...), a subshell whose
+# variables the tidy end would never see, and the server would outlive the check.
+xdir="$tmp/xdummy"
 
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
@@ -13,7 +15,7 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  [ -n "$xdir" ] && bash "$src/scripts/xdummy.sh" stop "$xdir"
+  [ -f "$xdir/xorg.pid" ] && bash "$src/scripts/xdummy.sh" stop "$xdir"
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -21,7 +23,6 @@ trap cleanup EXIT
 # A private X server: the program changes the gamma and the tray check brings a panel,
 # neither of which may reach the other tests' server. Prints the display, or fails.
 start_x() {
-  xdir="$tmp/xdummy"
   bash "$src/scripts/xdummy.sh" start "$xdir"
 }
 
