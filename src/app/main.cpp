@@ -1,4 +1,5 @@
 // Ocuvell starts from its hidden tray form, which brings up the main window.
+#include "app/end_signals.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
 #include "core/model/model.h"
@@ -24,6 +25,10 @@
 #endif
 
 namespace {
+
+// How long a changed ramp may wait before it is remembered: a drag's steps are written
+// once, and a logout (which ends the program by a signal) finds at most this much unsaved.
+constexpr int kRecordFlushMs = 250;
 
 // --version and --help answer on a terminal, without a display: they are handled before
 // the toolkit starts. Every other argument is ignored.
@@ -93,16 +98,27 @@ int main(int argc, char** argv) {
     // Made once the tray knows this is the only copy, and kept until after the windows
     // that show it are gone.
     std::unique_ptr<ocuvell::Model> model;
+    // The remembered ramps are written a moment after a change, not on every slider step;
+    // the timer goes before the model and its record, which writes what waits as it goes.
+    QTimer recordFlush;
+    recordFlush.setSingleShot(true);
+    recordFlush.setInterval(kRecordFlushMs);
+    ocuvell::RampState* remembered = nullptr;
     ocuvell::cd::Hooks hooks;
-    hooks.makeForm1 = [&clock, &model] {
+    hooks.makeForm1 = [&clock, &model, &recordFlush, &remembered] {
         auto display = ocuvell::openDisplay();
         // Only a display whose colours we change has a ramp worth remembering.
         const bool real = display->why().empty();
         model = std::make_unique<ocuvell::Model>(std::move(display), clock);
         const std::filesystem::path stateDir = ocuvell::stateDirectory();
-        if (real && !stateDir.empty())
-            model->colour().engine().keepRecord(
-                std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName));
+        if (real && !stateDir.empty()) {
+            auto record =
+                std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName);
+            record->batchWrites([&recordFlush] { recordFlush.start(); });
+            remembered = record.get();
+            QObject::connect(&recordFlush, &QTimer::timeout, [r = record.get()] { r->flush(); });
+            model->colour().engine().keepRecord(std::move(record));
+        }
         return std::make_unique<ocuvell::Form1>(*model);
     };
     ocuvell::cd tray(std::move(hooks));
@@ -122,5 +138,10 @@ int main(int argc, char** argv) {
         tray.form1()->installEventFilter(probe.get());
         tray.form1()->update();
     }
-    return app.exec();
+    ocuvell::EndSignals endSignals;
+    const int status = app.exec();
+    if (remembered)
+        remembered->flush();
+    endSignals.endBySignal();
+    return status;
 }

@@ -197,5 +197,33 @@ TEST_F(RampStateTest, TheRecordIsWrittenOnlyWhenTheAppliedRampChanges) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
+// Batched, a drag's steps leave the disk alone until the owner flushes (or the record
+// goes), then the newest ramp is written once.
+TEST_F(RampStateTest, BatchedWritesKeepTheNewestRecordUntilFlushed) {
+    int pendingCalls = 0;
+    {
+        GammaEngine engine(std::make_unique<LastingDisplay>(&screen));
+        engine.keepRecord(std::make_unique<RampState>(file));
+        engine.record()->batchWrites([&pendingCalls] { ++pendingCalls; });
+        ASSERT_TRUE(engine.capture());
+        for (int blue = -1; blue >= -20; --blue)
+            ASSERT_TRUE(engine.colour(0, 0, blue));
+        EXPECT_EQ(pendingCalls, 1);
+        EXPECT_FALSE(fs::exists(file));
+        engine.record()->flush();
+        ASSERT_TRUE(fs::exists(file));
+        EXPECT_EQ(parseRampRecord(testing::fileBytes(file))->applied, screen);
+
+        ASSERT_TRUE(engine.colour(0, 0, -25));
+        EXPECT_EQ(pendingCalls, 2);
+    } // the engine and its record go: what waited is written
+    EXPECT_EQ(parseRampRecord(testing::fileBytes(file))->applied, screen);
+    // The next start computes from the first run's base, not from the tinted screen.
+    GammaEngine again(std::make_unique<LastingDisplay>(&screen));
+    again.keepRecord(std::make_unique<RampState>(file));
+    ASSERT_TRUE(again.capture());
+    EXPECT_EQ(again.baseramp(), GammaRamp::identity());
+}
+
 } // namespace
 } // namespace ocuvell

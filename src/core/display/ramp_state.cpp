@@ -1,5 +1,7 @@
 #include "core/display/ramp_state.h"
 
+#include <utility>
+
 #include "core/display/bounded_read.h"
 #include "core/settings/state_dir.h"
 
@@ -123,7 +125,21 @@ std::optional<GammaRamp> RampState::baseFor(const GammaRamp& current) {
 }
 
 void RampState::applied(const GammaRamp& base, const GammaRamp& ramp) {
-    const RampRecord record{base, ramp};
+    RampRecord record{base, ramp};
+    if (!onPending_)
+        return write(record);
+    const bool waiting = pending_.has_value();
+    pending_ = std::move(record);
+    if (!waiting)
+        onPending_();
+}
+
+void RampState::flush() {
+    if (pending_)
+        write(*std::exchange(pending_, std::nullopt));
+}
+
+void RampState::write(const RampRecord& record) {
     if (onDisk_ && *onDisk_ == record)
         return;
     std::string why;

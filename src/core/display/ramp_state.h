@@ -6,6 +6,7 @@
 #include "core/display/gamma_ramp.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,21 +36,34 @@ std::optional<RampRecord> parseRampRecord(std::string_view text);
 class RampState {
   public:
     explicit RampState(std::filesystem::path file) : file_(std::move(file)) {}
+    ~RampState() { flush(); }
+    RampState(const RampState&) = delete;
+    RampState& operator=(const RampState&) = delete;
 
     // The base to compute from when the display shows current: the remembered base when
     // current is the ramp this program last applied, else nothing (something else
     // changed the display since, and its ramp is the base). A record that is missing or
     // unusable counts as nothing, silently.
     std::optional<GammaRamp> baseFor(const GammaRamp& current);
-    // After the display took ramp: the record on disk follows at once (the program can be
-    // ended by a signal at any moment), but only when it changed.
+    // After the display took ramp: the record on disk follows, but only when it changed.
+    // It is written at once, unless writes are batched.
     void applied(const GammaRamp& base, const GammaRamp& ramp);
+    // A slider drag applies dozens of ramps a second, and each write replaces the file
+    // with an fsync, ten times the cost of setting the ramp. Batched, applied() only
+    // keeps the newest record and calls onPending when one starts to wait; the owner then
+    // calls flush() soon (and the record flushes itself when it goes).
+    void batchWrites(std::function<void()> onPending) { onPending_ = std::move(onPending); }
+    void flush();
 
     const std::filesystem::path& file() const { return file_; }
 
   private:
+    void write(const RampRecord& record);
+
     std::filesystem::path file_;
     std::optional<RampRecord> onDisk_;
+    std::optional<RampRecord> pending_;
+    std::function<void()> onPending_;
     bool failureReported_ = false;
 };
 

@@ -1,0 +1,20 @@
+#pragma once
+// The session ends the program with a signal (SIGTERM at logout, SIGHUP, Ctrl-C). Taken
+// through the event loop, the signal ends the run the ordinary way first, so what the
+// program keeps at exit (the remembered ramps) is written; then the process ends by the
+// same signal, as its parent expects.
+#include <QObject>
+
+namespace ocuvell {
+
+class EndSignals : public QObject {
+    Q_OBJECT
+  public:
+    explicit EndSignals(QObject* parent = nullptr);
+    // The signal that ended the event loop, or 0.
+    int caught() const;
+    // Ends the process by the caught signal; returns when there is none.
+    void endBySignal() const;
+};
+
+} // namespace ocuvell

@@ -1,0 +1,14 @@
+// Windows ends a session through the window system (Qt's aboutToQuit), not by signals.
+#include "app/end_signals.h"
+
+namespace ocuvell {
+
+EndSignals::EndSignals(QObject* parent) : QObject(parent) {}
+
+int EndSignals::caught() const {
+    return 0;
+}
+
+void EndSignals::endBySignal() const {}
+
+} // namespace ocuvell
