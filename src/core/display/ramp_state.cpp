@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/display/bounded_read.h"
+#include "core/settings/bounded_read.h"
 #include "core/settings/state_dir.h"
 
 #include <charconv>

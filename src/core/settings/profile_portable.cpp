@@ -8,6 +8,8 @@
 // would follow it, so another user cannot point the settings at a file of their choosing.
 #include "core/settings/profile.h"
 
+#include "core/settings/bounded_read.h"
+
 #include "core/settings/settings_problem.h"
 
 #include <atomic>
@@ -18,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,7 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A settings file holds a few hundred bytes.
-constexpr off_t kMaxFileSize = 1 << 20;
+constexpr std::size_t kMaxFileSize = 1 << 20;
 constexpr int kMaxLinks = 40; // as the kernel's own limit
 
 enum class ReadResult { Read, Absent, Failed };
@@ -36,21 +39,9 @@ enum class ReadResult { Read, Absent, Failed };
 struct FileRead {
     ReadResult result = ReadResult::Failed;
     std::string text;
-    struct stat st {};
+    mode_t mode = 0; // permission bits, kept by the rewrite
     std::string why; // when Failed
 };
-
-const char* typeName(mode_t mode) {
-    if (S_ISDIR(mode))
-        return "it is a folder, not a file";
-    if (S_ISFIFO(mode))
-        return "it is a pipe, not a file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "it is a device, not a file";
-    if (S_ISSOCK(mode))
-        return "it is a socket, not a file";
-    return "it is not a regular file";
-}
 
 // The kernel's protected-symlinks rule: in a folder that others may write to, follow a
 // link only when it belongs to this user or to the folder's owner.
@@ -95,51 +86,24 @@ bool resolveLinks(const fs::path& file, fs::path& target, std::string& why) {
 // (resolveLinks followed them), so one appearing meanwhile is refused, not followed.
 FileRead readWholeFile(const fs::path& file) {
     FileRead r;
-    // Without O_NONBLOCK, opening a pipe waits for a writer that never comes.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0) {
-        const int error = errno;
-        struct stat st {};
-        if (error == ENOENT) {
-            r.result = ReadResult::Absent;
-        } else if (error == ENXIO && ::lstat(file.c_str(), &st) == 0) {
-            r.why = typeName(st.st_mode); // a socket
-        } else {
-            r.why = std::strerror(error);
-        }
-        return r;
-    }
-    if (::fstat(fd, &r.st) != 0) {
-        r.why = std::strerror(errno);
-    } else if (!S_ISREG(r.st.st_mode)) {
-        r.why = typeName(r.st.st_mode);
-    } else if (r.st.st_size > kMaxFileSize) {
-        r.why = "it is larger than 1 MiB, too large for a settings file";
-    } else {
+    BoundedRead read = readRegularFile(file, kMaxFileSize, FinalLink::Refuse);
+    switch (read.status) {
+    case BoundedReadStatus::Read:
         r.result = ReadResult::Read;
-        char chunk[8192];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n > 0) {
-                r.text.append(chunk, static_cast<std::size_t>(n));
-                // It may grow while being read.
-                if (r.text.size() > static_cast<std::size_t>(kMaxFileSize)) {
-                    r.result = ReadResult::Failed;
-                    r.why = "it is larger than 1 MiB, too large for a settings file";
-                    break;
-                }
-            } else if (n == 0) {
-                break;
-            } else if (errno != EINTR && errno != EAGAIN) {
-                r.result = ReadResult::Failed;
-                r.why = std::strerror(errno);
-                break;
-            }
-        }
+        r.text = std::move(read.bytes);
+        r.mode = static_cast<mode_t>(read.mode);
+        break;
+    case BoundedReadStatus::Missing:
+        r.result = ReadResult::Absent;
+        break;
+    case BoundedReadStatus::TooLarge:
+        r.why = "it is larger than 1 MiB, too large for a settings file";
+        break;
+    case BoundedReadStatus::NotRegular:
+    case BoundedReadStatus::Failed:
+        r.why = std::move(read.why);
+        break;
     }
-    ::close(fd);
-    if (r.result != ReadResult::Read)
-        r.text.clear();
     return r;
 }
 
@@ -204,13 +168,13 @@ void syncFolder(const fs::path& folder) {
 // Writes data to a new file beside target and renames it over target. The new file has
 // the old one's mode (or the usual mode of a new file) from its creation, so its content
 // is never open to more readers than the old file's. errno tells why it failed.
-bool replaceFile(const fs::path& target, const std::string& data, const struct stat* old) {
+bool replaceFile(const fs::path& target, const std::string& data, std::optional<mode_t> old) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = folderOf(target);
     const std::string prefix = tempPrefix(target);
     removeStaleTemps(folder, prefix);
 
-    const mode_t mode = old ? (old->st_mode & 07777) : 0666;
+    const mode_t mode = old ? (*old & 07777) : 0666;
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -321,7 +285,8 @@ bool profileWrite(const fs::path& file, std::string_view section, std::string_vi
     if (read.result == ReadResult::Read && *newText == read.text)
         return true;
 
-    if (!replaceFile(target, *newText, read.result == ReadResult::Read ? &read.st : nullptr)) {
+    if (!replaceFile(target, *newText,
+                     read.result == ReadResult::Read ? std::optional(read.mode) : std::nullopt)) {
         reportWriteFailure(file, section, key, std::strerror(errno));
         return false;
     }

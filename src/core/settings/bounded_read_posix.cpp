@@ -1,6 +1,6 @@
 // readRegularFile on POSIX: O_NONBLOCK makes opening a FIFO return at once, fstat then
 // tells what was opened.
-#include "core/display/bounded_read.h"
+#include "core/settings/bounded_read.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,13 +9,40 @@
 #include <unistd.h>
 
 namespace ocuvell {
+namespace {
 
-BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+const char* typeName(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "it is a folder, not a file";
+    if (S_ISFIFO(mode))
+        return "it is a pipe, not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "it is a device, not a file";
+    if (S_ISSOCK(mode))
+        return "it is a socket, not a file";
+    if (S_ISLNK(mode))
+        return "it is a link";
+    return "it is not a regular file";
+}
+
+} // namespace
+
+BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
+                            FinalLink link) {
     BoundedRead result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int flags =
+        O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (link == FinalLink::Refuse ? O_NOFOLLOW : 0);
+    const int fd = ::open(path.c_str(), flags);
     if (fd < 0) {
-        result.status = errno == ENOENT ? BoundedReadStatus::Missing : BoundedReadStatus::Failed;
-        result.why = std::strerror(errno);
+        const int error = errno;
+        struct stat st {};
+        result.status = error == ENOENT ? BoundedReadStatus::Missing : BoundedReadStatus::Failed;
+        result.why = std::strerror(error);
+        // A socket cannot be opened at all, and a refused link fails to open: say what it is.
+        if ((error == ENXIO || error == ELOOP) && ::lstat(path.c_str(), &st) == 0) {
+            result.status = BoundedReadStatus::NotRegular;
+            result.why = typeName(st.st_mode);
+        }
         return result;
     }
     struct stat st {};
@@ -27,9 +54,11 @@ BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBy
     }
     if (!S_ISREG(st.st_mode)) {
         result.status = BoundedReadStatus::NotRegular;
+        result.why = typeName(st.st_mode);
         ::close(fd);
         return result;
     }
+    result.mode = st.st_mode & 07777;
     if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > maxBytes) {
         result.status = BoundedReadStatus::TooLarge;
         ::close(fd);
@@ -43,7 +72,7 @@ BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBy
         if (n == 0)
             break;
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
             result.status = BoundedReadStatus::Failed;
             result.why = std::strerror(errno);

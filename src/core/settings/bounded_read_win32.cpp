@@ -1,5 +1,5 @@
 // readRegularFile on Windows: a disk file only, never a pipe or a device such as CON.
-#include "core/display/bounded_read.h"
+#include "core/settings/bounded_read.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ std::string lastError() {
 
 } // namespace
 
-BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes, FinalLink) {
     BoundedRead result;
     // A folder cannot be opened as a file at all: tell it apart from a refused file.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
