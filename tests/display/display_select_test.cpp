@@ -1,4 +1,5 @@
 #include "core/display/backends.h"
+#include "support/env_var.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,7 @@
 namespace ocuvell {
 namespace {
 
-// Sets an environment variable for one scope.
-class EnvVar {
-  public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvVar() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing::EnvVar;
 
 TEST(DisplaySelect, FallsBackToMemoryWithOneLineOnStderr) {
     EnvVar display("DISPLAY", nullptr);

@@ -1,5 +1,6 @@
 // Where the state record lives on POSIX systems, and how it is written.
 #include "core/settings/state_dir.h"
+#include "support/env_var.h"
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EnvVar {
-  public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvVar() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing::EnvVar;
 
 TEST(StateDirPosix, XdgStateHomeThenTheHomeFolder) {
     EnvVar home("HOME", "/home/someone");
