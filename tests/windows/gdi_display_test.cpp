@@ -3,6 +3,7 @@
 #include "core/display/backends.h"
 #include "core/display/gamma_engine.h"
 #include "display/display_contract.h"
+#include "windows/gdi_fixture.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX // keep std::min and std::max usable under MSVC
@@ -17,7 +18,7 @@
 namespace ocuvell {
 namespace {
 
-constexpr int kServerStep = 255; // what an 8-bit palette loses of a 16-bit entry
+using testing::kServerStep;
 
 GammaRamp levels(int red, int green, int blue) {
     GammaRamp ramp;
@@ -60,23 +61,7 @@ struct GdiFactory {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, DisplayContract, ::testing::Types<GdiFactory>);
 
-class GdiDisplayUnderWine : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string why;
-        display = openGdiDisplay(&why);
-        if (!display)
-            GTEST_SKIP() << "no GDI gamma here (" << why
-                         << "); under Wine it needs DISPLAY on the dummy X server";
-        ASSERT_TRUE(display->readRamp(original));
-    }
-    void TearDown() override {
-        if (display)
-            display->writeRamp(original);
-    }
-    std::unique_ptr<Display> display;
-    GammaRamp original;
-};
+using GdiDisplayUnderWine = testing::GdiFixture;
 
 TEST_F(GdiDisplayUnderWine, WrittenRampReadsBackWithinTheServersRounding) {
     EXPECT_EQ(display->name(), "GDI");

@@ -8,6 +8,7 @@
 #include "core/display/ramp_state.h"
 #include "core/settings/state_dir.h"
 #include "support/scratch_dir.h"
+#include "windows/gdi_fixture.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX // keep std::min and std::max usable under MSVC
@@ -27,7 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kServerStep = 255; // what an 8-bit palette loses of a 16-bit entry
+using testing::kServerStep;
 
 // Exit codes of the child modes.
 constexpr int kChildOk = 0;
@@ -193,22 +194,15 @@ std::optional<Started> startAndEnd(int blue, std::string* why) {
     return Started{engine.baseramp(), engine.newramp()};
 }
 
-class GdiRestart : public ::testing::Test {
+class GdiRestart : public testing::GdiFixture {
   protected:
     void SetUp() override {
-        std::string why;
-        display = openGdiDisplay(&why);
-        if (!display)
-            GTEST_SKIP() << "no GDI gamma here (" << why
-                         << "); under Wine it needs DISPLAY on the dummy X server";
-        ASSERT_TRUE(display->readRamp(original));
+        GdiFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         local.emplace(L"LOCALAPPDATA", testing::freshTestDir("windows") / "Local");
         // The user's own calibration, there before the program ever ran.
         ASSERT_TRUE(display->writeRamp(calibration));
-    }
-    void TearDown() override {
-        if (display)
-            display->writeRamp(original);
     }
     GammaRamp shown() {
         GammaRamp ramp;
@@ -223,8 +217,7 @@ class GdiRestart : public ::testing::Test {
     }
 
     const GammaRamp calibration = levels(0, -5, -12);
-    std::unique_ptr<Display> display; // stands for the screen between runs
-    GammaRamp original;
+    // display stands for the screen between runs.
     std::optional<ScopedVariable> local;
 };
 

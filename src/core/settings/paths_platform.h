@@ -11,5 +11,8 @@ std::filesystem::path executablePath();
 bool canWriteIn(const std::filesystem::path& dir);
 // The base of the user's configuration folders, or an empty path.
 std::filesystem::path userConfigBase();
+// The user's home folder ($HOME, else the user database), or an empty path. Asked by the
+// POSIX files only; Windows names its folders by other variables.
+std::filesystem::path homeDirectory();
 
 } // namespace ocuvell::detail

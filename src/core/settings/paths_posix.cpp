@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 namespace ocuvell::detail {
-namespace {
-
 namespace fs = std::filesystem;
 
 fs::path homeDirectory() {
@@ -20,8 +18,6 @@ fs::path homeDirectory() {
         return entry->pw_dir;
     return {};
 }
-
-} // namespace
 
 fs::path executablePath() {
     std::error_code ec;

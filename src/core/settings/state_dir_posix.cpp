@@ -1,12 +1,13 @@
 // The state folder and its file writes on POSIX systems.
 #include "core/settings/state_dir.h"
 
+#include "core/settings/paths_platform.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,14 +15,6 @@ namespace ocuvell {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path homeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return {};
-}
 
 bool fail(std::string* why, const std::string& what) {
     if (why)
@@ -60,7 +53,7 @@ fs::path stateDirectory() {
     // A relative XDG_STATE_HOME is invalid and must be ignored.
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "Ocuvell";
-    const fs::path home = homeDirectory();
+    const fs::path home = detail::homeDirectory();
     return home.empty() ? fs::path() : home / ".local" / "state" / "Ocuvell";
 }
 
