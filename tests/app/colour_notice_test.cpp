@@ -46,9 +46,9 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
         {"XWayland does not pass gamma ramps to the screen", "XWayland 不把伽马传给屏幕"},
         {"the display driver gives no gamma ramp", "显卡驱动不支持伽马"},
         {"KDE Plasma does not let programs change colours; its own night light is the way",
-         "此桌面不让程序调颜色，请用它自带的夜间模式"},
+         "桌面不许程序调色，请用其夜间模式"},
         {"no Wayland output lets its gamma be set (none has gamma, or another program holds it)",
-         "各输出不可调伽马或已被其他程序占用"},
+         "输出不可调伽马或被其他程序占用"},
         {"the Wayland compositor closed the connection", "Wayland 合成器已断开连接"},
     };
     for (const auto& [why, words] : reasons) {
@@ -116,7 +116,7 @@ TEST_F(ColourNotice, ShownOnTheSessionsCompositorWhenNoOutputTakesGamma) {
     EXPECT_EQ(model->colour().engine().display().name(), "Wayland gamma control");
     EXPECT_TRUE(noticeBecomes(
         f.colourNotice(),
-        QString::fromUtf8("无法调节此显示器的颜色：各输出不可调伽马或已被其他程序占用")));
+        QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
 }
 #endif
 

@@ -148,7 +148,7 @@ TEST_F(WaylandGamma, NoOutputThatTakesGammaIsToldOnceWithItsReason) {
     EXPECT_NE(display->why().find("no Wayland output"), std::string::npos);
     EXPECT_EQ(stderrAtOpen,
               "Ocuvell: colours cannot be changed on this display (" + display->why() + ")\n");
-    EXPECT_EQ(colourTroubleText(display->why()), "各输出不可调伽马或已被其他程序占用");
+    EXPECT_EQ(colourTroubleText(display->why()), "输出不可调伽马或被其他程序占用");
     // An output that comes later makes the colours controllable.
     compositor.addOutput(256);
     EXPECT_TRUE(pumpUntil(*display, [&] { return display->why().empty(); }));
@@ -172,7 +172,7 @@ TEST(WaylandSession, ADesktopWithoutGammaControlIsNamedAndXIsNeverAsked) {
     }
     EXPECT_EQ(colourTroubleText("GNOME does not let programs change colours; its own night "
                                 "light is the way"),
-              "此桌面不让程序调颜色，请用它自带的夜间模式");
+              "桌面不许程序调色，请用其夜间模式");
 }
 
 } // namespace

@@ -16,8 +16,8 @@ std::string colourTroubleText(std::string_view why) {
         const char* text;
     };
     static constexpr Phrase phrases[] = {
-        {"does not let programs change colours", "此桌面不让程序调颜色，请用它自带的夜间模式"},
-        {"no Wayland output", "各输出不可调伽马或已被其他程序占用"},
+        {"does not let programs change colours", "桌面不许程序调色，请用其夜间模式"},
+        {"no Wayland output", "输出不可调伽马或被其他程序占用"},
         {"Wayland compositor closed", "Wayland 合成器已断开连接"},
         {"Wayland compositor offers no gamma", "Wayland 合成器不提供伽马控制"},
         {"Wayland compositor does not answer", "Wayland 合成器没有应答"},
