@@ -114,9 +114,9 @@ TEST_F(ColourNotice, ShownOnTheSessionsCompositorWhenNoOutputTakesGamma) {
     Form1& f = startOn(openDisplay());
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(model->colour().engine().display().name(), "Wayland gamma control");
-    EXPECT_TRUE(noticeBecomes(
-        f.colourNotice(),
-        QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
+    EXPECT_TRUE(
+        noticeBecomes(f.colourNotice(),
+                      QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
 }
 #endif
 
