@@ -42,6 +42,7 @@ struct FakeCompositor::State {
     wl_display* display = nullptr;
     wl_event_loop* loop = nullptr;
     int wake = -1;
+    wl_event_source* wakeSource = nullptr;
     std::string folder;
     std::thread thread;
     std::atomic<bool> stop{false};
@@ -169,7 +170,7 @@ FakeCompositor::FakeCompositor(Options options) : state_(std::make_unique<State>
     s.loop = wl_display_get_event_loop(s.display);
     wl_display_add_socket_fd(s.display, listener);
     s.wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    wl_event_loop_add_fd(s.loop, s.wake, WL_EVENT_READABLE, runWork, &s);
+    s.wakeSource = wl_event_loop_add_fd(s.loop, s.wake, WL_EVENT_READABLE, runWork, &s);
     if (options.gammaManager)
         wl_global_create(s.display, &zwlr_gamma_control_manager_v1_interface, 1, nullptr,
                          bindManager);
@@ -195,6 +196,7 @@ FakeCompositor::~FakeCompositor() {
     const std::uint64_t one = 1;
     (void)::write(s.wake, &one, sizeof one);
     s.thread.join();
+    wl_event_source_remove(s.wakeSource);
     wl_display_destroy_clients(s.display);
     wl_display_destroy(s.display);
     close(s.wake);
