@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
