@@ -56,9 +56,16 @@ startup() {
   [ -n "$ms" ] || { echo "startup: $1 ended without a first paint" >&2; exit 1; }
 }
 stop() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; exec {out}<&-; }
-ctxt() { # pid [voluntary_|nonvoluntary_] -> context switches of all its threads
-  cat /proc/"$1"/task/*/status | awk -v k="^${2:-}" '/ctxt_switches/ && $1 ~ k {s += $2} END {print s}'
+ctxt() { # pid [voluntary_|nonvoluntary_] -> "tid switches" for each of its threads
+  local f
+  for f in /proc/"$1"/task/*/status; do
+    awk -v k="^${2:-}" '/^Pid:/ {t = $2} /ctxt_switches/ && $1 ~ k {s += $2} END {if (t != "") print t, s}' "$f" 2>/dev/null
+  done
 }
+# Switches between two ctxt snapshots, thread by thread: a thread started meanwhile counts
+# from zero, and one that ended counts its last wake only (its own count went with it).
+ctxt_delta() { awk 'NR == FNR {a[$1] = $2; next} {d += $2 - ($1 in a ? a[$1] : 0); seen[$1] = 1}
+  END {for (t in a) if (!(t in seen)) d += 1; print d}' <(echo "$1") <(echo "$2"); }
 cputicks() { awk '{print $14 + $15}' /proc/"$1"/stat; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/"$1"/status; }
 # The program's own wake-ups are the voluntary switches; the others are the scheduler
@@ -68,8 +75,8 @@ idle() { # pid seconds -> "cpu_ms_per_s ctx_per_s (voluntary)"
   sleep "$2"
   c1=$(ctxt "$1"); v1=$(ctxt "$1" voluntary_); t1=$(cputicks "$1")
   local hz; hz=$(getconf CLK_TCK)
-  awk -v c=$((c1 - c0)) -v v=$((v1 - v0)) -v t=$((t1 - t0)) -v s="$2" -v hz="$hz" \
-    'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
+  awk -v c="$(ctxt_delta "$c0" "$c1")" -v v="$(ctxt_delta "$v0" "$v1")" -v t=$((t1 - t0)) \
+    -v s="$2" -v hz="$hz" 'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
 }
 # "median (min-max)" of the numbers on standard input.
 spread() { sort -n | awk '{a[NR]=$1} END {printf "%s (%s-%s)", a[int((NR+1)/2)], a[1], a[NR]}'; }
