@@ -19,17 +19,10 @@ class WholeProgramTest : public testing::TrayFixture {
     void SetUp() override {
         useProgramFolder("[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n");
         clock_.set(23, 59, 30); // the first rest wraps past midnight
-        tray_ = std::make_unique<cd>(hooks());
-        ASSERT_TRUE(tray_->load());
-        forms_ = attachRestForms(*tray_->form1());
+        tray_ = &start();
         // The test is the clock: a real tick during a slow (sanitizer, loaded machine)
         // run would count the rest down twice.
         tray_->form1()->Timer1().stop();
-    }
-    void TearDown() override {
-        forms_.reset();
-        tray_.reset();
-        TrayFixture::TearDown();
     }
 
     // One second of the program's life: the clock moves, then Timer1 fires.
@@ -38,10 +31,9 @@ class WholeProgramTest : public testing::TrayFixture {
         tray_->form1()->Timer1_Timer();
         QCoreApplication::processEvents();
     }
-    RestForms& forms() { return *forms_; }
+    RestForms& forms() { return program_->restForms; }
 
-    std::unique_ptr<cd> tray_;
-    std::unique_ptr<RestForms> forms_;
+    cd* tray_ = nullptr;
 };
 
 TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {

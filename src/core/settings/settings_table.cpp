@@ -15,16 +15,16 @@ static_assert([] {
     return true;
 }());
 
-std::string readSetting(Setting s) {
-    return iniread(spec(s).section, spec(s).key);
+std::string readSetting(SettingsPlace& place, Setting s) {
+    return iniread(place, spec(s).section, spec(s).key);
 }
 
-void writeSetting(Setting s, const std::optional<std::string>& text) {
-    iniwrite(spec(s).section, spec(s).key, text);
+void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text) {
+    iniwrite(place, spec(s).section, spec(s).key, text);
 }
 
-void writeSetting(Setting s, int value) {
-    writeSetting(s, std::optional<std::string>(std::to_string(value)));
+void writeSetting(SettingsPlace& place, Setting s, int value) {
+    writeSetting(place, s, std::optional<std::string>(std::to_string(value)));
 }
 
 std::optional<int> storedLevel(const std::string& text, Setting s) {

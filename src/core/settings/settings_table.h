@@ -2,6 +2,8 @@
 // The nine settings of config.ini, declared once: where each lives, what it may hold and
 // what stands in for it. Every reader and writer of the file, and every control's range,
 // is taken from here.
+#include "core/settings/settings_place.h"
+
 #include <array>
 #include <climits>
 #include <optional>
@@ -54,11 +56,11 @@ constexpr const SettingSpec& spec(Setting s) {
 }
 
 // The stored text, or the key's own name when it is absent (iniread's contract).
-std::string readSetting(Setting s);
+std::string readSetting(SettingsPlace& place, Setting s);
 // Writes text; std::nullopt removes the key.
-void writeSetting(Setting s, const std::optional<std::string>& text);
+void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text);
 // A number as every number is stored: decimal, a minus sign when negative.
-void writeSetting(Setting s, int value);
+void writeSetting(SettingsPlace& place, Setting s, int value);
 // A stored number for a control with the setting's bounds: clamped into them as a slider
 // takes it; nothing when the text is no whole number (an absent key reads as its name).
 std::optional<int> storedLevel(const std::string& text, Setting s);
