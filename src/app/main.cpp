@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     // The model over the display's backend, the clock and the settings.
     ocuvell::SystemClock clock;
     std::unique_ptr<ocuvell::Display> display = ocuvell::openDisplay();
-    const bool realDisplay = display->why().empty();
+    const bool realDisplay = display->trouble() == ocuvell::DisplayTrouble::NoTrouble;
     ocuvell::Model model(std::move(display), clock, settings);
     QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
     ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);

@@ -32,19 +32,19 @@ class ColourNotice : public Form1Test {
 };
 
 TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
-    const std::pair<const char*, const char*> reasons[] = {
-        {"a Wayland session without X11", "Wayland 会话"},
-        {"no X display", "没有 X 显示"},
-        {"the X server has no RandR 1.2 gamma", "X 服务器不支持 RandR 伽马"},
-        {"XWayland does not pass gamma ramps to the screen", "XWayland 不把伽马传给屏幕"},
-        {"the display driver gives no gamma ramp", "显卡驱动不支持伽马"},
+    const std::pair<DisplayTrouble, const char*> reasons[] = {
+        {DisplayTrouble::WaylandSession, "Wayland 会话"},
+        {DisplayTrouble::NoXDisplay, "没有 X 显示"},
+        {DisplayTrouble::NoRandrGamma, "X 服务器不支持 RandR 伽马"},
+        {DisplayTrouble::XWayland, "XWayland 不把伽马传给屏幕"},
+        {DisplayTrouble::DriverWithoutGamma, "显卡驱动不支持伽马"},
     };
     for (const auto& [why, words] : reasons) {
         Form1& f = startOn(makeMemoryDisplay(why));
-        EXPECT_TRUE(f.colourNotice()->isVisible()) << why;
+        EXPECT_TRUE(f.colourNotice()->isVisible()) << troubleWords(why);
         EXPECT_EQ(f.colourNotice()->text(),
                   QString::fromUtf8("无法调节此显示器的颜色：") + QString::fromUtf8(words));
-        EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromUtf8(why));
+        EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromLatin1(troubleWords(why)));
     }
     // The values still move and are stored for a display that can take them.
     Form1& f = *form;
@@ -66,7 +66,7 @@ TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
 }
 
 TEST_F(ColourNotice, ClearOfEveryControlAndInsideThePage) {
-    Form1& f = startOn(makeMemoryDisplay("a Wayland session without X11"));
+    Form1& f = startOn(makeMemoryDisplay(DisplayTrouble::WaylandSession));
     const QImage img = f.grab().toImage();
     const auto screens = dir.parent_path() / "screens";
     std::filesystem::create_directories(screens);

@@ -12,7 +12,7 @@ namespace {
 
 TEST(SettingsTable, NineKeysInTwoSectionsEachOnce) {
     std::set<std::pair<std::string, std::string>> keys;
-    for (const SettingSpec& s : kSettings) {
+    for (const SettingRow& s : kSettings) {
         EXPECT_TRUE(keys.emplace(s.section, s.key).second) << s.section << "/" << s.key;
         EXPECT_LE(s.min, s.neutral) << s.key;
         EXPECT_LE(s.neutral, s.max) << s.key;

@@ -180,9 +180,12 @@ struct Started {
 // One run of the program with eye protection on: a display and a record of its own, the
 // capture, the stored colour, then the end (engine and device context released).
 std::optional<Started> startAndEnd(int blue, std::string* why) {
-    auto display = openGdiDisplay(why);
-    if (!display)
+    DisplayTrouble trouble = DisplayTrouble::NoTrouble;
+    auto display = openGdiDisplay(&trouble);
+    if (!display) {
+        *why = troubleWords(trouble);
         return std::nullopt;
+    }
     const fs::path folder = stateDirectory();
     if (folder.empty()) {
         *why = "no state folder";
@@ -266,9 +269,8 @@ TEST_F(GdiRestart, ARampSetByAnotherProgramBetweenRunsBecomesTheBase) {
 // A real restart is a new process with its own device context. argument: the blue level,
 // or "foreign" for another program that only sets a ramp.
 int childMain(const char* argument) {
-    std::string why;
     if (std::strcmp(argument, "foreign") == 0) {
-        auto other = openGdiDisplay(&why);
+        auto other = openGdiDisplay(nullptr);
         if (!other)
             return kChildNoDisplay;
         return other->writeRamp(levels(-25, 0, -5)) ? kChildOk : kChildFailed;

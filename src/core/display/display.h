@@ -8,25 +8,39 @@
 
 namespace ocuvell {
 
+// Why a display's colours cannot be changed. The colour page says each in its own words.
+enum class DisplayTrouble {
+    NoTrouble,
+    NoXDisplay,         // no X server to ask, and no other session the program knows
+    WaylandSession,     // a Wayland session without X11
+    CannotOpenX,        // the X display named cannot be opened
+    NoRandrGamma,       // the X server has no RandR 1.2
+    NoScreenResources,  // RandR gives no screen resources
+    XWayland,           // an X server that does not pass gamma ramps to the screen
+    NoGammaOutput,      // no output has a gamma ramp
+    NoX11Support,       // a build without X11
+    NoDeviceContext,    // Windows gives no device context for the desktop
+    DriverWithoutGamma, // the display driver gives no gamma ramp
+    CaptureFailed,      // reading the display's ramp failed
+};
+
+// A few English words for stderr and the notice's tooltip.
+const char* troubleWords(DisplayTrouble trouble);
+
 class Display {
   public:
     virtual ~Display() = default;
     virtual bool readRamp(GammaRamp& out) = 0;
     virtual bool writeRamp(const GammaRamp& ramp) = 0;
     virtual std::string name() const = 0;
-    // Empty when this display's colours can be changed; otherwise why not, in a few
-    // English words (the display then only stands in, so values can still be set).
-    virtual std::string why() const { return {}; }
+    // NoTrouble when this display's colours can be changed; otherwise why not (the display
+    // then only stands in, so values can still be set).
+    virtual DisplayTrouble trouble() const { return DisplayTrouble::NoTrouble; }
 };
 
 // The first backend that can control this machine's display, tried in order
 // (RandR on X11, GDI on Windows); the in-memory display when none can, after one
 // line on stderr saying that colours cannot be changed here; its why() says why.
 std::unique_ptr<Display> openDisplay();
-
-// The few words the colour page shows after "无法调节此显示器的颜色：" for a why()
-// of the backends, or for kCaptureFailed.
-std::string colourTroubleText(std::string_view why);
-inline constexpr const char* kCaptureFailed = "reading the gamma ramp failed";
 
 } // namespace ocuvell

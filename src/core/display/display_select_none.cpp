@@ -4,7 +4,7 @@ namespace ocuvell {
 
 // A build for a system with neither X11 nor GDI: the colours stay as they are.
 std::unique_ptr<Display> openDisplay() {
-    return colourlessDisplay("built without X11 support");
+    return colourlessDisplay(DisplayTrouble::NoX11Support);
 }
 
 } // namespace ocuvell

@@ -15,12 +15,13 @@ bool envSet(const char* name) {
 
 // Without DISPLAY there is no X server to ask; the kind of session then says why.
 std::unique_ptr<Display> openDisplay() {
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     if (envSet("DISPLAY")) {
         if (auto x11 = openX11Display(nullptr, &why))
             return x11;
     } else {
-        why = envSet("WAYLAND_DISPLAY") ? "a Wayland session without X11" : "no X display";
+        why =
+            envSet("WAYLAND_DISPLAY") ? DisplayTrouble::WaylandSession : DisplayTrouble::NoXDisplay;
     }
     return colourlessDisplay(why);
 }

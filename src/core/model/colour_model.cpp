@@ -11,7 +11,7 @@ constexpr std::array<Level, 5> kLevels{Level::Brightness, Level::Contrast, Level
                                        Level::Blue};
 
 int neutral(Level level) {
-    return spec(ColourModel::settingOf(level)).neutral;
+    return row(ColourModel::settingOf(level)).neutral;
 }
 
 } // namespace
@@ -51,7 +51,7 @@ void ColourModel::colorload() {
 }
 
 void ColourModel::setLevel(Level level, int value) {
-    const SettingSpec& s = spec(settingOf(level));
+    const SettingRow& s = row(settingOf(level));
     value = std::clamp(value, s.min, s.max);
     int& held = levels_[static_cast<std::size_t>(level)];
     if (held == value)

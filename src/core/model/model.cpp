@@ -5,9 +5,9 @@
 namespace ocuvell {
 
 // The schedule keeps its own copies of the rest bounds; they must be the table's.
-static_assert(spec(Setting::Interval).neutral == RestSchedule::kDefaultInterval);
-static_assert(spec(Setting::RestLength).neutral == RestSchedule::kDefaultRestLength);
-static_assert(spec(Setting::RestLength).max == RestSchedule::kMaxRestLength);
+static_assert(row(Setting::Interval).neutral == RestSchedule::kDefaultInterval);
+static_assert(row(Setting::RestLength).neutral == RestSchedule::kDefaultRestLength);
+static_assert(row(Setting::RestLength).max == RestSchedule::kMaxRestLength);
 
 Model::Model(std::unique_ptr<Display> display, Clock& clock, SettingsPlace& place)
     : place_(place), colour_(std::move(display), place), schedule_(relay_, clock) {}

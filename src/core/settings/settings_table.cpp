@@ -16,11 +16,11 @@ static_assert([] {
 }());
 
 std::string readSetting(SettingsPlace& place, Setting s) {
-    return iniread(place, spec(s).section, spec(s).key);
+    return iniread(place, row(s).section, row(s).key);
 }
 
 void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text) {
-    iniwrite(place, spec(s).section, spec(s).key, text);
+    iniwrite(place, row(s).section, row(s).key, text);
 }
 
 void writeSetting(SettingsPlace& place, Setting s, int value) {
@@ -31,11 +31,11 @@ std::optional<int> storedLevel(const std::string& text, Setting s) {
     const std::optional<int> value = parseWholeNumber(text);
     if (!value)
         return std::nullopt;
-    return std::clamp(*value, spec(s).min, spec(s).max);
+    return std::clamp(*value, row(s).min, row(s).max);
 }
 
 bool flagOn(Setting s, const std::string& text) {
-    switch (spec(s).flag) {
+    switch (row(s).flag) {
     case FlagRule::OnUnlessZero:
         return text != "0";
     case FlagRule::OnOnlyWhenOne:

@@ -27,7 +27,7 @@ enum class Setting {
 // protection only when switched on explicitly (an absent key reads as its own name).
 enum class FlagRule { NotAFlag, OnUnlessZero, OnOnlyWhenOne };
 
-struct SettingSpec {
+struct SettingRow {
     Setting setting;
     const char* section;
     const char* key;
@@ -37,7 +37,7 @@ struct SettingSpec {
     FlagRule flag = FlagRule::NotAFlag;
 };
 
-inline constexpr std::array<SettingSpec, 9> kSettings{{
+inline constexpr std::array<SettingRow, 9> kSettings{{
     // Any whole number: the rest arithmetic reduces it modulo a day.
     {Setting::Interval, "dsxx", "mei", INT_MIN, INT_MAX, 45},
     // Up to 555 minutes keeps the countdown's tick count within 16 bits.
@@ -51,7 +51,7 @@ inline constexpr std::array<SettingSpec, 9> kSettings{{
     {Setting::EyeMode, "eye", "pdrun", 0, 1, 0, FlagRule::OnOnlyWhenOne},
 }};
 
-constexpr const SettingSpec& spec(Setting s) {
+constexpr const SettingRow& row(Setting s) {
     return kSettings[static_cast<std::size_t>(s)];
 }
 
