@@ -15,6 +15,7 @@
 #include <QString>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -47,6 +48,8 @@ class TrayFixture : public ::testing::Test {
         Program(TrayFixture& f, cd::Hooks hooks)
             : notices([&f](const QString& title, const QString& text, bool) {
                   f.warnings_.push_back(title + ": " + text);
+                  if (f.whileBoxOpen_)
+                      f.whileBoxOpen_();
               }),
               place({f.dir_, f.dir_ / "user"},
                     [this](const SettingsProblem& p) { notices.settingsProblem(p); }),
@@ -88,6 +91,7 @@ class TrayFixture : public ::testing::Test {
     int quits_ = 0;
     int formQuits_ = 0;
     std::vector<QString> warnings_;
+    std::function<void()> whileBoxOpen_; // what happens while a box is open
     std::vector<QString> opened_;
 };
 

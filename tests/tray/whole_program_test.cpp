@@ -77,5 +77,31 @@ TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
     EXPECT_EQ(f.Label5()->text(), "00:03");
 }
 
+// A box due during the load step (here the restore's warning: eye protection on, no
+// default ramp anywhere) waits until the program is wired, and a rest that comes while
+// it is open still shows its tip.
+class StartUpBoxTest : public testing::TrayFixture {};
+
+TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
+    useProgramFolder("[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n[eye]\r\npdrun=1\r\n");
+    clock_.set(23, 59, 30);
+    bool tipWhileOpen = false;
+    whileBoxOpen_ = [&] {
+        for (int i = 0; i < 30; ++i) {
+            clock_.advance();
+            program_->form1.Timer1_Timer();
+        }
+        const Form2* tip = program_->restForms.loadedTip();
+        tipWhileOpen = tip && tip->isVisible();
+    };
+    start();
+    program_->form1.Timer1().stop(); // the test is the clock
+    EXPECT_TRUE(warnings_.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_TRUE(warnings_[0].contains("default data file")) << warnings_[0].toStdString();
+    EXPECT_TRUE(tipWhileOpen);
+}
+
 } // namespace
 } // namespace ocuvell

@@ -275,6 +275,7 @@ int childMain(const char* argument) {
             return kChildNoDisplay;
         return other->writeRamp(levels(-25, 0, -5)) ? kChildOk : kChildFailed;
     }
+    std::string why;
     if (!startAndEnd(std::atoi(argument), &why)) {
         std::fprintf(stderr, "child run: %s\n", why.c_str());
         return kChildFailed;
