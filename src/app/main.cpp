@@ -111,6 +111,15 @@ int main(int argc, char** argv) {
     if (int status = 0; answerCommandLine(argc, argv, status))
         return status;
 
+    // In a Wayland session the windows stay on X11 through XWayland where it is there: a
+    // native Wayland window cannot place itself (the rest tip in its corner). Without it
+    // they go native, placed by the compositor. A platform the user names is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "wayland");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
@@ -140,7 +149,10 @@ int main(int argc, char** argv) {
     // The model over the display's backend, the clock and the settings.
     ocuvell::SystemClock clock;
     std::unique_ptr<ocuvell::Display> display = ocuvell::openDisplay();
-    const bool realDisplay = display->trouble() == ocuvell::DisplayTrouble::NoTrouble;
+    // Only a display whose colours we change, and that keeps them after we end, has a ramp
+    // worth remembering.
+    const bool realDisplay =
+        display->trouble() == ocuvell::DisplayTrouble::NoTrouble && display->keepsRampAfterExit();
     ocuvell::Model model(std::move(display), clock, settings);
     QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
     ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);

@@ -18,6 +18,23 @@ const char* troubleWords(DisplayTrouble trouble) {
         return "no X display";
     case DisplayTrouble::WaylandSession:
         return "a Wayland session without X11";
+    case DisplayTrouble::NoWaylandSupport:
+        return "built without Wayland support";
+    case DisplayTrouble::CannotConnectWayland:
+        return "cannot connect to the Wayland compositor";
+    case DisplayTrouble::WaylandNoAnswer:
+        return "the Wayland compositor does not answer";
+    case DisplayTrouble::NoGammaManager:
+        return "the Wayland compositor offers no gamma control";
+    case DisplayTrouble::GnomeDesktop:
+        return "GNOME does not let programs change colours; its own night light is the way";
+    case DisplayTrouble::KdeDesktop:
+        return "KDE Plasma does not let programs change colours; its own night light is the way";
+    case DisplayTrouble::NoWaylandOutput:
+        return "no Wayland output lets its gamma be set (none has gamma, or another program "
+               "holds it)";
+    case DisplayTrouble::CompositorGone:
+        return "the Wayland compositor closed the connection";
     case DisplayTrouble::CannotOpenX:
         return "cannot open the X display";
     case DisplayTrouble::NoRandrGamma:

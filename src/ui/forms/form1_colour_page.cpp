@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSocketNotifier>
 
 namespace ocuvell {
 namespace {
@@ -27,6 +28,28 @@ QString troubleText(DisplayTrouble trouble) {
         break;
     case DisplayTrouble::WaylandSession:
         text = "Wayland 会话";
+        break;
+    case DisplayTrouble::NoWaylandSupport:
+        text = "程序未带 Wayland 支持";
+        break;
+    case DisplayTrouble::CannotConnectWayland:
+        text = "无法连接 Wayland 合成器";
+        break;
+    case DisplayTrouble::WaylandNoAnswer:
+        text = "Wayland 合成器没有应答";
+        break;
+    case DisplayTrouble::NoGammaManager:
+        text = "Wayland 合成器不提供伽马控制";
+        break;
+    case DisplayTrouble::GnomeDesktop:
+    case DisplayTrouble::KdeDesktop:
+        text = "桌面不许程序调色，请用其夜间模式";
+        break;
+    case DisplayTrouble::NoWaylandOutput:
+        text = "输出不可调伽马或被其他程序占用";
+        break;
+    case DisplayTrouble::CompositorGone:
+        text = "Wayland 合成器已断开连接";
         break;
     case DisplayTrouble::CannotOpenX:
         text = "无法连接 X 服务器";
@@ -68,6 +91,22 @@ void Form1::connectColourPage() {
     connect(Command4_, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Image7_, &ClickImage::clicked, this, &Form1::Image7_Click);
     connect(Image8_, &ClickImage::clicked, this, &Form1::Image8_Click);
+    watchDisplay();
+}
+
+void Form1::watchDisplay() {
+    // A display with news of its own (a Wayland compositor) is read from the event loop
+    // whenever its connection has something, never waited for; the notice follows.
+    DisplayEvents* events = model_.colour().engine().display().events();
+    if (!events || events->fd() < 0)
+        return;
+    auto* notifier = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, events, notifier] {
+        events->dispatch();
+        if (events->fd() < 0) // the compositor went away: nothing more will come
+            notifier->setEnabled(false);
+        showColourNotice();
+    });
 }
 
 void Form1::colorload() {
