@@ -1,5 +1,5 @@
-// The tray form on the offscreen platform: start-up order, the single-instance refusal,
-// the icon's clicks and the menu's three commands.
+// The tray form on the offscreen platform: start-up order, the icon's clicks and the
+// menu's three commands.
 #include "support/tray_fixture.h"
 #include "ui/widgets/click_image.h"
 
@@ -25,10 +25,8 @@ class TrayTest : public testing::TrayFixture {
 };
 
 TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     EXPECT_FALSE(tray.isVisible());
-    ASSERT_NE(tray.form1(), nullptr);
     EXPECT_TRUE(tray.form1()->loaded());
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.trayIcon()->isVisible());
@@ -37,20 +35,8 @@ TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
     EXPECT_EQ(tray.form1()->Text2()->text(), "30"); // loaded from the settings file
 }
 
-TEST_F(TrayTest, SecondInstanceEndsBeforeShowingAnything) {
-    cd first(hooks());
-    ASSERT_TRUE(first.load());
-    cd second(hooks());
-    EXPECT_FALSE(second.load());
-    EXPECT_EQ(second.form1(), nullptr);
-    EXPECT_EQ(second.trayIcon(), nullptr);
-    EXPECT_EQ(formsMade_, 1);
-    EXPECT_TRUE(first.form1()->isVisible());
-}
-
 TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     tray.form1()->Image1_Click();
     ASSERT_FALSE(tray.form1()->isVisible());
     for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick,
@@ -67,8 +53,7 @@ TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
 
 TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     const std::string before = testing::fileBytes(dir_ / "config.ini");
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     const auto actions = tray.menu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "Display");
@@ -92,8 +77,7 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     ASSERT_TRUE(tray.trayIcon()->isVisible());
     tray.form1()->image2_Click();
     EXPECT_FALSE(tray.trayIcon()->isVisible());
@@ -101,9 +85,8 @@ TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
 }
 
 TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
-    cd tray(hooks(false));
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start(false);
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("no notification area"), std::string::npos);
     EXPECT_FALSE(tray.trayIcon()->isVisible());
@@ -117,9 +100,8 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
     // A pipe in the settings file's place: refused, never waited on.
     std::filesystem::remove(dir_ / "config.ini");
     ASSERT_EQ(::mkfifo((dir_ / "config.ini").c_str(), 0600), 0);
-    cd tray(hooks());
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     QCoreApplication::processEvents(); // the read failure is told once the window is up
     ASSERT_EQ(warnings_.size(), 1u);
     EXPECT_TRUE(warnings_[0].startsWith("tips: The settings file ")) << warnings_[0].toStdString();
@@ -134,27 +116,12 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
     EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "config.ini"));
 }
 
-TEST_F(TrayTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
-    const auto lock = dir_ / ("ocuvell-" + std::to_string(::getuid()) + ".lock");
-    std::filesystem::create_symlink(dir_ / "elsewhere", lock);
-    cd tray(hooks());
-    ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(tray.form1()->isVisible());
-    ASSERT_EQ(warnings_.size(), 1u);
-    EXPECT_TRUE(warnings_[0].contains("single-instance lock")) << warnings_[0].toStdString();
-    EXPECT_NE(err.find("single-instance lock"), std::string::npos) << err;
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "elsewhere"));
-}
-
 TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt) {
     bool here = false;
     cd::Hooks h = hooks();
     h.trayAvailable = [&here] { return here; };
-    cd tray(std::move(h));
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start(std::move(h));
     ::testing::internal::GetCapturedStderr();
     Form1& f = *tray.form1();
     ASSERT_NE(tray.trayIcon(), nullptr); // made at once, shown when there is somewhere to show it
