@@ -124,11 +124,10 @@ int main(int argc, char** argv) {
     ocuvell::cd tray(std::move(hooks));
     if (!tray.load())
         return 0; // another copy runs: end quietly
-    // The popup and the rest screen, reached by the schedule from its first tick on (the
+    // The popup and the rest screen, attached to the schedule from its first tick on (the
     // timer's first tick comes from the event loop). Declared after the tray, they go
     // before the main window and its schedule.
     ocuvell::RestForms restForms(tray.form1()->schedule());
-    tray.form1()->schedule().setWindows(&restForms);
 
     std::unique_ptr<FirstPaintProbe> probe;
     if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||

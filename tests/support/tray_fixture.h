@@ -60,9 +60,7 @@ class TrayFixture : public ::testing::Test {
     // The popup and the rest screen attached to the main window's schedule, as the program
     // does once the tray has loaded; to go before the tray.
     static std::unique_ptr<RestForms> attachRestForms(Form1& form1) {
-        auto forms = std::make_unique<RestForms>(form1.schedule());
-        form1.schedule().setWindows(forms.get());
-        return forms;
+        return std::make_unique<RestForms>(form1.schedule());
     }
 
     std::filesystem::path dir_;
