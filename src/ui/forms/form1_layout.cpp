@@ -216,7 +216,9 @@ void Form1::layOutRestSummary() {
     for (int i = 0; i < 2; ++i) {
         const QFontMetrics bold(dhhour_[i]->font());
         QString blank(kDesignBlank, QLatin1Char(' '));
-        while (fm.horizontalAdvance(blank) < bold.horizontalAdvance(dhhour_[i]->text()) + 2)
+        // Room for the number and a space's width on either side of it.
+        const int need = bold.horizontalAdvance(dhhour_[i]->text()) + 2 * fm.horizontalAdvance(' ');
+        while (fm.horizontalAdvance(blank) < need)
             blank += QLatin1Char(' ');
         const int x0 = fm.horizontalAdvance(words[i][0]);
         const int x1 = fm.horizontalAdvance(words[i][0] + blank);
