@@ -84,8 +84,10 @@ TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(f.colo(1)->text(), "0");
     EXPECT_EQ(f.colo(3)->text(), "100");
     EXPECT_EQ(shown(), GammaRamp::identity());
+    // The schedule waits: one tick just after the next minute starts.
     EXPECT_TRUE(f.Timer1().isActive());
-    EXPECT_EQ(f.Timer1().interval(), 1000);
+    EXPECT_TRUE(f.Timer1().isSingleShot());
+    EXPECT_EQ(f.Timer1().interval(), 20000 + RestSchedule::kMinuteMarginMs);
     // The copied pictures.
     EXPECT_EQ(f.Image7()->pixmap().cacheKey(), f.setok(1)->pixmap().cacheKey());
     EXPECT_EQ(f.edit(1)->pixmap().cacheKey(), f.edit(0)->pixmap().cacheKey());
@@ -99,6 +101,7 @@ TEST_F(Form1Test, RemindersStoredOffStillScheduleOnce) {
     EXPECT_TRUE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
     EXPECT_FALSE(f.schedule().remindersOn());
+    EXPECT_FALSE(f.Timer1().isActive()); // nothing to tick for
     EXPECT_EQ(f.Text2()->text(), "30");
     EXPECT_EQ(f.Label5()->text(), "08:30");
     EXPECT_EQ(f.dhhour(1)->text(), "3");

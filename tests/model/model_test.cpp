@@ -54,7 +54,7 @@ class ModelTest : public ColourModelTest {
     testing::FakePanel panel;
     Model& make() {
         model = std::make_unique<Model>(makeMemoryDisplay(), clock);
-        model->attach(view, panel);
+        model->attach(view, {.panel = &panel});
         return *model;
     }
     std::unique_ptr<Model> model;
@@ -109,7 +109,7 @@ TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {
     Model& m = make();
     m.schedule().rescheduleFromNow();
     EXPECT_EQ(panel.nextRest, "09:55");
-    m.detach();
+    m.detach({.panel = &panel});
     panel.nextRest.clear();
     m.schedule().rescheduleFromNow(); // no window: nothing is shown, nothing breaks
     EXPECT_EQ(panel.nextRest, "");

@@ -372,6 +372,40 @@ TEST_F(Schedule, OffTicksDoNothing) {
     EXPECT_EQ(schedule.stage(), Stage::Off);
 }
 
+// --- When the schedule needs its clock ------------------------------------------------
+
+// Waiting, the schedule looks at the clock once a minute, just after the minute starts;
+// a tip waiting for an answer and reminders off need no tick at all; a rest counts every
+// second on one beat, seen or not.
+TEST_F(Schedule, TheClockTicksOnlyWhenSomethingCanHappen) {
+    using Mode = testing::RecordingTicks::Mode;
+    testing::RecordingTicks ticks;
+    schedule.attach({.ticks = &ticks});
+    EXPECT_EQ(ticks.mode, Mode::Stopped);
+    start("5", "2"); // 09:00:30, due 09:06
+    EXPECT_EQ(ticks.mode, Mode::Once);
+    EXPECT_EQ(ticks.onceInMs, 30000 + RestSchedule::kMinuteMarginMs);
+    tick(30);
+    EXPECT_EQ(ticks.onceInMs, 60000 + RestSchedule::kMinuteMarginMs);
+    tick(300); // 09:06:00
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(ticks.mode, Mode::Stopped);
+    schedule.acceptTip();
+    EXPECT_EQ(ticks.mode, Mode::EverySecond);
+    tick(10);
+    schedule.closeRestScreen(); // counting unseen: the same beat
+    tick(10);
+    EXPECT_EQ(ticks.beatsStarted, 1);
+    schedule.switchReminders(false);
+    EXPECT_EQ(ticks.mode, Mode::Stopped);
+    schedule.switchReminders(true); // the frozen rest counts on
+    EXPECT_EQ(ticks.mode, Mode::EverySecond);
+    ticksUntilRestEnds();
+    EXPECT_EQ(ticks.mode, Mode::Once);
+    schedule.detach({.ticks = &ticks});
+    EXPECT_EQ(schedule.views().ticks, nullptr);
+}
+
 // --- Stages and what the windows are asked, in order --------------------------------
 
 // Every stage of the schedule, reached by the operations the forms call, with the popup

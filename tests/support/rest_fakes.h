@@ -57,4 +57,20 @@ class RecordingWindows : public TipView, public RestScreenView {
     }
 };
 
+// What the schedule last asked of its clock, and how often a one-second beat was started.
+class RecordingTicks : public TickView {
+  public:
+    enum class Mode { Stopped, EverySecond, Once };
+    Mode mode = Mode::Stopped;
+    int onceInMs = 0, beatsStarted = 0;
+
+    void tickEverySecond() override {
+        if (mode != Mode::EverySecond)
+            ++beatsStarted;
+        mode = Mode::EverySecond;
+    }
+    void tickOnceIn(int ms) override { mode = Mode::Once, onceInMs = ms; }
+    void stopTicking() override { mode = Mode::Stopped; }
+};
+
 } // namespace ocuvell::testing

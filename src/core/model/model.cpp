@@ -13,14 +13,14 @@ static_assert(spec(Setting::RestLength).max == RestSchedule::kMaxRestLength);
 Model::Model(std::unique_ptr<Display> display, Clock& clock)
     : colour_(std::move(display)), schedule_(clock) {}
 
-void Model::attach(ColourView& colour, SchedulePanelView& panel) {
+void Model::attach(ColourView& colour, const RestViews& rest) {
     colour_.setView(&colour);
-    schedule_.attach({.panel = &panel});
+    schedule_.attach(rest);
 }
 
-void Model::detach() {
+void Model::detach(const RestViews& rest) {
     colour_.setView(nullptr);
-    schedule_.detach({.panel = schedule_.views().panel});
+    schedule_.detach(rest);
 }
 
 void Model::loadRestSettings() {

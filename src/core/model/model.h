@@ -18,10 +18,10 @@ class Model {
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
-    // The main window, which shows the colour levels and the schedule's panel; it
-    // detaches before it goes. The rest windows attach to the schedule.
-    void attach(ColourView& colour, SchedulePanelView& panel);
-    void detach();
+    // The main window, which shows the colour levels and plays its roles for the
+    // schedule; it detaches before it goes. The rest windows attach to the schedule.
+    void attach(ColourView& colour, const RestViews& rest);
+    void detach(const RestViews& rest);
 
     ColourModel& colour() { return colour_; }
     const ColourModel& colour() const { return colour_; }

@@ -61,6 +61,10 @@ void RestSchedule::attach(const RestViews& views) {
         views_.tip = views.tip;
     if (views.restScreen)
         views_.restScreen = views.restScreen;
+    if (views.ticks) {
+        views_.ticks = views.ticks;
+        planTicks();
+    }
 }
 
 void RestSchedule::detach(const RestViews& views) {
@@ -70,6 +74,27 @@ void RestSchedule::detach(const RestViews& views) {
         views_.tip = nullptr;
     if (views.restScreen && views_.restScreen == views.restScreen)
         views_.restScreen = nullptr;
+    if (views.ticks && views_.ticks == views.ticks)
+        views_.ticks = nullptr;
+}
+
+// While reminders are off, and while a tip waits for its answer with no rest counting,
+// nothing can happen until the user acts; a rest counts every second; otherwise the only
+// question is whether the rest time has come, which changes at a minute's start.
+void RestSchedule::planTicks() {
+    if (!views_.ticks)
+        return;
+    if (!remindersOn_ || (tipsHeld() && !counting()))
+        views_.ticks->stopTicking();
+    else if (counting())
+        views_.ticks->tickEverySecond();
+    else
+        views_.ticks->tickOnceIn(60000 - clock_.millisecondsIntoMinute() + kMinuteMarginMs);
+}
+
+void RestSchedule::loadStoredReminders(bool on) {
+    remindersOn_ = on;
+    planTicks();
 }
 
 void RestSchedule::loadStored(const std::string& interval, const std::string& restLength) {
@@ -155,6 +180,7 @@ void RestSchedule::rescheduleFromNow() {
     setNextRest(addMinutes(roundedNow(), interval_));
     if (views_.panel)
         views_.panel->showNextRest(nextRestTime());
+    planTicks();
 }
 
 // Whether the next rest time has come: the tick is the first in its minute, or the time
@@ -176,12 +202,14 @@ bool RestSchedule::restTimeReached() {
 }
 
 void RestSchedule::tick() {
-    if (!remindersOn_)
-        return; // nothing is checked while reminders are off; turning them on reschedules
-    if (restTimeReached() && !tipsHeld())
-        showTip();
-    if (counting())
-        countdownStep();
+    // Nothing is checked while reminders are off; turning them on reschedules.
+    if (remindersOn_) {
+        if (restTimeReached() && !tipsHeld())
+            showTip();
+        if (counting())
+            countdownStep();
+    }
+    planTicks();
 }
 
 void RestSchedule::showTip() {
@@ -258,6 +286,7 @@ void RestSchedule::startCountdown() {
     countdown_ = c;
     // The countdown starting now is its own rest, even over one closed early.
     stage_ = tipsHeld() ? Stage::Resting : Stage::CountingUnseen;
+    planTicks();
 }
 
 void RestSchedule::acceptTip() {
@@ -267,6 +296,7 @@ void RestSchedule::acceptTip() {
         views_.tip->removeTip();
     if (views_.restScreen)
         views_.restScreen->showRestScreen();
+    planTicks();
 }
 
 void RestSchedule::declineTip() {
@@ -274,6 +304,7 @@ void RestSchedule::declineTip() {
     tipAnswered();
     if (views_.tip)
         views_.tip->removeTip();
+    planTicks();
 }
 
 void RestSchedule::closeRestScreen() {
@@ -281,6 +312,7 @@ void RestSchedule::closeRestScreen() {
     tipAnswered();
     if (views_.restScreen)
         views_.restScreen->removeRestScreen();
+    planTicks();
 }
 
 void RestSchedule::switchReminders(bool on) {
@@ -291,6 +323,7 @@ void RestSchedule::switchReminders(bool on) {
     remindersOn_ = on;
     if (views_.panel)
         views_.panel->showReminders(on);
+    planTicks();
 }
 
 void RestSchedule::confirmSettings() {
@@ -304,10 +337,12 @@ void RestSchedule::dismissSettings() {
 
 void RestSchedule::postpone() {
     setNextRest(addMinutes(nextRest_.value_or(roundedNow()), intervalMinutes()));
+    planTicks();
 }
 
 void RestSchedule::rescheduleAfterARest() {
     setNextRest(addMinutes(addMinutes(roundedNow(), intervalMinutes()), restLengthMinutes()));
+    planTicks();
 }
 
 } // namespace ocuvell

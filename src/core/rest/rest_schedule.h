@@ -66,7 +66,7 @@ class RestSchedule {
     // or out of bounds gives the defaults below.
     void loadStored(const std::string& interval, const std::string& restLength);
     // The stored reminders flag, before the switch shows it.
-    void loadStoredReminders(bool on) { remindersOn_ = on; }
+    void loadStoredReminders(bool on);
 
     // The interval (1 minute or more; the arithmetic wraps it modulo a day) and the rest
     // length (1..555) in use: the entry's number when it is usable, else the last usable
@@ -94,6 +94,9 @@ class RestSchedule {
     static constexpr int kDefaultRestLength = 5;
     static constexpr int kMinInterval = 1;
     static constexpr int kMaxRestLength = 555; // a rest's ticks stay within 16 bits
+    // How long after a minute starts the waiting schedule looks at the clock: late enough
+    // that a timer a little early still lands in the new minute.
+    static constexpr int kMinuteMarginMs = 100;
 
   private:
     // What a box holds and its number when that is usable.
@@ -117,6 +120,7 @@ class RestSchedule {
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
 
+    void planTicks();
     void settleEntries();
     void setNextRest(int minuteOfDay);
     int roundedNow() const;

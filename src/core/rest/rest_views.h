@@ -46,12 +46,26 @@ class RestScreenView {
     virtual void removeRestScreen() = 0;
 };
 
+// The schedule's clock: it asks for the next tick it needs and nothing more. While it
+// waits for a rest time a tick at each minute's start is enough; while a tip waits for an
+// answer, or reminders are off, none is.
+class TickView {
+  public:
+    virtual ~TickView() = default;
+    // A tick every second from now on; a clock already ticking every second keeps its beat.
+    virtual void tickEverySecond() = 0;
+    // One tick after this many milliseconds, in place of any other.
+    virtual void tickOnceIn(int milliseconds) = 0;
+    virtual void stopTicking() = 0;
+};
+
 // The views of one schedule. Whoever builds a window attaches it and detaches it before
 // it goes; a role without a view shows nothing and the schedule runs on regardless.
 struct RestViews {
     SchedulePanelView* panel = nullptr;
     TipView* tip = nullptr;
     RestScreenView* restScreen = nullptr;
+    TickView* ticks = nullptr;
 };
 
 } // namespace ocuvell

@@ -48,15 +48,15 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
     loadSwitchProperties();
     connectHandlers();
     connectColourPage();
-    Timer1_.setInterval(1000);
-    model_.attach(*this, *this);
+    // Runs only when the schedule asks for a tick.
+    model_.attach(*this, restViews());
 }
 
 // The model stays; from now on it has no window to show its state in. Timer1_, the last
 // member, goes next, so no tick reaches the schedule once the window is going; the
 // controls, Qt children, go after the members and raise no signal on their way out.
 Form1::~Form1() {
-    model_.detach();
+    model_.detach(restViews());
 }
 
 void Form1::connectHandlers() {
@@ -182,6 +182,24 @@ void Form1::closeSettings() {
 void Form1::showReminders(bool on) {
     setHeadingGreen(Label2_[1], on);
     edit_[1]->setVisible(on);
+}
+
+// TickView: a countdown keeps the one-second beat it started on; a single tick at a
+// minute's start must come on time, not within a coarse timer's slack of a minute.
+void Form1::tickEverySecond() {
+    if (Timer1_.isActive() && !Timer1_.isSingleShot())
+        return;
+    Timer1_.setSingleShot(false);
+    Timer1_.setTimerType(Qt::CoarseTimer);
+    Timer1_.start(1000);
+}
+void Form1::tickOnceIn(int milliseconds) {
+    Timer1_.setSingleShot(true);
+    Timer1_.setTimerType(Qt::PreciseTimer);
+    Timer1_.start(milliseconds);
+}
+void Form1::stopTicking() {
+    Timer1_.stop();
 }
 
 } // namespace ocuvell

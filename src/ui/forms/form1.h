@@ -37,7 +37,7 @@ struct Form1Hooks {
     std::function<void()> quit;
 };
 
-class Form1 : public QWidget, private SchedulePanelView, private ColourView {
+class Form1 : public QWidget, private SchedulePanelView, private TickView, private ColourView {
     Q_OBJECT
   public:
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
@@ -131,6 +131,11 @@ class Form1 : public QWidget, private SchedulePanelView, private ColourView {
     void showRestLengthEntry(const std::string& text) override;
     void closeSettings() override;
     void showReminders(bool on) override;
+    // TickView: Timer1, the schedule's clock.
+    void tickEverySecond() override;
+    void tickOnceIn(int milliseconds) override;
+    void stopTicking() override;
+    RestViews restViews() { return {.panel = this, .ticks = this}; }
     // ColourView: the sliders and their value displays follow the model's levels.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;

@@ -41,8 +41,6 @@ void Form1::load() {
     Image7_->setPixmap(setok_[1]->pixmap());
     Image8_->setPixmap(setno_[1]->pixmap());
     edit_[1]->setPixmap(edit_[0]->pixmap());
-
-    Timer1_.start();
 }
 
 void Form1::Show() {
