@@ -157,6 +157,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void Slider2_Change();
     void Slider3_Change(int index);
     void showColourNotice();
+    void watchDisplay();
 
     void setHeadingGreen(QLabel* heading, bool green);
 
