@@ -166,7 +166,6 @@ int main(int argc, char** argv) {
     ocuvell::Form1 form1(model, formHooks);
     notices.setWindow(&form1);
     ocuvell::RestForms restForms(model.schedule());
-    model.schedule().setWindows(&restForms);
 
     // The session's end: a logout's signal or the session manager's request to save keeps
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
