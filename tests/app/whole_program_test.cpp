@@ -90,7 +90,7 @@ TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
     clock_.set(23, 59, 30);
     bool tipWhileOpen = false;
     whileBoxOpen_ = [&] {
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < 90; ++i) {
             clock_.advance();
             program_->form1.Timer1_Timer();
         }

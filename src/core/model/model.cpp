@@ -29,7 +29,8 @@ void Model::loadRestSettings() {
     const std::string interval = readSetting(place_, Setting::Interval);
     const std::string restLength = readSetting(place_, Setting::RestLength);
     schedule_.loadStored(interval, restLength);
-    schedule_.loadStoredReminders(flagOn(Setting::Reminders, readSetting(place_, Setting::Reminders)));
+    schedule_.loadStoredReminders(
+        flagOn(Setting::Reminders, readSetting(place_, Setting::Reminders)));
 }
 
 bool Model::storedEyeMode() const {
@@ -40,7 +41,8 @@ void Model::save() const {
     // The rest numbers in use: a box left holding something unusable through Back
     // would otherwise be stored and lose the user's last good value at the next start.
     writeSetting(place_, Setting::Interval, std::optional<std::string>(schedule_.intervalToSave()));
-    writeSetting(place_, Setting::RestLength, std::optional<std::string>(schedule_.restLengthToSave()));
+    writeSetting(place_, Setting::RestLength,
+                 std::optional<std::string>(schedule_.restLengthToSave()));
     // Stored as it always was: "1" or "0".
     writeSetting(place_, Setting::Reminders, schedule_.remindersOn() ? 1 : 0);
     colour_.saveLevels();
