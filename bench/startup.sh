@@ -29,6 +29,10 @@ export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/co
   XDG_STATE_HOME="$work/state" HOME="$work"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 sleep 1
+# The pointer rests in the bottom left corner, away from every window, as for a user at
+# work elsewhere: a pointer over a switch would rightly keep its hover poll running.
+away() { xdotool mousemove 2 1077; }
+away
 
 g++ -O2 -std=c++20 -fPIC "$root/bench/bare/bare_window.cpp" -o "$work/bare" $(pkg-config --cflags --libs Qt6Widgets)
 mkdir -p "$work/ocuvell"
@@ -52,9 +56,16 @@ startup() {
   [ -n "$ms" ] || { echo "startup: $1 ended without a first paint" >&2; exit 1; }
 }
 stop() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; exec {out}<&-; }
-ctxt() { # pid [voluntary_|nonvoluntary_] -> context switches of all its threads
-  cat /proc/"$1"/task/*/status | awk -v k="^${2:-}" '/ctxt_switches/ && $1 ~ k {s += $2} END {print s}'
+ctxt() { # pid [voluntary_|nonvoluntary_] -> "tid switches" for each of its threads
+  local f
+  for f in /proc/"$1"/task/*/status; do
+    awk -v k="^${2:-}" '/^Pid:/ {t = $2} /ctxt_switches/ && $1 ~ k {s += $2} END {if (t != "") print t, s}' "$f" 2>/dev/null
+  done
 }
+# Switches between two ctxt snapshots, thread by thread: a thread started meanwhile counts
+# from zero, and one that ended counts its last wake only (its own count went with it).
+ctxt_delta() { awk 'NR == FNR {a[$1] = $2; next} {d += $2 - ($1 in a ? a[$1] : 0); seen[$1] = 1}
+  END {for (t in a) if (!(t in seen)) d += 1; print d}' <(echo "$1") <(echo "$2"); }
 cputicks() { awk '{print $14 + $15}' /proc/"$1"/stat; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/"$1"/status; }
 # The program's own wake-ups are the voluntary switches; the others are the scheduler
@@ -64,8 +75,8 @@ idle() { # pid seconds -> "cpu_ms_per_s ctx_per_s (voluntary)"
   sleep "$2"
   c1=$(ctxt "$1"); v1=$(ctxt "$1" voluntary_); t1=$(cputicks "$1")
   local hz; hz=$(getconf CLK_TCK)
-  awk -v c=$((c1 - c0)) -v v=$((v1 - v0)) -v t=$((t1 - t0)) -v s="$2" -v hz="$hz" \
-    'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
+  awk -v c="$(ctxt_delta "$c0" "$c1")" -v v="$(ctxt_delta "$v0" "$v1")" -v t=$((t1 - t0)) \
+    -v s="$2" -v hz="$hz" 'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
 }
 # "median (min-max)" of the numbers on standard input.
 spread() { sort -n | awk '{a[NR]=$1} END {printf "%s (%s-%s)", a[int((NR+1)/2)], a[1], a[NR]}'; }
@@ -97,7 +108,7 @@ if [ "$phase" -gt 0 ]; then
   if [ -n "$wid" ]; then
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     xdotool mousemove $((X + 560)) $((Y + 8)) click 1; sleep 1
-    xdotool mousemove 5 500
+    away; sleep 1
   fi
   ocu_hidden=$(idle $opid "$phase")
   visible=$( [ -n "$wid" ] && xwininfo -id "$wid" | awk -F': ' '/Map State/ {print $2}')
@@ -113,6 +124,11 @@ printf 'resident memory after 10 s: Ocuvell %.1f MB, bare Qt %.1f MB, ratio %.2f
   "$(awk -v k=$ocu_rss 'BEGIN{print k/1024}')" "$(awk -v k=$bare_rss 'BEGIN{print k/1024}')" \
   "$(awk -v a=$ocu_rss -v b=$bare_rss 'BEGIN{print a/b}')"
 if [ "$phase" -gt 0 ]; then
+  # Wake-ups: voluntary plus involuntary context switches of all the process's threads.
+  wakes() { awk '{print $2}' <<< "$1"; }
+  printf 'idle wake-ups/s over %s s, pointer away (goal: at most 0.1):\n' "$phase"
+  printf '  %-26s %s\n' "Ocuvell shown" "$(wakes "$ocu_shown")" "Ocuvell hidden" "$(wakes "$ocu_hidden")" \
+    "bare Qt window" "$(wakes "$bare_idle")"
   printf '%-36s %20s %20s\n' "idle, $phase s: CPU ms/s, ctx/s (voluntary)" "Ocuvell" "bare Qt"
   printf '%-36s %20s %20s\n' "  main window shown" "$ocu_shown" "$bare_idle"
   printf '%-36s %20s   (main window afterwards: %s)\n' "  hidden in the notification area" "$ocu_hidden" "$visible"

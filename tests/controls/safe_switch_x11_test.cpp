@@ -1,5 +1,6 @@
 // The switch on the dummy X server with the real pointer, moved and clicked by xdotool:
-// a click right after the pointer arrives completes.
+// a click at the moment the pointer arrives completes, and the poll runs only while the
+// pointer is over the switch.
 #include "ui/widgets/safe_switch.h"
 
 #include <QApplication>
@@ -39,23 +40,26 @@ TEST(SafeSwitchX11, ClickRightAfterThePointerArrivesCompletes) {
     QSignalSpy clicks(sw, &SafeSwitch::Click);
     QSignalSpy ins(sw, &SafeSwitch::MouseIn);
 
+    const auto pollStops = [&] {
+        return QTest::qWaitFor([&] { return !SafeSwitch::pollRunning(&window); }, 2000);
+    };
     ASSERT_TRUE(movePointer(window.mapToGlobal(QPoint(250, 150))));
-    sw->poll();
-    ASSERT_FALSE(sw->hover());
+    EXPECT_TRUE(pollStops());
+    EXPECT_FALSE(sw->hover());
 
     for (bool expected : {false, true}) {
-        ASSERT_TRUE(movePointer(sw->mapToGlobal(QPoint(20, 10))));
-        // The first poll after the pointer arrives sees it there.
-        sw->poll();
-        EXPECT_TRUE(sw->hover());
-        ASSERT_TRUE(xdotool({"click", "1"}));
+        // Move and click in one go: no poll has run in between.
+        const QPoint at = sw->mapToGlobal(QPoint(20, 10));
+        ASSERT_TRUE(xdotool({"mousemove", "--sync", QString::number(at.x()),
+                             QString::number(at.y()), "click", "1"}));
         ASSERT_TRUE(clicks.wait(2000));
         EXPECT_EQ(clicks.takeFirst().at(0).toBool(), expected);
         EXPECT_EQ(sw->Value(), expected);
         EXPECT_EQ(sw->frameIndex(), expected ? 1 : 5); // hover look of the new value
+        EXPECT_TRUE(SafeSwitch::pollRunning(&window));
 
         ASSERT_TRUE(movePointer(window.mapToGlobal(QPoint(250, 150))));
-        sw->poll();
+        EXPECT_TRUE(pollStops());
         EXPECT_FALSE(sw->hover());
     }
     EXPECT_EQ(ins.count(), 2);

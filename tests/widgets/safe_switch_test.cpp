@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
@@ -169,15 +171,15 @@ TEST_F(SafeSwitchTest, DragOutCancelsDragBackCompletes) {
     EXPECT_EQ(clicks, std::vector<bool>{false});
 }
 
-TEST_F(SafeSwitchTest, PressAndReleaseBeforeFirstPollAreIgnored) {
-    cursorAt(10, 10);
+// The poll has not seen the pointer yet (0 ms after it arrived): the press's own
+// position stands in for it, and the click completes.
+TEST_F(SafeSwitchTest, PressBeforeThePollSawThePointerCounts) {
     press();
-    release();
-    EXPECT_TRUE(clicks.empty());
-    EXPECT_TRUE(sw->Value());
+    EXPECT_EQ(ins, 1);
     EXPECT_EQ(sw->frameIndex(), 2);
-    sw->poll();
-    EXPECT_EQ(sw->frameIndex(), 1);
+    release();
+    EXPECT_EQ(clicks, std::vector<bool>{false});
+    EXPECT_EQ(sw->frameIndex(), 5);
 }
 
 TEST_F(SafeSwitchTest, DisabledIgnoresInputAndReenabledShowsOldHover) {
@@ -246,15 +248,38 @@ TEST_F(SafeSwitchTest, MaskedPixelsLetClicksThrough) {
     EXPECT_EQ(removed, 69);
 }
 
-TEST_F(SafeSwitchTest, OneSharedTimerRunsOnlyWhileTheWindowIsShown) {
-    auto* second = new SafeSwitch(&window);
-    second->show();
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
-    window.hide();
+// The shared poll runs while the pointer is over a switch of the window, else not at all
+// (a switch just shown gets one poll, for a pointer resting where it appeared).
+TEST_F(SafeSwitchTest, ThePollRunsOnlyWhileThePointerIsOverASwitch) {
+    auto ticksPass = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    ticksPass(120);
     EXPECT_FALSE(SafeSwitch::pollRunning(&window));
+
+    cursorAt(20, 10);
+    QMouseEvent move(QEvent::MouseMove, window.mapFromGlobal(QPointF(cursor.pos)),
+                     QPointF(cursor.pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.windowHandle(), &move);
+    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    ticksPass(120);
+    EXPECT_EQ(ins, 1);
+    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+
+    cursorAt(78, 23); // still over it for the poll: the far edges count
+    ticksPass(120);
+    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    cursorAt(150, 100);
+    ticksPass(120);
+    EXPECT_EQ(outs, 1);
+    EXPECT_FALSE(SafeSwitch::pollRunning(&window));
+    EXPECT_EQ(sw->frameIndex(), 0);
+
+    window.hide();
     window.show();
     EXPECT_TRUE(SafeSwitch::pollRunning(&window));
-    delete second;
     delete sw;
     sw = nullptr;
     EXPECT_FALSE(SafeSwitch::pollRunning(&window));
@@ -290,7 +315,6 @@ TEST_F(SafeSwitchTest, AHandlerMayDeleteItsWindowDuringThePoll) {
     QTimer::singleShot(180, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_TRUE(other.isNull());
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window)); // the fixture's own window polls on
 }
 
 TEST_F(SafeSwitchTest, StoredPropertiesRoundTrip) {

@@ -14,6 +14,8 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -73,9 +75,12 @@ class SwitchArt : public QObject {
     std::array<bool, 6> shapeLoaded_{};
 };
 
-// All switches of one top-level window share one timer, so a shown window wakes 20 times
-// a second however many switches it holds; a hidden window's switches are not polled.
-// The group is a child of that window and goes with it.
+// All switches of one top-level window share one 50 ms poll, and it runs only while the
+// pointer is over one of them: a pointer that moves or enters the window over a switch's
+// hover rectangle starts it, and a tick that leaves no enabled switch hovered stops it. In
+// between it answers as a poll that never stops would, so hover looks the same, while a
+// program whose pointer is elsewhere does not wake for it at all. The group is a child of
+// that window and goes with it.
 class SwitchPollGroup : public QObject {
     Q_OBJECT
   public:
@@ -88,8 +93,24 @@ class SwitchPollGroup : public QObject {
         return new SwitchPollGroup(window);
     }
 
+    // The pointer reaches the window through its native window's events, whatever child is
+    // under it and whether or not anyone tracks the mouse.
+    void watch(QWindow* native) {
+        if (native && native != watched_) {
+            if (watched_)
+                watched_->removeEventFilter(this);
+            watched_ = native;
+            native->installEventFilter(this);
+        }
+    }
+
+    // A switch shown, enabled or pressed gets one poll soon, which stops again at once when
+    // the pointer is elsewhere: a switch may appear or wake under a pointer that rests.
     void add(SafeSwitch* s) {
         members_.push_back(s);
+        wake();
+    }
+    void wake() {
         if (!timer_.isActive())
             timer_.start();
     }
@@ -122,6 +143,25 @@ class SwitchPollGroup : public QObject {
         return QCursor::pos();
     }
 
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (timer_.isActive())
+            return false;
+        QPointF global;
+        if (e->type() == QEvent::MouseMove)
+            global = static_cast<QMouseEvent*>(e)->globalPosition();
+        else if (e->type() == QEvent::Enter)
+            global = static_cast<QEnterEvent*>(e)->globalPosition();
+        else
+            return false;
+        for (SafeSwitch* s : members_)
+            if (s && s->Enable() && s->covers(global.toPoint())) {
+                wake();
+                break;
+            }
+        return false;
+    }
+
   private:
     explicit SwitchPollGroup(QWidget* window) : QObject(window) {
         timer_.setInterval(kPollMs);
@@ -133,6 +173,7 @@ class SwitchPollGroup : public QObject {
     bool ticking_ = false;
     std::unique_ptr<PointerProbe> probe_;
     bool probeTried_ = false;
+    QPointer<QWindow> watched_;
 
     // A handler run from a poll may hide or delete switches (or this group's last one);
     // members are only nulled during the tick and removed after it. One that deletes the
@@ -150,6 +191,10 @@ class SwitchPollGroup : public QObject {
         }
         ticking_ = false;
         compact();
+        // A disabled switch keeps its hover flag without polls; enabling it wakes the poll.
+        if (std::none_of(members_.begin(), members_.end(),
+                         [](const SafeSwitch* s) { return s->Enable() && s->hover(); }))
+            timer_.stop();
     }
 
     // An empty group stays with its window, its timer stopped, for the next switch shown.
@@ -187,6 +232,8 @@ bool SafeSwitch::hover() const {
 
 void SafeSwitch::setEnable(bool enable) {
     apply(core_->setEnable(enable));
+    if (enable && pollGroup_)
+        pollGroup_->wake();
 }
 void SafeSwitch::setValue(bool value) {
     apply(core_->setValue(value));
@@ -264,8 +311,12 @@ void SafeSwitch::poll() {
 void SafeSwitch::pollAt(const QPoint& global) {
     if (!core_->enable())
         return;
+    apply(core_->poll(covers(global)));
+}
+
+bool SafeSwitch::covers(const QPoint& global) const {
     const QPoint p = mapFromGlobal(global);
-    apply(core_->poll(switchContains(p.x(), p.y(), width(), height())));
+    return switchContains(p.x(), p.y(), width(), height());
 }
 
 void SafeSwitch::setCursorSource(CursorSource* source) {
@@ -283,6 +334,7 @@ void SafeSwitch::joinPoll() {
         return;
     leavePoll();
     pollGroup_ = group;
+    group->watch(window()->windowHandle());
     group->add(this);
 }
 
@@ -301,10 +353,20 @@ void SafeSwitch::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, strip, 0, drawnFrame_ * s.frameHeight, s.frameWidth, s.frameHeight);
 }
 
+// A press can come before the poll has seen the pointer arrive (the first tick is up to
+// 50 ms away): the press's own position then answers for the poll, so the click counts.
 void SafeSwitch::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton)
+    if (e->button() == Qt::LeftButton) {
+        if (core_->enable() && !core_->hover()) {
+            if (pollGroup_)
+                pollGroup_->wake();
+            const QPointer<SafeSwitch> alive(this);
+            pollAt(e->globalPosition().toPoint());
+            if (!alive) // a MouseIn handler may delete the switch
+                return;
+        }
         apply(core_->pressLeft());
-    else
+    } else
         QWidget::mousePressEvent(e);
 }
 

@@ -47,8 +47,11 @@ class SafeSwitch : public QWidget {
     void poll();
     // The same with the pointer already read (screen pixels), as the shared timer does.
     void pollAt(const QPoint& global);
+    // Whether a pointer at this point (screen pixels) is over the switch for the poll: the
+    // whole rectangle, far edges included.
+    bool covers(const QPoint& global) const;
     static void setCursorSource(CursorSource* source); // nullptr: the real cursor
-    // Whether the shared poll timer of this top-level window is running (for tests).
+    // Whether the shared poll of this top-level window is running (for tests).
     static bool pollRunning(const QWidget* window);
 
   signals:
