@@ -56,24 +56,24 @@ endforeach()
 # Stripped copies, made once per build, which both layouts install.
 find_program(OCUVELL_MINGW_STRIP NAMES x86_64-w64-mingw32-strip REQUIRED)
 set(_deploy ${CMAKE_BINARY_DIR}/deploy)
+set(_deployed)
+foreach(f ${_dlls})
+  get_filename_component(_name ${f} NAME)
+  list(APPEND _deployed ${_deploy}/${_name})
+endforeach()
 add_custom_command(OUTPUT ${_deploy}/done
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${_deploy}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_deploy}/platforms ${_deploy}/styles
   COMMAND ${CMAKE_COMMAND} -E copy ${_dlls} ${_deploy}
   COMMAND ${CMAKE_COMMAND} -E copy ${_platform} ${_deploy}/platforms
   COMMAND ${CMAKE_COMMAND} -E copy ${_style} ${_deploy}/styles
-  COMMAND ${OCUVELL_MINGW_STRIP} --strip-unneeded ${_deploy}/*.dll ${_deploy}/platforms/*.dll
-          ${_deploy}/styles/*.dll
+  COMMAND ${OCUVELL_MINGW_STRIP} --strip-unneeded ${_deployed}
+          ${_deploy}/platforms/qwindows.dll ${_deploy}/styles/qwindowsvistastyle.dll
   COMMAND ${CMAKE_COMMAND} -E touch ${_deploy}/done
   DEPENDS ${_dlls} ${_platform} ${_style}
   COMMENT "Stripped copies of the Qt and runtime DLLs"
   VERBATIM)
 add_custom_target(ocuvell_deploy ALL DEPENDS ${_deploy}/done)
-set(_deployed)
-foreach(f ${_dlls})
-  get_filename_component(_name ${f} NAME)
-  list(APPEND _deployed ${_deploy}/${_name})
-endforeach()
 
 foreach(layout installed portable)
   if(layout STREQUAL installed)
@@ -119,7 +119,9 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # The Startup shortcut is the user's own, whatever context the installer runs in: the
 # context is switched to the user's for it and back (told apart by $SMPROGRAMS).
+# A 64-bit installer for the 64-bit program (a Wine without 32-bit support runs it too).
 set(CPACK_NSIS_DEFINES [[
+  Target amd64-unicode
   !include "FileFunc.nsh"
   !define MUI_FINISHPAGE_SHOWREADME ""
   !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
