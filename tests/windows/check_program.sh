@@ -145,10 +145,12 @@ win=$(main_window)
 sleep 2 # the load step's overlay and a warning would come up now
 [ -z "$(warning_box)" ] && ok "started with eye protection stored on, no warning" || fail "a warning box came up"
 shot="$src/docs/screens/form1-windows.png"
+im_convert=/usr/bin/convert # ImageMagick's own, whatever else PATH holds
+[ -x "$im_convert" ] || im_convert=convert
 import -window "$win" "$work/form1.png" 2>/dev/null && cp "$work/form1.png" "$shot"
 # The captions drawn as glyphs, not as empty boxes: the heading's row holds dark ink
 # over more columns than a row of tofu squares would.
-if ink=$(convert "$work/form1.png" -crop 130x25+125+54 -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null) &&
+if ink=$("$im_convert" "$work/form1.png" -crop 130x25+125+54 -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null) &&
   awk -v m="$ink" 'BEGIN{exit !(m > 0.08 && m < 0.6)}'; then
   ok "the main window's Chinese heading is drawn (ink $ink)"
 else
@@ -199,12 +201,13 @@ if wait_for 60 has main_window; then
 else
   fail "no main window on the second start"
 fi
-# The icon: Wine's docked tray window, a child of trayer's, 16 to 24 pixels square.
+# The icon: Wine's window for it, docked into the panel (the panel's own window is named
+# "panel"; the icon is the explorer.exe window inside it).
 tray_icon() {
   local panel
-  panel=$(xdotool search --classname '^trayer$' 2>/dev/null | head -n 1)
+  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
   [ -n "$panel" ] || return 1
-  xwininfo -children -id "$panel" 2>/dev/null | awk '/^ +0x/{print $1}' | head -n 1
+  xwininfo -tree -id "$panel" 2>/dev/null | awk '/"explorer.exe"/ && !/ 1x1\+/ {print $1; exit}'
 }
 if wait_for 20 has tray_icon; then
   icon=$(tray_icon)
