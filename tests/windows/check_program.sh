@@ -91,7 +91,8 @@ fi
 "$wineserver" -p
 echo "-- prefix ready in $(($(date +%s) - started)) s"
 drive_c="$WINEPREFIX/drive_c"
-user_dir=$(ls -d "$drive_c/users/"* | grep -v '/Public$' | head -n 1)
+user_dir=
+for d in "$drive_c/users/"*; do [ "${d##*/}" = Public ] || user_dir=$d; done
 appdata="$user_dir/AppData/Roaming"
 
 # config.ini as the program writes it: CRLF lines, sections in the order it writes them.
