@@ -3,9 +3,11 @@
 # Usage: scripts/deps.sh [run|test|windows]
 set -euo pipefail
 mode=${1:-test}
+# libwayland-dev and libwayland-bin (wayland-scanner): the Wayland compositors' gamma
+# control; qt6-wayland: the windows of a Wayland session without XWayland.
 pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
-      xdg-utils)
+      xdg-utils libwayland-dev libwayland-bin qt6-wayland)
 if [ "$mode" = test ] || [ "$mode" = windows ]; then
   # The Windows program (scripts/windows.sh): Qt for Windows built from Debian's qtbase
   # source with the host's Qt tools, mingw-w64 with the posix thread model, the installer
@@ -22,6 +24,8 @@ if [ "$mode" = test ]; then
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
   # The Windows program under Wine: a compositor for its translucent tip, screenshots.
   pkgs+=(xcompmgr imagemagick)
+  # A headless Wayland compositor whose outputs refuse gamma control.
+  pkgs+=(sway)
 fi
 missing=()
 for p in "${pkgs[@]}"; do
