@@ -1,5 +1,6 @@
 // Ocuvell starts from its hidden tray form, which brings up the main window.
 #include "app/end_signals.h"
+#include "app/window_system.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
 #include "core/model/model.h"
@@ -86,15 +87,7 @@ int main(int argc, char** argv) {
     if (int status = 0; answerCommandLine(argc, argv, status))
         return status;
 
-    // In a Wayland session the windows stay on X11 through XWayland where it is there: a
-    // native Wayland window cannot place itself (the rest tip in its corner). Without it
-    // they go native, placed by the compositor. A platform the user names is kept.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "xcb");
-        else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "wayland");
-    }
+    ocuvell::chooseWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
