@@ -3,6 +3,7 @@
 // go native, placed by the compositor. A platform the user names is kept.
 #include "app/window_system.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace ocuvell {
