@@ -14,8 +14,12 @@
 # sources turned into deb-src entries, with lists and downloads under the cache, so the
 # system's lists stay as they are.
 #
-# Usage: scripts/qt-windows.sh [--print-prefix]
+# A build cut short (a stopped session, a reboot) is taken up where it stopped: the build
+# folder is kept beside the cache with the inputs it was configured from.
+#
+# Usage: scripts/qt-windows.sh [--cached]
 #   prints the prefix on its last line of standard output; progress goes to standard error.
+#   --cached: only look; exit 3 (printing nothing) when no finished build is in the cache.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 say() { echo "qt-windows: $*" >&2; }
@@ -90,6 +94,10 @@ if complete; then
   echo "$prefix"
   exit 0
 fi
+if [ "${1:-}" = --cached ]; then
+  say "no finished Qt for Windows in $cache_root"
+  exit 3
+fi
 
 mkdir -p "$cache_root"
 # One build at a time per key; a second caller waits and then finds the cache.
@@ -103,8 +111,15 @@ fi
 
 started=$(date +%s)
 work="$cache_root/qt-build-$key"
-rm -rf "$prefix" "$work"
+if [ -f "$work/build/build.ninja" ] && [ -f "$work/inputs" ] && [ "$(cat "$work/inputs")" = "$(inputs)" ]; then
+  say "taking up the build in $work where it stopped"
+  resume=1
+else
+  resume=0
+  rm -rf "$prefix" "$work"
+fi
 mkdir -p "$work" "$prefix"
+if [ $resume -eq 0 ]; then
 
 # A private APT: deb-src entries for the machine's configured Debian sources.
 apt="$work/apt"
@@ -156,6 +171,8 @@ cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-
     tail -n 40 "$work/configure.log" >&2
     die "configure failed"
   }
+  inputs >"$work/inputs"
+fi
 jobs=$(nproc 2>/dev/null || echo 2)
 say "building with $jobs jobs (log: $work/build.log); about an hour of CPU time"
 cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || {
