@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ocuvell needs to build, run and test, when missing.
-# Usage: scripts/deps.sh [run|test]
+# Usage: scripts/deps.sh [run|test|windows]
 set -euo pipefail
 mode=${1:-test}
 # libwayland-dev and libwayland-bin (wayland-scanner): the Wayland compositors' gamma
@@ -8,6 +8,12 @@ mode=${1:-test}
 pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
       xdg-utils libwayland-dev libwayland-bin qt6-wayland)
+if [ "$mode" = test ] || [ "$mode" = windows ]; then
+  # The Windows program (scripts/windows.sh): Qt for Windows built from Debian's qtbase
+  # source with the host's Qt tools, mingw-w64 with the posix thread model, the installer
+  # and the zip.
+  pkgs+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev patch ninja-build nsis zip)
+fi
 if [ "$mode" = test ]; then
   # Wine reaches the X server's gamma through libXxf86vm, which it loads on demand and
   # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
@@ -16,6 +22,8 @@ if [ "$mode" = test ]; then
   # The install checks: the validators of the menu entry and the AppStream data, a tray
   # panel that comes after the program, and the tools that find and click its windows.
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
+  # The Windows program under Wine: a compositor for its translucent tip, screenshots.
+  pkgs+=(xcompmgr imagemagick)
   # A headless Wayland compositor whose outputs refuse gamma control.
   pkgs+=(sway)
 fi

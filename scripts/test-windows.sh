@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the core, the Windows implementations and their tests with mingw-w64 as
-# static .exe files and runs them under Wine, in a Wine prefix inside the build folder.
+# static .exe files and runs them under Wine, in a Wine prefix inside the build folder;
+# then builds the Windows program and its packages (scripts/windows.sh) and checks them
+# under Wine (tests/windows/check_program.sh).
 # The gamma tests reach the private Xorg with the dummy driver that scripts/test.sh starts
 # (OCUVELL_TEST_XDISPLAY); the X server's ramp is then read back natively.
 # Without mingw-w64 or a working Wine the Windows tests report themselves skipped.
@@ -110,7 +112,36 @@ if [ -n "${DISPLAY:-}" ]; then
   fi
 fi
 
-summary="settings differential: ${cases:-0} cases, ${known:-0} with a known Wine difference; gamma on the X server: $gamma; restarts through GDI: ${restarts:-0} cases ran, ${restarts_skipped:-0} skipped"
+# The Windows program itself: ocuvell.exe against Qt for Windows (from its cache, or built
+# into it first), its zip and installer, then used under Wine as a user would, on an X
+# server, a Wine prefix and a tray panel of its own (tests/windows/check_program.sh).
+program="failed"
+out="$root/build/windows"
+# Qt for Windows takes about an hour of CPU time to build the first time; the program's
+# checks run once scripts/qt-windows.sh has put it in the cache.
+if ! bash "$root/scripts/qt-windows.sh" --cached >/dev/null 2>&1; then
+  program="SKIPPED (no Qt for Windows in the cache yet: bash scripts/qt-windows.sh builds it)"
+  echo "-- the Windows program: $program"
+elif ! { echo "-- the Windows program (scripts/windows.sh, Qt for Windows from the cache)"
+         started=$(date +%s); bash "$root/scripts/windows.sh" "$out" >"$build/windows-program.log" 2>&1; }; then
+  tail -n 30 "$build/windows-program.log"
+  status=1
+  problems+=("building the Windows program or its packages")
+else
+  echo "-- built in $(($(date +%s) - started)) s; checking it under Wine"
+  checker="$build/x_gamma_check"
+  [ -x "$checker" ] || c++ -std=c++20 -O1 -o "$checker" "$root/tests/windows/x_gamma_check.cpp" -lXrandr -lX11 -ldl
+  started=$(date +%s)
+  if bash "$root/tests/windows/check_program.sh" "$out" "$root" "$build" "$checker" 2>&1 |
+      tee "$build/windows-program-check.log"; [ "${PIPESTATUS[0]}" -eq 0 ]; then
+    program="ok ($(grep -c '^ok:' "$build/windows-program-check.log") checks in $(($(date +%s) - started)) s)"
+  else
+    status=1
+    problems+=("the Windows program under Wine")
+  fi
+fi
+
+summary="settings differential: ${cases:-0} cases, ${known:-0} with a known Wine difference; gamma on the X server: $gamma; restarts through GDI: ${restarts:-0} cases ran, ${restarts_skipped:-0} skipped; the program: $program"
 if [ $status -eq 0 ]; then
   echo "== Windows tests under Wine: PASSED ($summary)"
 else

@@ -1,6 +1,7 @@
 // Ocuvell: main builds the program once (the single-instance lock, the settings place,
 // the model over the display, the windows, the tray, the session's end) and runs it.
 #include "app/end_signals.h"
+#include "app/window_system.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
 #include "core/instance/single_instance.h"
@@ -111,15 +112,7 @@ int main(int argc, char** argv) {
     if (int status = 0; answerCommandLine(argc, argv, status))
         return status;
 
-    // In a Wayland session the windows stay on X11 through XWayland where it is there: a
-    // native Wayland window cannot place itself (the rest tip in its corner). Without it
-    // they go native, placed by the compositor. A platform the user names is kept.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "xcb");
-        else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "wayland");
-    }
+    ocuvell::chooseWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
@@ -166,7 +159,6 @@ int main(int argc, char** argv) {
     ocuvell::Form1 form1(model, formHooks);
     notices.setWindow(&form1);
     ocuvell::RestForms restForms(model.schedule());
-    model.schedule().setWindows(&restForms);
 
     // The session's end: a logout's signal or the session manager's request to save keeps
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.

@@ -25,10 +25,12 @@ class WholeProgramTest : public testing::TrayFixture {
         tray_->form1()->Timer1().stop();
     }
 
-    // One second of the program's life: the clock moves, then Timer1 fires.
+    // One second of the program's life: the clock moves, then Timer1 fires. The schedule
+    // asks for its next tick each time; the test gives it instead.
     void tick() {
         clock_.advance();
         tray_->form1()->Timer1_Timer();
+        tray_->form1()->Timer1().stop();
         QCoreApplication::processEvents();
     }
     RestForms& forms() { return program_->restForms; }
@@ -38,17 +40,18 @@ class WholeProgramTest : public testing::TrayFixture {
 
 TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
     Form1& f = *tray_->form1();
-    EXPECT_EQ(f.Label5()->text(), "00:00"); // 23:59 plus one minute, past midnight
+    // A whole minute from 23:59:30 at the least: 00:01, past midnight.
+    EXPECT_EQ(f.Label5()->text(), "00:01");
 
-    // Nothing in the minute before the rest time.
-    for (int i = 0; i < 29; ++i)
+    // Nothing before the rest time.
+    for (int i = 0; i < 89; ++i)
         tick();
     EXPECT_EQ(forms().loadedTip(), nullptr);
-    tick(); // 00:00:00
+    tick(); // 00:01:00
     ASSERT_NE(forms().loadedTip(), nullptr);
     EXPECT_TRUE(forms().loadedTip()->isVisible());
     EXPECT_EQ(forms().loadedTip()->Label1->text(), "立即休息 1 分钟");
-    EXPECT_EQ(f.schedule().pdtipshow(), 1);
+    EXPECT_TRUE(f.schedule().tipsHeld());
 
     forms().loadedTip()->Label1_Click();
     ASSERT_NE(forms().loadedRest(), nullptr);
@@ -60,12 +63,12 @@ TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
     for (int i = 2; i < 60; ++i)
         tick();
     EXPECT_EQ(forms().loadedRest()->Label1->text(), "0:0:1");
-    tick(); // the sixtieth second ends the rest at 00:01:00
+    tick(); // the sixtieth second ends the rest at 00:02:00
     EXPECT_EQ(forms().loadedRest(), nullptr);
     EXPECT_EQ(forms().loadedTip(), nullptr);
-    EXPECT_EQ(f.schedule().pdtipshow(), 0);
-    EXPECT_EQ(f.schedule().pdcountdown(), 0);
-    EXPECT_EQ(f.Label5()->text(), "00:02");
+    EXPECT_FALSE(f.schedule().tipsHeld());
+    EXPECT_FALSE(f.schedule().counting());
+    EXPECT_EQ(f.Label5()->text(), "00:03");
 
     // The main window can be hidden meanwhile; the next reminder still comes.
     f.Image1_Click();
@@ -74,7 +77,7 @@ TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
     ASSERT_NE(forms().loadedTip(), nullptr);
     forms().loadedTip()->Label2_Click(); // not now
     EXPECT_EQ(forms().loadedTip(), nullptr);
-    EXPECT_EQ(f.Label5()->text(), "00:03");
+    EXPECT_EQ(f.Label5()->text(), "00:04");
 }
 
 // A box due during the load step (here the restore's warning: eye protection on, no
@@ -87,7 +90,7 @@ TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
     clock_.set(23, 59, 30);
     bool tipWhileOpen = false;
     whileBoxOpen_ = [&] {
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < 90; ++i) {
             clock_.advance();
             program_->form1.Timer1_Timer();
         }

@@ -43,6 +43,21 @@ TEST_F(Form1Look, MainPageColoursAndPlaces) {
     EXPECT_LT(close.green(), 100);
 }
 
+// A stored value of any length shows whole: its blank in the sentence widens and the
+// words after it move on.
+TEST_F(Form1Look, LongRestValuesFitTheirPlaces) {
+    writeConfig("[dsxx]\nmei=2147483647\nxiuxi=555\npdrun=1\n");
+    Form1& f = start();
+    f.Show();
+    grab("form1-long.png");
+    for (int i = 0; i < 2; ++i) {
+        const QLabel* value = f.dhhour(i);
+        EXPECT_LE(value->fontMetrics().horizontalAdvance(value->text()), value->width()) << i;
+        EXPECT_LT(value->geometry().right(), f.width()) << i;
+    }
+    EXPECT_EQ(f.dhhour(0)->text(), "2147483647");
+}
+
 TEST_F(Form1Look, ColourPageCoversTheMainPage) {
     writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\npdrun=1\n");
     Form1& f = start();

@@ -66,13 +66,12 @@ TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(f.Text3()->text(), "5");
     EXPECT_EQ(f.dhhour(0)->text(), "45");
     EXPECT_EQ(f.dhhour(1)->text(), "5");
-    EXPECT_EQ(f.Text1()->text(), "09:55");
-    EXPECT_EQ(f.Label5()->text(), "09:55");
+    EXPECT_EQ(f.Label5()->text(), "09:56"); // from 09:11, the minute after now
     // Reminders on, as the missing flag counts as on.
     EXPECT_TRUE(f.SafeSwitch2()->Value());
     EXPECT_FALSE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), kGreen);
-    EXPECT_EQ(f.schedule().pdxxrun(), "1");
+    EXPECT_TRUE(f.schedule().remindersOn());
     // Eye protection stays off and untouched.
     EXPECT_FALSE(f.SafeSwitch1()->Value());
     EXPECT_TRUE(f.edit(0)->isHidden());
@@ -85,8 +84,10 @@ TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(f.colo(1)->text(), "0");
     EXPECT_EQ(f.colo(3)->text(), "100");
     EXPECT_EQ(shown(), GammaRamp::identity());
+    // The schedule waits: one tick just after the next minute starts.
     EXPECT_TRUE(f.Timer1().isActive());
-    EXPECT_EQ(f.Timer1().interval(), 1000);
+    EXPECT_TRUE(f.Timer1().isSingleShot());
+    EXPECT_EQ(f.Timer1().interval(), 20000 + RestSchedule::kMinuteMarginMs);
     // The copied pictures.
     EXPECT_EQ(f.Image7()->pixmap().cacheKey(), f.setok(1)->pixmap().cacheKey());
     EXPECT_EQ(f.edit(1)->pixmap().cacheKey(), f.edit(0)->pixmap().cacheKey());
@@ -99,7 +100,8 @@ TEST_F(Form1Test, RemindersStoredOffStillScheduleOnce) {
     EXPECT_FALSE(f.SafeSwitch2()->Value());
     EXPECT_TRUE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
-    EXPECT_EQ(f.schedule().pdxxrun(), "0");
+    EXPECT_FALSE(f.schedule().remindersOn());
+    EXPECT_FALSE(f.Timer1().isActive()); // nothing to tick for
     EXPECT_EQ(f.Text2()->text(), "30");
     EXPECT_EQ(f.Label5()->text(), "08:30");
     EXPECT_EQ(f.dhhour(1)->text(), "3");
@@ -109,15 +111,14 @@ TEST_F(Form1Test, ReminderFlagOtherThanZeroTurnsOnAndNormalises) {
     writeConfig("[dsxx]\nmei=20\nxiuxi=2\npdrun=00\n");
     Form1& f = start();
     EXPECT_TRUE(f.SafeSwitch2()->Value());
-    EXPECT_EQ(f.schedule().pdxxrun(), "1");
+    EXPECT_TRUE(f.schedule().remindersOn());
 }
 
 TEST_F(Form1Test, NextRestWrapsPastMidnight) {
     clock.set(23, 50, 30);
     writeConfig("[dsxx]\nmei=15\nxiuxi=5\npdrun=1\n");
     Form1& f = start();
-    EXPECT_EQ(f.Text1()->text(), "00:05");
-    EXPECT_EQ(f.Label5()->text(), "00:05");
+    EXPECT_EQ(f.Label5()->text(), "00:06");
 }
 
 TEST_F(Form1Test, SwitchLayoutLoadDoesNotReachTheHandlers) {
@@ -126,7 +127,7 @@ TEST_F(Form1Test, SwitchLayoutLoadDoesNotReachTheHandlers) {
     EXPECT_FALSE(f.SafeSwitch1()->Value());
     EXPECT_TRUE(f.SafeSwitch2()->Value());
     EXPECT_FALSE(f.Pdeyerun().has_value());
-    EXPECT_EQ(f.schedule().pdxxrun(), "");
+    EXPECT_FALSE(f.schedule().remindersOn());
     EXPECT_FALSE(f.ppset()->isHidden());
     EXPECT_FALSE(f.Timer1().isActive());
 }
@@ -315,6 +316,13 @@ TEST_F(Form1Test, RestPageOkKeepsLastValidValuesBackKeepsTyping) {
     EXPECT_TRUE(f.ppset()->isHidden());
     EXPECT_EQ(f.Text2()->text(), "25");
     EXPECT_EQ(f.Label5()->text(), "10:20");
+    // Less than a minute is refused as any other unusable entry: the box shows the
+    // interval in use again.
+    f.edit_Click(1);
+    f.Text2()->setText("0");
+    f.setok(1)->click();
+    EXPECT_EQ(f.Text2()->text(), "20");
+    EXPECT_EQ(f.dhhour(0)->text(), "20");
 }
 
 // The two commands beyond the window's width: out of sight, reached with Tab after the
@@ -347,15 +355,15 @@ TEST_F(Form1Test, CommandsOutOfSightAreReachedWithTheKeyboard) {
     EXPECT_EQ(tab(), command1);
     EXPECT_EQ(tab(Qt::ShiftModifier), command2);
 
-    EXPECT_EQ(f.Text1()->text(), "09:20");
+    EXPECT_EQ(f.schedule().nextRestTime(), "09:21");
     press(command1, Qt::Key_Space); // one interval later, the label keeps the old time
-    EXPECT_EQ(f.Text1()->text(), "09:40");
+    EXPECT_EQ(f.schedule().nextRestTime(), "09:41");
     press(command1, Qt::Key_Return);
-    EXPECT_EQ(f.Text1()->text(), "10:00");
+    EXPECT_EQ(f.schedule().nextRestTime(), "10:01");
     clock.set(11, 0, 0);
     press(command2, Qt::Key_Enter); // now + interval + rest length
-    EXPECT_EQ(f.Text1()->text(), "11:25");
-    EXPECT_EQ(f.Label5()->text(), "09:20");
+    EXPECT_EQ(f.schedule().nextRestTime(), "11:25");
+    EXPECT_EQ(f.Label5()->text(), "09:21");
 
     // Rest page open: its two boxes first, then the commands; the hidden stores never.
     f.edit_Click(1);
@@ -364,7 +372,6 @@ TEST_F(Form1Test, CommandsOutOfSightAreReachedWithTheKeyboard) {
     EXPECT_EQ(tab(), command1);
     EXPECT_EQ(tab(), command2);
     EXPECT_EQ(tab(), f.Text2());
-    EXPECT_FALSE(f.Text1()->isVisible());
 }
 
 TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
@@ -429,11 +436,12 @@ void tick(Form1& f) {
 }
 
 TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
-    writeConfig("[dsxx]\nmei=0\nxiuxi=3\npdrun=1\n");
+    writeConfig("[dsxx]\nmei=1\nxiuxi=3\npdrun=1\n");
     clock.set(14, 0, 5);
     Form1& f = start();
     testing::RecordingWindows windows;
-    f.schedule().setWindows(&windows);
+    f.schedule().attach({.tip = &windows, .restScreen = &windows});
+    clock.set(14, 2, 0);
     tick(f);
     EXPECT_EQ(windows.tipsShown, 1);
     EXPECT_EQ(windows.tipCaption, "立即休息 3 分钟");
@@ -450,11 +458,11 @@ TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
     // On again: a new next rest time on the main page, the countdown carries on.
     clock.set(14, 7, 0);
     f.SafeSwitch2()->setValue(true);
-    EXPECT_EQ(f.Label5()->text(), "14:07");
+    EXPECT_EQ(f.Label5()->text(), "14:08");
     EXPECT_FALSE(f.edit(1)->isHidden());
     tick(f);
     EXPECT_EQ(windows.restCaption, "0:2:58");
-    f.schedule().setWindows(nullptr);
+    f.schedule().detach({.tip = &windows, .restScreen = &windows});
 }
 
 // --- Close ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "core/rest/clock.h"
 #include "core/settings/ini.h"
 #include "model_fixture.h"
+#include "support/rest_fakes.h"
 
 #include <set>
 
@@ -42,22 +43,6 @@ TEST(SettingsTable, StoredLevelsAreClampedIntoTheControlsRange) {
 
 // --- Load and save -------------------------------------------------------------------
 
-class FakePanel : public RestPanel {
-  public:
-    std::string t1, t2, t3, label5;
-    std::string text1() const override { return t1; }
-    void setText1(const std::string& s) override { t1 = s; }
-    std::string text2() const override { return t2; }
-    void setText2(const std::string& s) override { t2 = s; }
-    std::string text3() const override { return t3; }
-    void setText3(const std::string& s) override { t3 = s; }
-    void setLabel5(const std::string& s) override { label5 = s; }
-    void setDhhour(int, const std::string&) override {}
-    void hidePpset() override {}
-    void setRestHeadingGreen(bool) override {}
-    void setEdit1Visible(bool) override {}
-};
-
 class StillClock : public Clock {
   public:
     int secondsOfDay() const override { return 9 * 3600 + 10 * 60; }
@@ -66,36 +51,44 @@ class StillClock : public Clock {
 class ModelTest : public ColourModelTest {
   protected:
     StillClock clock;
-    FakePanel panel;
+    testing::FakePanel panel;
     Model& make() {
         model = std::make_unique<Model>(makeMemoryDisplay(), clock, *settings);
-        model->attach(panel, view);
+        model->attach(view, {.panel = &panel});
         return *model;
     }
     std::unique_ptr<Model> model;
 };
 
+// A first start reads the key names: the schedule stands in its defaults, the missing
+// reminders flag counts as on and the missing eye flag as off.
 TEST_F(ModelTest, FirstStartReadsKeyNamesAndTheScheduleStandsIn) {
     Model& m = make();
-    EXPECT_EQ(m.loadRestSettings(), "pdrun");
-    EXPECT_EQ(panel.t2, "45");
-    EXPECT_EQ(panel.t3, "5");
-    EXPECT_EQ(m.readEyeFlag(), "pdrun");
+    m.loadRestSettings();
+    EXPECT_EQ(panel.intervalEntry, "45");
+    EXPECT_EQ(panel.restLengthEntry, "5");
+    EXPECT_TRUE(m.schedule().remindersOn());
+    EXPECT_FALSE(m.storedEyeMode());
 }
 
-TEST_F(ModelTest, StoredRestValuesReachTheBoxesAndTheFlagsComeBackAsText) {
+TEST_F(ModelTest, StoredRestValuesAndFlagsReachTheSchedule) {
     writeConfig("[dsxx]\nmei=30\nxiuxi=3\npdrun=0\n[eye]\npdrun=1\n");
     Model& m = make();
-    EXPECT_EQ(m.loadRestSettings(), "0");
-    EXPECT_EQ(panel.t2, "30");
-    EXPECT_EQ(panel.t3, "3");
-    EXPECT_EQ(m.readEyeFlag(), "1");
+    m.loadRestSettings();
+    EXPECT_EQ(panel.intervalEntry, "30");
+    EXPECT_EQ(panel.restLengthEntry, "3");
+    EXPECT_FALSE(m.schedule().remindersOn());
+    EXPECT_TRUE(m.storedEyeMode());
+    writeConfig("[dsxx]\npdrun=00\n[eye]\npdrun=01\n");
+    m.loadRestSettings();
+    EXPECT_TRUE(m.schedule().remindersOn());
+    EXPECT_FALSE(m.storedEyeMode());
 }
 
 TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
     Model& m = make();
     m.loadRestSettings();
-    m.schedule().loadStoredReminders("1");
+    m.schedule().loadStoredReminders(true);
     m.colour().colorload();
     m.colour().setColour(0, 7);
     m.save();
@@ -115,11 +108,11 @@ TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
 TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {
     Model& m = make();
     m.schedule().rescheduleFromNow();
-    EXPECT_EQ(panel.label5, "09:55");
-    m.detach();
-    panel.label5.clear();
+    EXPECT_EQ(panel.nextRest, "09:55");
+    m.detach({.panel = &panel});
+    panel.nextRest.clear();
     m.schedule().rescheduleFromNow(); // no window: nothing is shown, nothing breaks
-    EXPECT_EQ(panel.label5, "");
+    EXPECT_EQ(panel.nextRest, "");
     m.colour().colorload();
     m.colour().setBrightness(5);
     EXPECT_TRUE(view.notices.empty());

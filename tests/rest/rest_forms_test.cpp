@@ -34,16 +34,16 @@ class Forms : public ::testing::Test {
   protected:
     SimClock clock;
     FakePanel panel;
-    RestSchedule schedule{panel, clock};
-    RestForms forms{schedule};
+    RestSchedule schedule{clock};
+    RestForms forms{schedule};         // attaches itself as the tip and the rest screen
     std::vector<std::string> captions; // the rest screen's caption after each change
 
     void SetUp() override {
-        schedule.setWindows(&forms);
+        schedule.attach({.panel = &panel});
         clock.set(9, 0, 30);
     }
-    void start(const std::string& mei, const std::string& xiuxi) {
-        schedule.loadStored(mei, xiuxi);
+    void start(const std::string& interval, const std::string& restLength) {
+        schedule.loadStored(interval, restLength);
         schedule.switchReminders(true);
     }
     std::string restCaption() const {
@@ -66,25 +66,17 @@ class Forms : public ::testing::Test {
     }
     int ticksUntilRestEnds() {
         int n = 0;
-        for (; schedule.pdcountdown() == 1 && n < 40000; ++n)
+        for (; schedule.counting() && n < 40000; ++n)
             tick();
         return n;
     }
 };
 
-std::vector<std::string> threeMinuteCaptions() {
-    std::vector<std::string> v;
-    for (int m = 2; m >= 0; --m)
-        for (int s = (m == 2 ? 59 : 60); s >= 1; --s)
-            v.push_back("0:" + std::to_string(m) + ":" + std::to_string(s));
-    return v;
-}
-
 TEST_F(Forms, WholeRestCycleFromTipToEnd) {
     start("10", "3");
     Form2* tip = waitForTip();
     ASSERT_TRUE(tip);
-    EXPECT_EQ(clock.seconds, (9 * 60 + 10) * 60);
+    EXPECT_EQ(clock.seconds, (9 * 60 + 11) * 60);
     EXPECT_EQ(tip->Label1->text(), QStringLiteral("立即休息 3 分钟"));
     EXPECT_TRUE(tip->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(tip->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -101,7 +93,6 @@ TEST_F(Forms, WholeRestCycleFromTipToEnd) {
     click(tip->Label1);
     EXPECT_TRUE(oldTip.isNull());
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(schedule.pdtipshow(), 1);
     Form3* rest = forms.loadedRest();
     ASSERT_TRUE(rest);
     EXPECT_TRUE(rest->isVisible());
@@ -126,16 +117,14 @@ TEST_F(Forms, WholeRestCycleFromTipToEnd) {
 
     QPointer<Form3> oldRest = rest;
     EXPECT_EQ(ticksUntilRestEnds(), 178);
-    EXPECT_EQ(captions, threeMinuteCaptions());
+    EXPECT_EQ(captions.size(), 179u); // every second but the last shows its time
+    EXPECT_EQ(captions.back(), "0:0:1");
     EXPECT_TRUE(oldRest.isNull());
     EXPECT_FALSE(forms.loadedRest());
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(schedule.pdtipshow(), 0);
-    EXPECT_EQ(panel.t1, "09:23"); // ended 09:13:00, plus 10
-    EXPECT_EQ(panel.label5, "09:23");
 }
 
-TEST_F(Forms, NotNowSchedulesOneIntervalOnAndClicksElsewhereDoNothing) {
+TEST_F(Forms, NotNowTakesThePopupAwayAndClicksElsewhereDoNothing) {
     start("5", "3");
     Form2* tip = waitForTip();
     ASSERT_TRUE(tip);
@@ -143,32 +132,24 @@ TEST_F(Forms, NotNowSchedulesOneIntervalOnAndClicksElsewhereDoNothing) {
     click(tip);
     ASSERT_EQ(forms.loadedTip(), tip);
     EXPECT_TRUE(tip->isVisible());
-    EXPECT_EQ(schedule.pdtipshow(), 1);
 
     tick(20);
-    panel.ppsetVisible = true;
     click(tip->Label2);
     EXPECT_FALSE(forms.loadedTip());
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.pdtipshow(), 0);
-    EXPECT_EQ(schedule.pdcountdown(), 0);
-    EXPECT_EQ(panel.t1, "09:10");
-    EXPECT_FALSE(panel.ppsetVisible);
+    EXPECT_EQ(schedule.stage(), RestSchedule::Stage::Waiting);
 }
 
 TEST_F(Forms, ClosingTheRestScreenEarlyLetsTheCountdownRunUnseen) {
     start("10", "3");
     ASSERT_TRUE(waitForTip());
-    click(forms.loadedTip()->Label1); // 09:10:00
+    click(forms.loadedTip()->Label1); // 09:11:00
     tick(30);
     Form3* rest = forms.loadedRest();
     ASSERT_TRUE(rest && rest->isVisible());
     EXPECT_TRUE(rest->imgclose->pixmap().size() == QSize(60, 60));
     click(rest->imgclose);
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.pdtipshow(), 0);
-    EXPECT_EQ(schedule.pdcountdown(), 1);
-    EXPECT_EQ(panel.t1, "09:20");
 
     tick();
     ASSERT_TRUE(forms.loadedRest()); // written to, so loaded again, but not shown
@@ -177,17 +158,16 @@ TEST_F(Forms, ClosingTheRestScreenEarlyLetsTheCountdownRunUnseen) {
     EXPECT_EQ(ticksUntilRestEnds(), 149);
     EXPECT_FALSE(forms.loadedRest());
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(panel.t1, "09:23"); // the later schedule wins
 }
 
 TEST_F(Forms, NewTipWhileTheCountdownRunsUnseen) {
     start("1", "3");
     ASSERT_TRUE(waitForTip());
-    click(forms.loadedTip()->Label1);    // 09:01:00
-    click(forms.loadedRest()->imgclose); // next tip 09:02
+    click(forms.loadedTip()->Label1);    // 09:02:00
+    click(forms.loadedRest()->imgclose); // next tip 09:03
     Form2* tip = waitForTip();
     ASSERT_TRUE(tip);
-    EXPECT_EQ(clock.seconds, (9 * 60 + 2) * 60);
+    EXPECT_EQ(clock.seconds, (9 * 60 + 3) * 60);
     EXPECT_EQ(tip->tippro->Value(), 60); // the shown popup follows the unseen countdown
     Form3* unseen = forms.loadedRest();
     ASSERT_TRUE(unseen);
@@ -201,18 +181,15 @@ TEST_F(Forms, NewTipWhileTheCountdownRunsUnseen) {
     EXPECT_EQ(restCaption(), "0:2:59");
     EXPECT_EQ(ticksUntilRestEnds(), 179);
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.pdtipshow(), 0);
 }
 
 TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
     start("1", "1");
     ASSERT_TRUE(waitForTip());
-    click(forms.loadedTip()->Label1); // 09:01:00
-    tick(5);
-    click(forms.loadedRest()->imgclose);
-    Form2* tip = waitForTip(); // 09:02:00, the old rest's last tick too
+    click(forms.loadedTip()->Label1);    // 09:02:00
+    click(forms.loadedRest()->imgclose); // next tip 09:03
+    Form2* tip = waitForTip();           // 09:03:00, the old rest's last tick too
     ASSERT_TRUE(tip);
-    EXPECT_EQ(schedule.pdcountdown(), 0);
     QPointer<Form2> shown = tip;
     tick(90);
     ASSERT_FALSE(shown.isNull());
@@ -220,11 +197,8 @@ TEST_F(Forms, UnseenCountdownEndingUnderANewTipLeavesThePopup) {
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->Label1->text(), QStringLiteral("立即休息 1 分钟"));
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.pdtipshow(), 1);
-    EXPECT_EQ(panel.t1, "09:03");
     click(tip->Label2);
     EXPECT_FALSE(forms.loadedTip());
-    EXPECT_EQ(panel.t1, "09:04"); // answered at 09:03:30
 }
 
 TEST_F(Forms, EscapeOnTheRestScreenIsTheCloseImage) {
@@ -235,26 +209,25 @@ TEST_F(Forms, EscapeOnTheRestScreenIsTheCloseImage) {
     QApplication::sendEvent(forms.loadedRest(), &esc);
     settle();
     EXPECT_FALSE(forms.loadedRest());
-    EXPECT_EQ(schedule.pdtipshow(), 0);
-    EXPECT_EQ(schedule.pdcountdown(), 1);
+    EXPECT_EQ(schedule.stage(), RestSchedule::Stage::CountingUnseen);
 }
 
 // The forms go before the schedule's next tick: it must not reach them once they are gone.
 TEST_F(Forms, FormsThatGoDetachThemselves) {
-    RestSchedule other{panel, clock};
+    RestSchedule other{clock};
     {
         RestForms gone{other};
-        other.setWindows(&gone);
-        other.loadStored("0", "1");
+        other.loadStored("1", "1");
         other.switchReminders(true);
-        other.tick();
+        other.startCountdown(); // the popup follows the rest, so it is loaded
         ASSERT_TRUE(gone.loadedTip());
     }
-    EXPECT_EQ(other.windows(), nullptr);
-    other.acceptTip();
+    EXPECT_EQ(other.views().tip, nullptr);
+    EXPECT_EQ(other.views().restScreen, nullptr);
     other.tick();
-    EXPECT_EQ(other.stage(), RestSchedule::Stage::Resting);
-    EXPECT_EQ(schedule.windows(), &forms); // forms of another schedule leave it alone
+    EXPECT_EQ(other.countdown().ticks, 1);
+    // Forms of another schedule leave this one alone.
+    EXPECT_EQ(schedule.views().tip, static_cast<TipView*>(&forms));
 }
 
 // Lays both forms out as a user sees them and keeps pictures of them for the README.

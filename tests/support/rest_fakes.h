@@ -1,5 +1,5 @@
 #pragma once
-// The schedule's surroundings without windows: Form1's rest controls as fields, and a
+// The schedule's views without windows: the main window's rest panel as fields, and a
 // popup and rest screen that only record what the schedule asks of them.
 #include "core/rest/rest_schedule.h"
 
@@ -8,57 +8,69 @@
 
 namespace ocuvell::testing {
 
-class FakePanel : public RestPanel {
+class FakePanel : public SchedulePanelView {
   public:
-    std::string t1 = "12:30", t2 = "1", t3 = "1", label5 = "12:30", dh0 = "240", dh1 = "240";
-    bool ppsetVisible = false, headingGreen = false, edit1Visible = false;
-    int text1Writes = 0;
+    std::string nextRest = "12:30", interval = "240", restLength = "240";
+    std::string intervalEntry = "1", restLengthEntry = "1";
+    bool settingsOpen = false, remindersShownOn = false;
 
-    std::string text1() const override { return t1; }
-    void setText1(const std::string& s) override { t1 = s, ++text1Writes; }
-    std::string text2() const override { return t2; }
-    void setText2(const std::string& s) override { t2 = s; }
-    std::string text3() const override { return t3; }
-    void setText3(const std::string& s) override { t3 = s; }
-    void setLabel5(const std::string& s) override { label5 = s; }
-    void setDhhour(int index, const std::string& s) override { (index == 0 ? dh0 : dh1) = s; }
-    void hidePpset() override { ppsetVisible = false; }
-    void setRestHeadingGreen(bool green) override { headingGreen = green; }
-    void setEdit1Visible(bool visible) override { edit1Visible = visible; }
+    void showNextRest(const std::string& s) override { nextRest = s; }
+    void showRestValues(const std::string& i, const std::string& r) override {
+        interval = i, restLength = r;
+    }
+    void showIntervalEntry(const std::string& s) override { intervalEntry = s; }
+    void showRestLengthEntry(const std::string& s) override { restLengthEntry = s; }
+    void closeSettings() override { settingsOpen = false; }
+    void showReminders(bool on) override { remindersShownOn = on; }
 };
 
-// Keeps what the schedule asked the popup and the rest screen to show: a write loads a
-// window without showing it, unloading clears its captions. `calls` lists the requests
-// that show or unload, in their order.
-class RecordingWindows : public RestWindows {
+// Keeps what the schedule asked the popup and the rest screen to show: a request loads a
+// window without showing it, removing it clears its captions. `calls` lists the requests
+// that show or remove, in their order.
+class RecordingWindows : public TipView, public RestScreenView {
   public:
-    bool tipLoadedFlag = false, tipShown = false, restLoaded = false, restShown = false;
+    bool tipLoaded = false, tipShown = false, restLoaded = false, restShown = false;
     std::string tipCaption, restCaption = "开始";
-    int tipproValue = 0, tipproMax = 100, snapshots = 0, tipsShown = 0, restUnloads = 0;
+    int progress = 0, progressTotal = 100, tipsShown = 0, restRemovals = 0;
     std::vector<std::string> calls;
 
-    void showTip() override {
-        tipLoadedFlag = tipShown = true, ++tipsShown;
+    void showTip(const std::string& caption) override {
+        tipLoaded = tipShown = true, ++tipsShown, tipCaption = caption;
         calls.push_back("showTip");
     }
-    void setTipCaption(const std::string& s) override { tipLoadedFlag = true, tipCaption = s; }
-    void setTipproValue(int v) override { tipLoadedFlag = true, tipproValue = v; }
-    void setTipproMax(int m) override { tipLoadedFlag = true, tipproMax = m; }
-    bool tipLoaded() const override { return tipLoadedFlag; }
-    void unloadTip() override {
-        tipLoadedFlag = tipShown = false, tipCaption.clear();
-        calls.push_back("unloadTip");
+    void startProgress(int total) override {
+        tipLoaded = true, progress = 0, progressTotal = total;
     }
-    void restSnapshot() override { restLoaded = true, ++snapshots; }
-    void setRestCaption(const std::string& s) override { restLoaded = true, restCaption = s; }
-    void showRest() override {
+    void showProgress(int done) override { tipLoaded = true, progress = done; }
+    void removeTip() override {
+        tipLoaded = tipShown = false, tipCaption.clear();
+        calls.push_back("removeTip");
+    }
+    void showRestScreen() override {
         restLoaded = restShown = true;
-        calls.push_back("showRest");
+        calls.push_back("showRestScreen");
     }
-    void unloadRest() override {
-        restLoaded = restShown = false, restCaption = "开始", ++restUnloads;
-        calls.push_back("unloadRest");
+    void showRemaining(const std::string& s) override { restLoaded = true, restCaption = s; }
+    void removeRestScreen() override {
+        restLoaded = restShown = false, restCaption = "开始", ++restRemovals;
+        calls.push_back("removeRestScreen");
     }
+};
+
+// What the schedule last asked of its clock, and how often a one-second beat was started.
+class RecordingTicks : public TickView {
+  public:
+    enum class Mode { Stopped, EverySecond, Once };
+    Mode mode = Mode::Stopped;
+    int onceInMs = 0, beatsStarted = 0;
+
+    void tickEverySecond() override {
+        if (mode != Mode::EverySecond)
+            ++beatsStarted;
+        mode = Mode::EverySecond;
+    }
+    void tickOnceIn(int ms) override { mode = Mode::Once, onceInMs = ms; }
+    void stopTicking() override { mode = Mode::Stopped; }
 };
 
 } // namespace ocuvell::testing

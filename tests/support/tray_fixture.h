@@ -56,7 +56,6 @@ class TrayFixture : public ::testing::Test {
               model(makeMemoryDisplay(), f.clock_, place), form1(model, formHooks(f)),
               restForms(model.schedule()), tray(form1, std::move(hooks)) {
             notices.setWindow(&form1);
-            model.schedule().setWindows(&restForms);
         }
         Form1Hooks formHooks(TrayFixture& f) {
             Form1Hooks h;

@@ -1,6 +1,8 @@
 // Native side of the GDI check under Wine: reads the ramp the X server holds after the
 // Windows test applied one, and compares it with the ramp the test wrote down.
-//   x_gamma_check EXPECTED_FILE   (DISPLAY names the dummy server)
+//   x_gamma_check [--keep] EXPECTED_FILE   (DISPLAY names the dummy server)
+// The server is then set back to the identity, unless --keep (the program's check goes on
+// with the ramp it set).
 // Wine 8 hands GDI ramps to the server through XF86VidMode; on the dummy driver that ramp
 // lives in the server's colour map, beside the RandR CRTC ramps, so both are reported.
 // libXxf86vm is opened at run time: Debian ships no headers for it in the build set.
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -62,13 +65,15 @@ void reportCrtc(Display* dpy, const std::vector<int>& expected) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: x_gamma_check EXPECTED_FILE\n");
+    const bool keep = argc == 3 && std::string_view(argv[1]) == "--keep";
+    if (argc != 2 && !keep) {
+        std::fprintf(stderr, "usage: x_gamma_check [--keep] EXPECTED_FILE\n");
         return 2;
     }
-    const std::vector<int> expected = readExpected(argv[1]);
+    const char* expectedFile = argv[argc - 1];
+    const std::vector<int> expected = readExpected(expectedFile);
     if (expected.size() != 768) {
-        std::printf("x_gamma_check: FAIL: %s holds %zu entries, not 768\n", argv[1],
+        std::printf("x_gamma_check: FAIL: %s holds %zu entries, not 768\n", expectedFile,
                     expected.size());
         return 1;
     }
@@ -105,10 +110,12 @@ int main(int argc, char** argv) {
     reportCrtc(dpy, expected);
 
     // Leave the server as the other tests expect it: the identity.
-    for (int j = 0; j < 256; ++j)
-        r[j] = g[j] = b[j] = static_cast<unsigned short>(257 * j);
-    setRamp(dpy, DefaultScreen(dpy), 256, r.data(), g.data(), b.data());
-    XSync(dpy, False);
+    if (!keep) {
+        for (int j = 0; j < 256; ++j)
+            r[j] = g[j] = b[j] = static_cast<unsigned short>(257 * j);
+        setRamp(dpy, DefaultScreen(dpy), 256, r.data(), g.data(), b.data());
+        XSync(dpy, False);
+    }
     XCloseDisplay(dpy);
 
     const bool ok = most <= kServerStep;

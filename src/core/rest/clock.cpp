@@ -2,6 +2,7 @@
 
 #include "core/rest/clock_platform.h"
 
+#include <chrono>
 #include <ctime>
 
 namespace ocuvell {
@@ -37,6 +38,14 @@ long long SystemClock::localMinutes() const {
     const std::tm local = localNow();
     const long long days = daysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday);
     return days * 1440 + local.tm_hour * 60 + local.tm_min;
+}
+
+// Time zones differ from UTC by whole minutes, so the minute's progress is the same on
+// the local clock.
+int SystemClock::millisecondsIntoMinute() const {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<int>(((ms % 60000) + 60000) % 60000);
 }
 
 } // namespace ocuvell

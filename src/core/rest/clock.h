@@ -12,6 +12,9 @@ class Clock {
     // on) from the clock set back. A clock that knows no date gives the minute of the
     // day, which still serves within one day.
     virtual long long localMinutes() const { return secondsOfDay() / 60; }
+    // How far the present minute has gone, in milliseconds (0..59999), so that a tick can
+    // be asked for just after the next one starts.
+    virtual int millisecondsIntoMinute() const { return secondsOfDay() % 60 * 1000; }
 };
 
 // The machine's local time.
@@ -19,6 +22,7 @@ class SystemClock : public Clock {
   public:
     int secondsOfDay() const override;
     long long localMinutes() const override;
+    int millisecondsIntoMinute() const override;
 };
 
 } // namespace ocuvell

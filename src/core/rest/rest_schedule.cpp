@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <limits>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -12,12 +11,14 @@ namespace ocuvell {
 
 namespace {
 
-// Any whole number an int holds: the time arithmetic reduces it modulo a day first.
-// parseWholeNumber clamps longer numbers to the ends of int, so a value at either end
-// counts only when the text spells exactly that value.
+// One minute or more, up to the largest int: the time arithmetic reduces it modulo a day
+// first. parseWholeNumber clamps longer numbers to the largest int, so that value counts
+// only when the text spells exactly it.
 std::optional<int> usableInterval(const std::string& text) {
     const auto v = parseWholeNumber(text);
-    if (!v || (*v != std::numeric_limits<int>::max() && *v != std::numeric_limits<int>::min()))
+    if (!v || *v < RestSchedule::kMinInterval)
+        return std::nullopt;
+    if (*v != std::numeric_limits<int>::max())
         return v;
     std::string_view digits = text;
     while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t'))
@@ -51,149 +52,210 @@ long long wrap(long long a, long long b) {
 
 } // namespace
 
-RestSchedule::RestSchedule(RestPanel& panel, Clock& clock) : panel_(panel), clock_(clock) {}
+RestSchedule::RestSchedule(Clock& clock) : clock_(clock) {}
 
-void RestSchedule::loadStored(const std::string& mei, const std::string& xiuxi) {
-    lastInterval_ = usableInterval(mei).value_or(kDefaultInterval);
-    lastRestLength_ = usableRestLength(xiuxi).value_or(kDefaultRestLength);
-    panel_.setText2(usableInterval(mei) ? mei : num(lastInterval_));
-    panel_.setText3(usableRestLength(xiuxi) ? xiuxi : num(lastRestLength_));
+void RestSchedule::attach(const RestViews& views) {
+    if (views.panel)
+        views_.panel = views.panel;
+    if (views.tip)
+        views_.tip = views.tip;
+    if (views.restScreen)
+        views_.restScreen = views.restScreen;
+    if (views.ticks) {
+        views_.ticks = views.ticks;
+        planTicks();
+    }
+}
+
+void RestSchedule::detach(const RestViews& views) {
+    if (views.panel && views_.panel == views.panel)
+        views_.panel = nullptr;
+    if (views.tip && views_.tip == views.tip)
+        views_.tip = nullptr;
+    if (views.restScreen && views_.restScreen == views.restScreen)
+        views_.restScreen = nullptr;
+    if (views.ticks && views_.ticks == views.ticks)
+        views_.ticks = nullptr;
+}
+
+// While reminders are off, and while a tip waits for its answer with no rest counting,
+// nothing can happen until the user acts; a rest counts every second; otherwise the only
+// question is whether the rest time has come, which changes at a minute's start.
+void RestSchedule::planTicks() {
+    if (!views_.ticks)
+        return;
+    if (!remindersOn_ || (tipsHeld() && !counting()))
+        views_.ticks->stopTicking();
+    else if (counting())
+        views_.ticks->tickEverySecond();
+    else
+        views_.ticks->tickOnceIn(60000 - clock_.millisecondsIntoMinute() + kMinuteMarginMs);
+}
+
+void RestSchedule::loadStoredReminders(bool on) {
+    remindersOn_ = on;
+    planTicks();
+}
+
+void RestSchedule::loadStored(const std::string& interval, const std::string& restLength) {
+    interval_ = usableInterval(interval).value_or(kDefaultInterval);
+    restLength_ = usableRestLength(restLength).value_or(kDefaultRestLength);
+    enterInterval(usableInterval(interval) ? interval : num(interval_));
+    enterRestLength(usableRestLength(restLength) ? restLength : num(restLength_));
+    if (views_.panel) {
+        views_.panel->showIntervalEntry(intervalEntry_.text);
+        views_.panel->showRestLengthEntry(restLengthEntry_.text);
+    }
+}
+
+void RestSchedule::enterInterval(const std::string& text) {
+    intervalEntry_ = {text, usableInterval(text)};
+}
+
+void RestSchedule::enterRestLength(const std::string& text) {
+    restLengthEntry_ = {text, usableRestLength(text)};
 }
 
 int RestSchedule::intervalMinutes() const {
-    return usableInterval(panel_.text2()).value_or(lastInterval_);
+    return intervalEntry_.value.value_or(interval_);
 }
 
 int RestSchedule::restLengthMinutes() const {
-    return usableRestLength(panel_.text3()).value_or(lastRestLength_);
+    return restLengthEntry_.value.value_or(restLength_);
 }
 
-// A confirmed entry becomes the value in use; an unusable one is replaced in its box by
-// the last value in use, so the schedule never works with it.
+// A usable entry becomes the value in use; an unusable one is replaced by the value in
+// use, in its box too, so the schedule never works with it.
 void RestSchedule::settleEntries() {
-    if (const auto v = usableInterval(panel_.text2()))
-        lastInterval_ = *v;
-    else
-        panel_.setText2(num(lastInterval_));
-    if (const auto v = usableRestLength(panel_.text3()))
-        lastRestLength_ = *v;
-    else
-        panel_.setText3(num(lastRestLength_));
+    if (intervalEntry_.value) {
+        interval_ = *intervalEntry_.value;
+    } else {
+        enterInterval(num(interval_));
+        if (views_.panel)
+            views_.panel->showIntervalEntry(intervalEntry_.text);
+    }
+    if (restLengthEntry_.value) {
+        restLength_ = *restLengthEntry_.value;
+    } else {
+        enterRestLength(num(restLength_));
+        if (views_.panel)
+            views_.panel->showRestLengthEntry(restLengthEntry_.text);
+    }
 }
 
-std::int16_t RestSchedule::pdtipshow() const {
+bool RestSchedule::tipsHeld() const {
     return stage_ == Stage::TipShown || stage_ == Stage::Resting ||
            stage_ == Stage::TipOverUnseenRest;
 }
 
-std::int16_t RestSchedule::pdcountdown() const {
+bool RestSchedule::counting() const {
     return stage_ == Stage::Resting || stage_ == Stage::CountingUnseen ||
            stage_ == Stage::TipOverUnseenRest;
 }
 
+std::string RestSchedule::nextRestTime() const {
+    return nextRest_ ? formatTimeOfDay(*nextRest_) : std::string();
+}
+
+// The present moment on the schedule's one-minute grid, rounded up: an interval counted
+// from it never ends sooner than the interval itself, and its tip still comes at the start
+// of a minute.
+int RestSchedule::roundedNow() const {
+    return (clock_.secondsOfDay() + 59) / 60;
+}
+
+// A rest time set now lies ahead: the present minute counts as checked, so a time that
+// wrapped round to it comes a day later, not at once.
+void RestSchedule::setNextRest(int minuteOfDay) {
+    nextRest_ = addMinutes(0, minuteOfDay);
+    checkedThrough_ = clock_.localMinutes();
+}
+
 void RestSchedule::rescheduleFromNow() {
     settleEntries();
-    panel_.setDhhour(0, panel_.text2());
-    panel_.setDhhour(1, panel_.text3());
-    panel_.hidePpset();
-    panel_.setText1(formatTimeOfDay(minuteOfDay(clock_.secondsOfDay())));
-    const int base = parseTimeOfDay(panel_.text1()).value_or(minuteOfDay(clock_.secondsOfDay()));
-    panel_.setText1(formatTimeOfDay(addMinutes(base, intervalMinutes())));
-    panel_.setLabel5(panel_.text1());
-    rescheduled();
+    if (views_.panel) {
+        views_.panel->showRestValues(intervalEntry_.text, restLengthEntry_.text);
+        views_.panel->closeSettings();
+    }
+    setNextRest(addMinutes(roundedNow(), interval_));
+    if (views_.panel)
+        views_.panel->showNextRest(nextRestTime());
+    planTicks();
 }
 
-// A new next rest time is due from the present minute on: that minute counts as not yet
-// checked, so an interval of 0 set in a minute's last second still tips on the next tick.
-void RestSchedule::rescheduled() {
-    checkedThrough_ = clock_.localMinutes() - 1;
-}
-
-// Whether the next rest time has come: the tick falls in its minute, or the time of day
-// went past it since the last check without a tick seeing it (forward only: a clock set
-// back brings the minute round again by itself).
-bool RestSchedule::restTimeReached(const std::optional<int>& next) {
+// Whether the next rest time has come: the tick is the first in its minute, or the time
+// of day went past it since the last check without a tick seeing it (forward only: a
+// clock set back brings the minute round again by itself).
+bool RestSchedule::restTimeReached() {
     const long long now = clock_.localMinutes();
     const auto last = std::exchange(checkedThrough_, now);
-    if (!next)
+    if (!nextRest_ || (last && *last == now))
         return false;
-    if (*next == minuteOfDay(clock_.secondsOfDay()))
+    if (*nextRest_ == minuteOfDay(clock_.secondsOfDay()))
         return true;
-    if (!last || now <= *last)
+    if (!last || now < *last)
         return false;
     // Minutes from the last checked one on to the rest time, 1..1440, against the
     // minutes that went by; a gap of a day or more passes every time of day.
-    const long long ahead = wrap(*next - *last - 1, kMinutesPerDay) + 1;
+    const long long ahead = wrap(*nextRest_ - *last - 1, kMinutesPerDay) + 1;
     return ahead <= now - *last;
 }
 
 void RestSchedule::tick() {
-    if (!remindersOn()) {
-        // Nothing is checked while reminders are off; turning them on reschedules.
-        checkedThrough_.reset();
-        return;
+    // Nothing is checked while reminders are off; turning them on reschedules.
+    if (remindersOn_) {
+        if (restTimeReached() && !tipsHeld())
+            showTip();
+        if (counting())
+            countdownStep();
     }
-    if (restTimeReached(parseTimeOfDay(panel_.text1())) && !pdtipshow())
-        showTip();
-    if (pdcountdown())
-        countdownStep();
+    planTicks();
 }
 
 void RestSchedule::showTip() {
-    if (windows_) {
-        windows_->showTip();
-        // The length as the box holds it ("05" stays "05"), unless it is one the
-        // countdown cannot run, which the rest replaces by the last usable length.
-        const std::string typed = panel_.text3();
-        windows_->setTipCaption("立即休息 " +
-                                (usableRestLength(typed) ? typed : num(lastRestLength_)) + " 分钟");
-    }
+    // The length as it was typed ("05" stays "05"), unless it is one the countdown cannot
+    // run, which the rest replaces by the last usable length.
+    if (views_.tip)
+        views_.tip->showTip("立即休息 " +
+                            (restLengthEntry_.value ? restLengthEntry_.text : num(restLength_)) +
+                            " 分钟");
     stage_ = stage_ == Stage::CountingUnseen ? Stage::TipOverUnseenRest : Stage::TipShown;
 }
 
 void RestSchedule::countdownStep() {
-    int sec = xxsec_ - 1, min = xxmin_, hour = xxhour_;
-    if (sec == 0 && min != 0) {
-        sec = 60;
-        min -= 1;
+    Countdown& c = countdown_;
+    c.seconds -= 1;
+    if (c.seconds == 0 && c.minutes != 0) {
+        c.seconds = 60;
+        c.minutes -= 1;
     }
     // The minute in which the minutes counter would stand at 0 below a non-zero hour is
     // skipped: that is how the counters have always run, and the rest lengths rely on it.
-    if (min == 0 && hour != 0) {
-        min = 59;
-        hour -= 1;
-        sec = 60;
+    if (c.minutes == 0 && c.hours != 0) {
+        c.minutes = 59;
+        c.hours -= 1;
+        c.seconds = 60;
     }
-    xxsec_ = static_cast<std::int16_t>(sec);
-    xxmin_ = static_cast<std::int16_t>(min);
-    xxhour_ = static_cast<std::int16_t>(hour);
-    xxticks_ = static_cast<std::int16_t>(xxticks_ + 1);
-    if (windows_) {
-        windows_->setTipproValue(xxticks_);
-        windows_->restSnapshot();
-    }
+    c.ticks += 1;
+    if (views_.tip)
+        views_.tip->showProgress(c.ticks);
 
-    std::string caption;
-    if (hour > 0 && min > 0 && sec > 0)
-        caption = num(hour) + ":" + num(min) + ":" + num(sec);
-    else if (hour == 0 && min > 0 && sec > 0)
-        caption = "0:" + num(min) + ":" + num(sec);
-    else if (hour == 0 && min == 0 && sec > 0)
-        caption = "0:0:" + num(sec);
-    else if (hour == 0 && min == 0 && sec == 0)
+    // After the two steps the seconds are 0 only when everything is: the end of the rest.
+    if (c.hours == 0 && c.minutes == 0 && c.seconds == 0)
         return endOfRest();
-    if (!caption.empty() && windows_)
-        windows_->setRestCaption(caption);
+    if (views_.restScreen)
+        views_.restScreen->showRemaining(num(c.hours) + ":" + num(c.minutes) + ":" +
+                                         num(c.seconds));
 }
 
 void RestSchedule::endOfRest() {
     // A tip shown after this rest's screen was closed belongs to the next rest: it stays
     // on screen, still waiting for an answer, whatever this rest's end does.
     const bool keepTip = stage_ == Stage::TipOverUnseenRest;
-    stage_ = pdtipshow() ? Stage::TipShown : Stage::Waiting; // the countdown is over
+    stage_ = tipsHeld() ? Stage::TipShown : Stage::Waiting; // the countdown is over
     rescheduleFromNow();
-    if (windows_ && windows_->tipLoaded() && !keepTip)
-        windows_->unloadTip();
+    if (views_.tip && !keepTip)
+        views_.tip->removeTip();
     // The rest screen goes as its close image sends it, which reschedules once more.
     closeRestScreen();
     if (keepTip)
@@ -202,66 +264,66 @@ void RestSchedule::endOfRest() {
 
 // No tip waits any more; a countdown still running goes on unseen.
 void RestSchedule::tipAnswered() {
-    stage_ = pdcountdown() ? Stage::CountingUnseen : Stage::Waiting;
+    stage_ = counting() ? Stage::CountingUnseen : Stage::Waiting;
 }
 
 void RestSchedule::startCountdown() {
     const int m = restLengthMinutes();
-    if (windows_) {
-        windows_->setTipproValue(0);
-        windows_->setTipproMax(m * 60);
-    }
-    int hour = 0, min = m;
+    if (views_.tip)
+        views_.tip->startProgress(m * 60);
+    Countdown c;
+    c.minutes = m;
     if (m >= 60) {
-        hour = m / 60;
-        min = m % 60;
-        if (min == 0) {
-            min = 60;
-            hour -= 1;
+        c.hours = m / 60;
+        c.minutes = m % 60;
+        if (c.minutes == 0) {
+            c.minutes = 60;
+            c.hours -= 1;
         }
     }
-    xxhour_ = static_cast<std::int16_t>(hour);
-    xxmin_ = static_cast<std::int16_t>(min - 1);
-    xxsec_ = 60;
-    xxticks_ = 0;
+    c.minutes -= 1;
+    c.seconds = 60;
+    countdown_ = c;
     // The countdown starting now is its own rest, even over one closed early.
-    stage_ = pdtipshow() ? Stage::Resting : Stage::CountingUnseen;
+    stage_ = tipsHeld() ? Stage::Resting : Stage::CountingUnseen;
+    planTicks();
 }
 
 void RestSchedule::acceptTip() {
     startCountdown();
     stage_ = Stage::Resting;
-    if (windows_) {
-        windows_->unloadTip();
-        windows_->showRest();
-    }
+    if (views_.tip)
+        views_.tip->removeTip();
+    if (views_.restScreen)
+        views_.restScreen->showRestScreen();
+    planTicks();
 }
 
 void RestSchedule::declineTip() {
     rescheduleFromNow();
     tipAnswered();
-    if (windows_)
-        windows_->unloadTip();
+    if (views_.tip)
+        views_.tip->removeTip();
+    planTicks();
 }
 
 void RestSchedule::closeRestScreen() {
     rescheduleFromNow();
     tipAnswered();
-    if (windows_)
-        windows_->unloadRest();
+    if (views_.restScreen)
+        views_.restScreen->removeRestScreen();
+    planTicks();
 }
 
 void RestSchedule::switchReminders(bool on) {
-    if (on) {
+    if (on)
         rescheduleFromNow();
-        Pdxxrun_ = "1";
-        panel_.setRestHeadingGreen(true);
-        panel_.setEdit1Visible(true);
-    } else {
-        Pdxxrun_ = "0";
-        panel_.setRestHeadingGreen(false);
-        panel_.setEdit1Visible(false);
-    }
+    else
+        checkedThrough_.reset();
+    remindersOn_ = on;
+    if (views_.panel)
+        views_.panel->showReminders(on);
+    planTicks();
 }
 
 void RestSchedule::confirmSettings() {
@@ -269,22 +331,18 @@ void RestSchedule::confirmSettings() {
 }
 
 void RestSchedule::dismissSettings() {
-    panel_.hidePpset();
+    if (views_.panel)
+        views_.panel->closeSettings();
 }
 
 void RestSchedule::postpone() {
-    const int base = parseTimeOfDay(panel_.text1()).value_or(minuteOfDay(clock_.secondsOfDay()));
-    panel_.setText1(formatTimeOfDay(addMinutes(base, intervalMinutes())));
-    rescheduled();
+    setNextRest(addMinutes(nextRest_.value_or(roundedNow()), intervalMinutes()));
+    planTicks();
 }
 
 void RestSchedule::rescheduleAfterARest() {
-    const int now = minuteOfDay(clock_.secondsOfDay());
-    panel_.setText1(formatTimeOfDay(now));
-    panel_.setText1(formatTimeOfDay(addMinutes(now, intervalMinutes())));
-    const int next = parseTimeOfDay(panel_.text1()).value_or(now);
-    panel_.setText1(formatTimeOfDay(addMinutes(next, restLengthMinutes())));
-    rescheduled();
+    setNextRest(addMinutes(addMinutes(roundedNow(), intervalMinutes()), restLengthMinutes()));
+    planTicks();
 }
 
 } // namespace ocuvell

@@ -1,5 +1,5 @@
 #pragma once
-// Times of day with one-minute resolution, as the schedule keeps them in text boxes.
+// Times of day with one-minute resolution, and their "hh:mm" text.
 #include "core/settings/number_text.h"
 
 #include <optional>

@@ -38,8 +38,8 @@ struct SettingRow {
 };
 
 inline constexpr std::array<SettingRow, 9> kSettings{{
-    // Any whole number: the rest arithmetic reduces it modulo a day.
-    {Setting::Interval, "dsxx", "mei", INT_MIN, INT_MAX, 45},
+    // A minute or more: the rest arithmetic reduces it modulo a day.
+    {Setting::Interval, "dsxx", "mei", 1, INT_MAX, 45},
     // Up to 555 minutes keeps the countdown's tick count within 16 bits.
     {Setting::RestLength, "dsxx", "xiuxi", 1, 555, 5},
     {Setting::Reminders, "dsxx", "pdrun", 0, 1, 1, FlagRule::OnUnlessZero},

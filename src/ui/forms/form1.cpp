@@ -42,21 +42,21 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
     buildFrame();
     buildMainPage();
     buildOverlay();
-    buildHiddenStores();
+    buildHiddenControls();
     // The overlay covers the main page until the load step closes it.
     ppset_->raise();
     loadSwitchProperties();
     connectHandlers();
     connectColourPage();
-    Timer1_.setInterval(1000);
-    model_.attach(*this, *this);
+    // Runs only when the schedule asks for a tick.
+    model_.attach(*this, restViews());
 }
 
 // The model stays; from now on it has no window to show its state in. Timer1_, the last
 // member, goes next, so no tick reaches the schedule once the window is going; the
 // controls, Qt children, go after the members and raise no signal on their way out.
 Form1::~Form1() {
-    model_.detach();
+    model_.detach(restViews());
 }
 
 void Form1::connectHandlers() {
@@ -70,7 +70,12 @@ void Form1::connectHandlers() {
         connect(setok_[i], &ClickImage::clicked, this, [this, i] { setok_Click(i); });
         connect(setno_[i], &ClickImage::clicked, this, [this, i] { setno_Click(i); });
     }
-    // Enter in a box of the rest page confirms it as the OK image does.
+    // What is typed into the rest page is the schedule's entry at once; Enter in a box
+    // confirms it as the OK image does.
+    connect(Text2_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { schedule_.enterInterval(text.toStdString()); });
+    connect(Text3_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { schedule_.enterRestLength(text.toStdString()); });
     for (QLineEdit* box : {Text2_, Text3_})
         connect(box, &QLineEdit::returnPressed, this, [this] { setok_Click(1); });
     connect(okdsxxadd_, &QPushButton::clicked, this, &Form1::okdsxxadd_Click);
@@ -156,39 +161,45 @@ void Form1::setHeadingGreen(QLabel* heading, bool green) {
     heading->setPalette(p);
 }
 
-// RestPanel: the schedule's texts live in these controls.
-std::string Form1::text1() const {
-    return Text1_->text().toStdString();
+// SchedulePanelView: what the schedule shows on the main page and the rest page.
+void Form1::showNextRest(const std::string& time) {
+    Label5_->setText(QString::fromStdString(time));
 }
-void Form1::setText1(const std::string& s) {
-    Text1_->setText(QString::fromStdString(s));
+void Form1::showRestValues(const std::string& interval, const std::string& restLength) {
+    dhhour_[0]->setText(QString::fromStdString(interval));
+    dhhour_[1]->setText(QString::fromStdString(restLength));
+    layOutRestSummary();
 }
-std::string Form1::text2() const {
-    return Text2_->text().toStdString();
+void Form1::showIntervalEntry(const std::string& text) {
+    Text2_->setText(QString::fromStdString(text));
 }
-void Form1::setText2(const std::string& s) {
-    Text2_->setText(QString::fromStdString(s));
+void Form1::showRestLengthEntry(const std::string& text) {
+    Text3_->setText(QString::fromStdString(text));
 }
-std::string Form1::text3() const {
-    return Text3_->text().toStdString();
-}
-void Form1::setText3(const std::string& s) {
-    Text3_->setText(QString::fromStdString(s));
-}
-void Form1::setLabel5(const std::string& s) {
-    Label5_->setText(QString::fromStdString(s));
-}
-void Form1::setDhhour(int index, const std::string& s) {
-    dhhour_[index]->setText(QString::fromStdString(s));
-}
-void Form1::hidePpset() {
+void Form1::closeSettings() {
     ppset_->hide();
 }
-void Form1::setRestHeadingGreen(bool green) {
-    setHeadingGreen(Label2_[1], green);
+void Form1::showReminders(bool on) {
+    setHeadingGreen(Label2_[1], on);
+    edit_[1]->setVisible(on);
 }
-void Form1::setEdit1Visible(bool visible) {
-    edit_[1]->setVisible(visible);
+
+// TickView: a countdown keeps the one-second beat it started on; a single tick at a
+// minute's start must come on time, not within a coarse timer's slack of a minute.
+void Form1::tickEverySecond() {
+    if (Timer1_.isActive() && !Timer1_.isSingleShot())
+        return;
+    Timer1_.setSingleShot(false);
+    Timer1_.setTimerType(Qt::CoarseTimer);
+    Timer1_.start(1000);
+}
+void Form1::tickOnceIn(int milliseconds) {
+    Timer1_.setSingleShot(true);
+    Timer1_.setTimerType(Qt::PreciseTimer);
+    Timer1_.start(milliseconds);
+}
+void Form1::stopTicking() {
+    Timer1_.stop();
 }
 
 } // namespace ocuvell

@@ -37,7 +37,7 @@ struct Form1Hooks {
     std::function<void()> quit;
 };
 
-class Form1 : public QWidget, private RestPanel, private ColourView {
+class Form1 : public QWidget, private SchedulePanelView, private TickView, private ColourView {
     Q_OBJECT
   public:
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
@@ -102,10 +102,8 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     QWidget* xxset() const { return xxset_; }
     QWidget* hsset() const { return hsset_; }
     QWidget* gjset() const { return gjset_; }
-    QLineEdit* Text1() const { return Text1_; }
     QLineEdit* Text2() const { return Text2_; }
     QLineEdit* Text3() const { return Text3_; }
-    QLineEdit* zhuan() const { return zhuan_; }
     QLabel* colo(int i) const { return colo_[i]; }
     // The colour page's line saying that colours cannot be changed here; hidden when
     // they can.
@@ -126,18 +124,18 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // RestPanel: the controls the schedule reads and writes.
-    std::string text1() const override;
-    void setText1(const std::string& s) override;
-    std::string text2() const override;
-    void setText2(const std::string& s) override;
-    std::string text3() const override;
-    void setText3(const std::string& s) override;
-    void setLabel5(const std::string& s) override;
-    void setDhhour(int index, const std::string& s) override;
-    void hidePpset() override;
-    void setRestHeadingGreen(bool green) override;
-    void setEdit1Visible(bool visible) override;
+    // SchedulePanelView: Label5, dhhour, Text2 and Text3, ppset, the rest heading.
+    void showNextRest(const std::string& time) override;
+    void showRestValues(const std::string& interval, const std::string& restLength) override;
+    void showIntervalEntry(const std::string& text) override;
+    void showRestLengthEntry(const std::string& text) override;
+    void closeSettings() override;
+    void showReminders(bool on) override;
+    // TickView: Timer1, the schedule's clock.
+    void tickEverySecond() override;
+    void tickOnceIn(int milliseconds) override;
+    void stopTicking() override;
+    RestViews restViews() { return {.panel = this, .ticks = this}; }
     // ColourView: the sliders and their value displays follow the model's levels.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
@@ -148,7 +146,8 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     void buildOverlay();
     void buildColourPage();
     void buildRestPage();
-    void buildHiddenStores();
+    void layOutRestSummary();
+    void buildHiddenControls();
     void loadSwitchProperties();
     void connectHandlers();
     void connectColourPage();
@@ -176,7 +175,7 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     ClickImage* image2_ = nullptr;
     std::array<QLabel*, 4> Label2_{};
     std::array<ClickImage*, 4> edit_{};
-    std::array<QLabel*, 4> Label3_{};
+    std::array<QLabel*, 4> Label3_{}; // Label3(1): the sentence around dhhour
     QLabel* Image3_ = nullptr;
     QLabel* Picture1_ = nullptr;
     QFrame* Shape2_ = nullptr;
@@ -212,8 +211,6 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     std::array<ClickImage*, 4> setok_{}; // 1..3 used
     std::array<ClickImage*, 4> setno_{};
 
-    QLineEdit* zhuan_ = nullptr;
-    QLineEdit* Text1_ = nullptr;
     QPushButton* okdsxxadd_ = nullptr;
     QPushButton* form2tip_ = nullptr;
     QPushButton* Command1_ = nullptr;

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
+#include <algorithm>
 #include <vector>
 
 namespace ocuvell {
@@ -178,17 +180,11 @@ void Form1::buildMainPage() {
     Label3_[1] = label(this, QString(), 9, false);
     place(Label3_[1], 5160, 1320, 1905, 495);
     Label3_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const Sentence sentence(QStringLiteral("每隔          分钟          休息          分钟"),
-                            Label3_[1]->font(), Label3_[1]->width());
-    Label3_[1]->setText(sentence.shown);
-    // The interval and the rest length sit in the first and the last blank.
-    const int blanks[2][2] = {{2, 12}, {26, 36}};
     for (int i = 0; i < 2; ++i) {
         dhhour_[i] = label(this, QStringLiteral("240"), 9, true, 0x228B22);
         dhhour_[i]->setAlignment(Qt::AlignCenter);
-        const QRect r = sentence.blank(blanks[i][0], blanks[i][1]);
-        dhhour_[i]->setGeometry(r.translated(Label3_[1]->pos()));
     }
+    layOutRestSummary();
 
     Picture1_ = new QLabel(this);
     Picture1_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
@@ -205,6 +201,34 @@ void Form1::buildMainPage() {
 
     SafeSwitch2_ = new SafeSwitch(this);
     place(SafeSwitch2_, 5400, 4080, 1170, 345);
+}
+
+// The sentence around the interval and the rest length, "每隔 [dhhour(0)] 分钟" over
+// "休息 [dhhour(1)] 分钟". Each blank is as drawn unless its number needs more room; then
+// it widens and the words after it move on, so that no value runs over them.
+void Form1::layOutRestSummary() {
+    constexpr int kDesignBlank = 10; // spaces
+    const QFontMetrics fm(Label3_[1]->font());
+    const QString words[2][2] = {{QStringLiteral("每隔"), QStringLiteral("分钟")},
+                                 {QStringLiteral("休息"), QStringLiteral("分钟")}};
+    QStringList lines;
+    int width = px(1905);
+    for (int i = 0; i < 2; ++i) {
+        const QFontMetrics bold(dhhour_[i]->font());
+        QString blank(kDesignBlank, QLatin1Char(' '));
+        // Room for the number and a space's width on either side of it.
+        const int need = bold.horizontalAdvance(dhhour_[i]->text()) + 2 * fm.horizontalAdvance(' ');
+        while (fm.horizontalAdvance(blank) < need)
+            blank += QLatin1Char(' ');
+        const int x0 = fm.horizontalAdvance(words[i][0]);
+        const int x1 = fm.horizontalAdvance(words[i][0] + blank);
+        lines << words[i][0] + blank + words[i][1];
+        width = std::max(width, fm.horizontalAdvance(lines.back()));
+        const QRect r(x0, i * fm.lineSpacing(), x1 - x0, fm.lineSpacing());
+        dhhour_[i]->setGeometry(r.translated(Label3_[1]->pos()));
+    }
+    Label3_[1]->setText(lines.join(QLatin1Char('\n')));
+    Label3_[1]->resize(width, Label3_[1]->height());
 }
 
 void Form1::buildOverlay() {
@@ -337,17 +361,13 @@ void Form1::buildRestPage() {
     }
 }
 
-void Form1::buildHiddenStores() {
-    // State holders and plain operations beyond the visible width; hidden as well, so
-    // keyboard focus lands on none of them but the two commands below.
+void Form1::buildHiddenControls() {
+    // Plain operations and controls of pages never shown, beyond the visible width;
+    // hidden as well, so keyboard focus lands on none of them but the two commands below.
     auto store = [](QWidget* w, int top) {
         w->setGeometry(kWidth + 10, top, 100, 20);
         w->hide();
     };
-    zhuan_ = box(this, QString());
-    store(zhuan_, 10);
-    Text1_ = box(this, QStringLiteral("12:30"));
-    store(Text1_, 40);
     okdsxxadd_ = button(this, QStringLiteral("okdsxxadd"));
     store(okdsxxadd_, 70);
     form2tip_ = button(this, QStringLiteral("from2tip"));

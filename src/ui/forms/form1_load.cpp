@@ -1,5 +1,4 @@
 // Form1's load step and the close from its title strip.
-#include "core/settings/settings_table.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/safe_switch.h"
@@ -23,18 +22,16 @@ void Form1::load() {
     Shape1_->setGeometry(0, 0, width(), height());
     Shape1_->raise();
 
-    zhuan_->setText(QString::fromStdString(model_.loadRestSettings()));
-
-    schedule_.loadStoredReminders(zhuan_->text().toStdString());
-    const bool reminders = flagOn(Setting::Reminders, schedule_.pdxxrun());
+    model_.loadRestSettings();
+    const bool reminders = schedule_.remindersOn();
     if (reminders)
         edit_[1]->show();
     SafeSwitch2_->setValue(reminders);
     dsxxadd();
 
-    zhuan_->setText(QString::fromStdString(model_.readEyeFlag()));
+    const bool eyeMode = model_.storedEyeMode();
     colorload();
-    if (flagOn(Setting::EyeMode, zhuan_->text().toStdString())) {
+    if (eyeMode) {
         edit_[0]->show();
         setHeadingGreen(Label2_[0], true);
         SafeSwitch1_->setValue(true);
@@ -44,8 +41,6 @@ void Form1::load() {
     Image7_->setPixmap(setok_[1]->pixmap());
     Image8_->setPixmap(setno_[1]->pixmap());
     edit_[1]->setPixmap(edit_[0]->pixmap());
-
-    Timer1_.start();
 }
 
 void Form1::Show() {

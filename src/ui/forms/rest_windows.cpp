@@ -10,11 +10,12 @@
 
 namespace ocuvell {
 
-RestForms::RestForms(RestSchedule& schedule) : schedule_(schedule) {}
+RestForms::RestForms(RestSchedule& schedule) : schedule_(schedule) {
+    schedule_.attach({.tip = this, .restScreen = this});
+}
 
 RestForms::~RestForms() {
-    if (schedule_.windows() == this)
-        schedule_.setWindows(nullptr);
+    schedule_.detach({.tip = this, .restScreen = this});
     delete form2_;
     delete form3_;
 }
@@ -31,51 +32,50 @@ Form3* RestForms::rest() {
     return form3_;
 }
 
-// Unloading may happen inside one of the form's own click handlers, so the window is
+// Removal may happen inside one of the form's own click handlers, so the window is
 // hidden at once and deleted when control is back in the event loop.
-void RestForms::unloadTip() {
+void RestForms::removeTip() {
     if (Form2* f = std::exchange(form2_, nullptr)) {
         f->hide();
         f->deleteLater();
     }
 }
 
-void RestForms::unloadRest() {
+void RestForms::removeRestScreen() {
     if (Form3* f = std::exchange(form3_, nullptr)) {
         f->hide();
         f->deleteLater();
     }
 }
 
-void RestForms::showTip() {
-    tip()->show();
+// Shown first (placed as it loads), then given its caption.
+void RestForms::showTip(const std::string& caption) {
+    Form2* f = tip();
+    f->show();
+    f->Label1->setText(QString::fromStdString(caption));
 }
 
-void RestForms::showRest() {
+void RestForms::startProgress(int total) {
+    tip()->tippro->setValue(0);
+    tip()->tippro->setMax(total);
+}
+
+void RestForms::showProgress(int done) {
+    tip()->tippro->setValue(done);
+}
+
+void RestForms::showRestScreen() {
     Form3* f = rest();
     f->show();
     f->raise();
     f->activateWindow();
 }
 
-void RestForms::setTipCaption(const std::string& s) {
-    tip()->Label1->setText(QString::fromStdString(s));
-}
-
-void RestForms::setTipproValue(int value) {
-    tip()->tippro->setValue(value);
-}
-
-void RestForms::setTipproMax(int max) {
-    tip()->tippro->setMax(max);
-}
-
-void RestForms::restSnapshot() {
-    rest()->snapshot();
-}
-
-void RestForms::setRestCaption(const std::string& s) {
-    rest()->setCaption(QString::fromStdString(s));
+// The band as it stood goes into Picture2 before the new time is written.
+void RestForms::showRemaining(const std::string& time) {
+    Form3* f = rest();
+    f->snapshot();
+    f->setCaption(QString::fromStdString(time));
 }
 
 } // namespace ocuvell

@@ -1,9 +1,8 @@
 #pragma once
-// The popup (Form2) and the rest screen (Form3) behind the schedule's RestWindows.
-// Each form is created on first use; a write to a control of an unloaded form loads
-// it without showing it; unloading deletes it and the next use creates it afresh.
-// The schedule reaches them once attached with RestSchedule::setWindows; they detach
-// themselves when they go.
+// The tip popup (Form2) and the rest screen (Form3) as the schedule's tip and rest-screen
+// views. Each form is created on first use; a request to an unloaded form loads it
+// without showing it; removing it deletes it and the next use creates it afresh. The
+// pair attaches itself to the schedule when made and detaches when it goes.
 #include "core/rest/rest_schedule.h"
 
 namespace ocuvell {
@@ -11,7 +10,7 @@ namespace ocuvell {
 class Form2;
 class Form3;
 
-class RestForms : public RestWindows {
+class RestForms : public TipView, public RestScreenView {
   public:
     explicit RestForms(RestSchedule& schedule);
     ~RestForms() override;
@@ -23,17 +22,15 @@ class RestForms : public RestWindows {
     Form2* loadedTip() const { return form2_; }
     Form3* loadedRest() const { return form3_; }
 
-    // RestWindows
-    void showTip() override;
-    void setTipCaption(const std::string& s) override;
-    void setTipproValue(int value) override;
-    void setTipproMax(int max) override;
-    bool tipLoaded() const override { return form2_ != nullptr; }
-    void unloadTip() override;
-    void restSnapshot() override;
-    void setRestCaption(const std::string& s) override;
-    void showRest() override;
-    void unloadRest() override;
+    // TipView: Form2, its caption Label1 and its progress control tippro.
+    void showTip(const std::string& caption) override;
+    void startProgress(int total) override;
+    void showProgress(int done) override;
+    void removeTip() override;
+    // RestScreenView: Form3 and its countdown label Label1.
+    void showRestScreen() override;
+    void showRemaining(const std::string& time) override;
+    void removeRestScreen() override;
 
   private:
     RestSchedule& schedule_;

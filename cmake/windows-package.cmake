@@ -1,0 +1,151 @@
+# The Windows program against Qt for Windows (scripts/windows.sh configures it with the
+# mingw Qt's qt-cmake): its resources, the DLLs it needs beside it, and its two layouts.
+#
+#   component "installed": bin\ocuvell.exe with the DLLs, share\ocuvell\monitor.txt. The
+#     share\ocuvell folder beside bin\ is what makes the program take a copy for an
+#     installed one (as on Linux): its settings then go to %APPDATA%\Ocuvell. CPack's
+#     NSIS generator packs this component into the installer.
+#   component "portable": everything at the top level of one folder; settings beside the
+#     program, as it always kept them. scripts/windows.sh zips it.
+
+set(_win ${PROJECT_SOURCE_DIR}/packaging/windows)
+
+# The icon, the version and the manifest, compiled in by windres.
+string(REPLACE "." "," OCUVELL_VERSION_COMMAS "${PROJECT_VERSION}.0.0.0")
+string(REGEX MATCH "^[0-9]+,[0-9]+,[0-9]+,[0-9]+" OCUVELL_VERSION_COMMAS "${OCUVELL_VERSION_COMMAS}")
+set(OCUVELL_ICO ${PROJECT_SOURCE_DIR}/src/ui/assets/ocuvell.ico)
+set(OCUVELL_MANIFEST ${_win}/ocuvell.manifest)
+configure_file(${_win}/ocuvell.rc.in ${CMAKE_BINARY_DIR}/ocuvell.rc @ONLY)
+target_sources(ocuvell PRIVATE ${CMAKE_BINARY_DIR}/ocuvell.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/ocuvell.rc PROPERTIES
+                            OBJECT_DEPENDS "${OCUVELL_ICO};${OCUVELL_MANIFEST}")
+# A window program: no console comes up beside it.
+set_target_properties(ocuvell PROPERTIES WIN32_EXECUTABLE ON)
+
+# The identity default ramp the restore command returns to.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/monitor.txt
+  COMMAND ${CMAKE_COMMAND} -DOUT=${CMAKE_BINARY_DIR}/monitor.txt
+          -P ${PROJECT_SOURCE_DIR}/cmake/monitor_txt.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/monitor_txt.cmake
+  COMMENT "Writing the default ramp monitor.txt")
+add_custom_target(ocuvell_monitor_txt ALL DEPENDS ${CMAKE_BINARY_DIR}/monitor.txt)
+add_dependencies(ocuvell ocuvell_monitor_txt)
+
+# What the program loads: Qt's three libraries, the windows platform plugin, the native
+# widget style, and the compiler's runtime that built them (the posix thread model's).
+set(_qt_bin ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS})
+set(_qt_plugins ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS})
+set(_dlls ${_qt_bin}/Qt6Core.dll ${_qt_bin}/Qt6Gui.dll ${_qt_bin}/Qt6Widgets.dll)
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+                  OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${_path}" OR NOT EXISTS "${_path}")
+    message(FATAL_ERROR "the compiler does not know where ${runtime} is")
+  endif()
+  get_filename_component(_path "${_path}" REALPATH)
+  list(APPEND _dlls ${_path})
+endforeach()
+set(_platform ${_qt_plugins}/platforms/qwindows.dll)
+set(_style ${_qt_plugins}/styles/qwindowsvistastyle.dll)
+foreach(f ${_dlls} ${_platform} ${_style})
+  if(NOT EXISTS ${f})
+    message(FATAL_ERROR "Qt for Windows lacks ${f}")
+  endif()
+endforeach()
+
+# Stripped copies, made once per build, which both layouts install.
+find_program(OCUVELL_MINGW_STRIP NAMES x86_64-w64-mingw32-strip REQUIRED)
+set(_deploy ${CMAKE_BINARY_DIR}/deploy)
+set(_deployed)
+foreach(f ${_dlls})
+  get_filename_component(_name ${f} NAME)
+  list(APPEND _deployed ${_deploy}/${_name})
+endforeach()
+add_custom_command(OUTPUT ${_deploy}/done
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${_deploy}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_deploy}/platforms ${_deploy}/styles
+  COMMAND ${CMAKE_COMMAND} -E copy ${_dlls} ${_deploy}
+  COMMAND ${CMAKE_COMMAND} -E copy ${_platform} ${_deploy}/platforms
+  COMMAND ${CMAKE_COMMAND} -E copy ${_style} ${_deploy}/styles
+  COMMAND ${OCUVELL_MINGW_STRIP} --strip-unneeded ${_deployed}
+          ${_deploy}/platforms/qwindows.dll ${_deploy}/styles/qwindowsvistastyle.dll
+  COMMAND ${CMAKE_COMMAND} -E touch ${_deploy}/done
+  DEPENDS ${_dlls} ${_platform} ${_style}
+  COMMENT "Stripped copies of the Qt and runtime DLLs"
+  VERBATIM)
+add_custom_target(ocuvell_deploy ALL DEPENDS ${_deploy}/done)
+
+foreach(layout installed portable)
+  if(layout STREQUAL installed)
+    set(_bin bin)
+    set(_data share/ocuvell)
+  else()
+    set(_bin .)
+    set(_data .)
+  endif()
+  install(TARGETS ocuvell RUNTIME DESTINATION ${_bin} COMPONENT ${layout})
+  install(FILES ${_deployed} DESTINATION ${_bin} COMPONENT ${layout})
+  install(FILES ${_deploy}/platforms/qwindows.dll DESTINATION ${_bin}/platforms COMPONENT ${layout})
+  install(FILES ${_deploy}/styles/qwindowsvistastyle.dll DESTINATION ${_bin}/styles
+          COMPONENT ${layout})
+  install(FILES ${CMAKE_BINARY_DIR}/monitor.txt DESTINATION ${_data} COMPONENT ${layout})
+endforeach()
+
+# The installer. Start menu: Ocuvell and its uninstaller. The finish page offers a
+# shortcut in the user's own Startup folder (unticked); a silent install makes it with
+# /AUTOSTART. The uninstaller removes the files it installed and both shortcuts, and
+# leaves %APPDATA%\Ocuvell and %LOCALAPPDATA%\Ocuvell, which are the user's.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_GENERATOR NSIS64)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};Ocuvell;installed;/")
+set(CPACK_PACKAGE_NAME Ocuvell)
+set(CPACK_PACKAGE_VENDOR Tevaro)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME ocuvell-${PROJECT_VERSION}-win64-setup)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "eye-care utility: screen colours and rest reminders")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Ocuvell)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Ocuvell)
+set(CPACK_PACKAGE_EXECUTABLES ocuvell Ocuvell)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_NSIS_PACKAGE_NAME Ocuvell)
+set(CPACK_NSIS_DISPLAY_NAME Ocuvell)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
+set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\ocuvell.exe")
+set(CPACK_NSIS_MUI_ICON ${OCUVELL_ICO})
+set(CPACK_NSIS_MUI_UNIICON ${OCUVELL_ICO})
+set(CPACK_NSIS_URL_INFO_ABOUT "https://www.tevaro.example/")
+set(CPACK_NSIS_CONTACT "ocuvell@tevaro.example")
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The Startup shortcut is the user's own, whatever context the installer runs in: the
+# context is switched to the user's for it and back (told apart by $SMPROGRAMS).
+# A 64-bit installer for the 64-bit program (a Wine without 32-bit support runs it too).
+set(CPACK_NSIS_DEFINES [[
+  Target amd64-unicode
+  !include "FileFunc.nsh"
+  !define MUI_FINISHPAGE_SHOWREADME ""
+  !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+  !define MUI_FINISHPAGE_SHOWREADME_TEXT "Start Ocuvell when I log in"
+  !define MUI_FINISHPAGE_SHOWREADME_FUNCTION OcuvellStartAtLogin
+Function OcuvellStartAtLogin
+  StrCpy $R9 $SMPROGRAMS
+  SetShellVarContext current
+  CreateShortCut "$SMSTARTUP\Ocuvell.lnk" "$INSTDIR\bin\ocuvell.exe"
+  StrCmp $R9 $SMPROGRAMS +2 0
+    SetShellVarContext all
+FunctionEnd
+]])
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
+  ClearErrors
+  ${GetOptions} $CMDLINE "/AUTOSTART" $R0
+  IfErrors +2 0
+    Call OcuvellStartAtLogin
+]])
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [[
+  StrCpy $R9 $SMPROGRAMS
+  SetShellVarContext current
+  Delete "$SMSTARTUP\Ocuvell.lnk"
+  StrCmp $R9 $SMPROGRAMS +2 0
+    SetShellVarContext all
+]])
+include(CPack)

@@ -1,0 +1,316 @@
+#!/usr/bin/env bash
+# The real ocuvell.exe under Wine, used as a Windows user would, on a private Xorg with the
+# dummy driver and a fresh Wine prefix inside OUT_DIR. Few Wine starts, each checking what
+# it can:
+#   portable copy (from the zip), first start: the main window with its Chinese captions
+#     (a screenshot goes to docs/screens/form1-windows.png), a second copy ends at once,
+#     the X server's ramp is the model's for the stored eye-protection levels, a slider
+#     step moves it, the red cross writes all nine keys beside the program;
+#   second start: the levels read back and the ramp kept (no drift), the icon in the
+#     notification area (docked in trayer), the minus hides the window and a click on the
+#     icon brings it back, the tip popup translucent in the work area's bottom-right
+#     corner, the rest screen over the whole screen counting down;
+#   installer: a silent install into the prefix, the installed copy keeps its settings in
+#     %APPDATA%\Ocuvell and writes nothing beside itself, and the silent uninstaller
+#     removes every file it installed and leaves the settings.
+# Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK
+#   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe.
+set -uo pipefail
+out=$1 src=$2 mingw=$3 checker=$4
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build/CMakeCache.txt")
+zipfile="$out/ocuvell-$version-win64.zip"
+setup="$out/ocuvell-$version-win64-setup.exe"
+model_ramp="$mingw/tests/windows/model_ramp.exe"
+work="$out/check"
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+for f in "$zipfile" "$setup" "$model_ramp" "$checker"; do
+  [ -f "$f" ] || { echo "FAIL: missing $f" >&2; exit 1; }
+done
+
+wine=$(command -v wine || command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null)
+wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 2>/dev/null)
+rm -rf "$work" && mkdir -p "$work"
+export WINEPREFIX="$out/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+
+# --- The X server, a tray panel and a compositor, all private ---------------------------
+xdir="$work/xdummy"
+helpers=()
+cleanup() {
+  "$wineserver" -k 2>/dev/null
+  local pid
+  for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${helpers[@]}"; do wait "$pid" 2>/dev/null; done
+  bash "$src/scripts/xdummy.sh" stop "$xdir" >/dev/null 2>&1
+}
+trap cleanup EXIT
+DISPLAY=$(bash "$src/scripts/xdummy.sh" start "$xdir") || { echo "FAIL: no Xorg with the dummy driver" >&2; exit 1; }
+export DISPLAY
+read -r screen_w screen_h < <(xdpyinfo 2>/dev/null | sed -n 's/ *dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+# Translucent windows are drawn translucent only with a compositing manager.
+xcompmgr >/dev/null 2>&1 &
+helpers+=($!)
+
+wait_for() { # SECONDS COMMAND...: every 0.2 s until it succeeds
+  local tries=$(($1 * 5))
+  shift
+  while [ "$tries" -gt 0 ]; do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.2
+    tries=$((tries - 1))
+  done
+  return 1
+}
+# The program's windows are all titled Ocuvell; their sizes tell them apart.
+geometry() { xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'; }
+windows_sized() { # WIDTH-PREDICATE: ids of the mapped Ocuvell windows whose width matches
+  local id g
+  for id in $(xdotool search --onlyvisible --name '^Ocuvell$' 2>/dev/null); do
+    g=$(geometry "$id")
+    set -- $g
+    if awk -v w="$3" -v h="$4" "BEGIN{exit !($PRED)}"; then echo "$id"; fi
+  done
+}
+main_window() { PRED='w == 641' windows_sized | head -n 1; }
+tip_window() { PRED='w == 329' windows_sized | head -n 1; }
+rest_window() { PRED="w == $screen_w && h == $screen_h" windows_sized | head -n 1; }
+has() { [ -n "$("$1")" ]; }
+warning_box() { xdotool search --onlyvisible --name '^tips$' 2>/dev/null | head -n 1; }
+# Clicks at a point of a window, in its own pixels (twips / 15).
+click_at() { xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click 1; }
+
+# --- Wine ------------------------------------------------------------------------------
+echo "-- a fresh Wine prefix in $WINEPREFIX"
+started=$(date +%s)
+if ! DISPLAY='' timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
+  echo "FAIL: wineboot, see $work/wineboot.log" >&2
+  exit 1
+fi
+"$wineserver" -p
+echo "-- prefix ready in $(($(date +%s) - started)) s"
+drive_c="$WINEPREFIX/drive_c"
+user_dir=
+for d in "$drive_c/users/"*; do [ "${d##*/}" = Public ] || user_dir=$d; done
+appdata="$user_dir/AppData/Roaming"
+
+# config.ini as the program writes it: CRLF lines, sections in the order it writes them.
+write_config() { # FILE LIANGDU
+  printf '[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n[eye]\r\nliangdu=%s\r\nduibidu=90\r\nrgbr=0\r\nrgbg=-10\r\nrgbb=-30\r\npdrun=1\r\n' \
+    "$2" >"$1"
+}
+key() { sed -n "/^\[$2\]/,/^\[/s/^$3=\([^\r]*\)\r\?$/\1/p" "$1" | head -n 1; }
+# The model's ramp for a folder's settings, computed by the same core under Wine.
+model_ramp_of() { # CONFIG OUT
+  local dir="$drive_c/model"
+  rm -rf "$dir" && mkdir -p "$dir"
+  cp "$1" "$dir/config.ini"
+  cp "$portable/monitor.txt" "$dir/"
+  timeout 120 "$wine" "$model_ramp" 'C:\model' "Z:$2" >>"$work/model_ramp.log" 2>&1 && [ -s "$2" ]
+}
+server_ramp_is() { # EXPECTED WHAT
+  local line
+  line=$("$checker" --keep "$1" 2>&1 | tail -n 1)
+  if [[ $line == "x_gamma_check: ok"* ]]; then ok "$2 (${line#*: ok: })"; else fail "$2: $line"; fi
+}
+start_program() { # WINDOWS-PATH LOG
+  "$wine" "$1" >"$2" 2>&1 &
+  program=$!
+}
+running() { kill -0 "$1" 2>/dev/null; }
+end_by_red_cross() { # WINDOW WHAT
+  click_at "$1" 610 9
+  if wait_for 20 eval '! running $program'; then
+    ok "$2: the red cross ended the program"
+  else
+    fail "$2: the red cross did not end the program"
+    kill "$program" 2>/dev/null
+  fi
+  wait "$program" 2>/dev/null
+}
+
+# --- The portable copy, first start ------------------------------------------------------
+portable="$drive_c/Ocuvell"
+mkdir -p "$portable" && (cd "$portable" && unzip -q "$zipfile") || fail "the zip does not unpack"
+[ -f "$portable/ocuvell.exe" ] && [ -f "$portable/platforms/qwindows.dll" ] &&
+  [ -f "$portable/monitor.txt" ] && ok "the zip holds ocuvell.exe at its top, the platform plugin and monitor.txt" ||
+  fail "the zip's layout: $(cd "$portable" && find . -type f | sort | tr '\n' ' ')"
+write_config "$portable/config.ini" -10
+start_program 'C:\Ocuvell\ocuvell.exe' "$work/run1.log"
+if ! wait_for 60 has main_window; then
+  fail "no main window within 60 s (log: $work/run1.log)"
+  exit 1
+fi
+win=$(main_window)
+sleep 2 # the load step's overlay and a warning would come up now
+[ -z "$(warning_box)" ] && ok "started with eye protection stored on, no warning" || fail "a warning box came up"
+shot="$src/docs/screens/form1-windows.png"
+im_convert=/usr/bin/convert # ImageMagick's own, whatever else PATH holds
+[ -x "$im_convert" ] || im_convert=convert
+import -window "$win" "$work/form1.png" 2>/dev/null && cp "$work/form1.png" "$shot"
+# The captions drawn as glyphs, not as empty boxes: the heading's row holds dark ink
+# over more columns than a row of tofu squares would.
+if ink=$("$im_convert" "$work/form1.png" -crop 130x25+125+54 -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null) &&
+  awk -v m="$ink" 'BEGIN{exit !(m > 0.08 && m < 0.6)}'; then
+  ok "the main window's Chinese heading is drawn (ink $ink)"
+else
+  fail "the heading looks empty or blotted (ink ${ink:-none}); see $work/form1.png"
+fi
+
+started=$(date +%s)
+if timeout 60 "$wine" 'C:\Ocuvell\ocuvell.exe' >"$work/second.log" 2>&1; then
+  ok "a second start ended at once ($(($(date +%s) - started)) s, status 0)"
+else
+  fail "a second start did not end quietly (status $?)"
+fi
+[ "$(xdotool search --onlyvisible --name '^Ocuvell$' 2>/dev/null | wc -l)" -eq 1 ] ||
+  fail "a second main window came up"
+
+model_ramp_of "$portable/config.ini" "$work/ramp1.txt" || fail "model_ramp.exe (log: $work/model_ramp.log)"
+server_ramp_is "$work/ramp1.txt" "the X server's ramp is the model's for the stored levels"
+
+# A slider step: the colour page through the pen beside the heading, then a click on the
+# brightness slider's groove right of its handle (one page step).
+click_at "$win" 266 74
+sleep 1
+click_at "$win" 270 105
+sleep 1
+end_by_red_cross "$win" "first start"
+saved="$portable/config.ini"
+n=$(grep -c '=' "$saved")
+[ "$n" -eq 9 ] && ok "config.ini holds all nine keys after the red cross" || fail "config.ini holds $n keys: $(cat "$saved")"
+file -b "$saved" | grep -q CRLF || fail "config.ini is not in CRLF lines"
+liangdu=$(key "$saved" eye liangdu)
+[ -n "$liangdu" ] && [ "$liangdu" != -10 ] && ok "the slider step moved the brightness to $liangdu" ||
+  fail "the brightness did not move (liangdu=$liangdu)"
+model_ramp_of "$saved" "$work/ramp2.txt" || fail "model_ramp.exe (log: $work/model_ramp.log)"
+cmp -s "$work/ramp1.txt" "$work/ramp2.txt" && fail "the step left the model's ramp as it was"
+server_ramp_is "$work/ramp2.txt" "after the step the X server's ramp is the model's"
+
+# --- Second start: read back, kept ramp, tray, tip, rest screen ---------------------------
+# A tray panel before the program: the icon docks into it.
+trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
+  >/dev/null 2>&1 &
+helpers+=($!)
+sleep 1
+start_program 'C:\Ocuvell\ocuvell.exe' "$work/run2.log"
+if wait_for 60 has main_window; then
+  win=$(main_window)
+  sleep 2
+  server_ramp_is "$work/ramp2.txt" "a restart keeps the ramp (the levels read back, no drift)"
+else
+  fail "no main window on the second start"
+fi
+# The icon: Wine's window for it, docked into the panel (the panel's own window is named
+# "panel"; the icon is the explorer.exe window inside it).
+tray_icon() {
+  local panel
+  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
+  [ -n "$panel" ] || return 1
+  xwininfo -tree -id "$panel" 2>/dev/null | awk '/"explorer.exe"/ && !/ 1x1\+/ {print $1; exit}'
+}
+if wait_for 20 has tray_icon; then
+  icon=$(tray_icon)
+  ok "the icon is in the notification area (docked in trayer)"
+  click_at "$win" 563 8
+  if wait_for 10 eval '! has main_window'; then ok "the minus hides the main window"; else fail "the minus left the window up"; fi
+  xdotool mousemove --window "$icon" 8 8 sleep 0.5 click 1
+  if wait_for 10 has main_window; then ok "a click on the icon brings it back"; else fail "a click on the icon did not bring the window back"; fi
+else
+  fail "no icon in the notification area"
+fi
+# The tip comes at the next rest time: this minute plus one, within two minutes.
+if wait_for 130 has tip_window; then
+  tip=$(tip_window)
+  read -r tx ty tw th < <(geometry "$tip")
+  # The work area: the screen less the tray panel's strut, if Wine took it in.
+  if [ $((tx + tw)) -eq "$screen_w" ] && [ $((ty + th)) -le "$screen_h" ] && [ $((ty + th)) -ge $((screen_h - 40)) ]; then
+    ok "the tip popup sits in the bottom-right corner (${tw}x$th at $tx,$ty on ${screen_w}x$screen_h)"
+  else
+    fail "the tip popup is at $tx,$ty ${tw}x$th on ${screen_w}x$screen_h"
+  fi
+  opacity=$(xprop -id "$tip" _NET_WM_WINDOW_OPACITY 2>/dev/null | sed -n 's/.* = //p')
+  if [ -n "$opacity" ] && [ "$opacity" -lt 4294967295 ]; then
+    ok "the tip popup is translucent (opacity $((opacity * 100 / 4294967295)) %)"
+  else
+    fail "the tip popup is opaque (_NET_WM_WINDOW_OPACITY: ${opacity:-unset})"
+  fi
+  import -window "$tip" "$work/form2.png" 2>/dev/null
+  # The rest-now line.
+  click_at "$tip" 168 36
+  if wait_for 15 has rest_window; then
+    rest=$(rest_window)
+    ok "the rest screen covers the whole screen (${screen_w}x$screen_h)"
+    import -window root "$work/form3-a.png" 2>/dev/null
+    sleep 2.2
+    import -window root "$work/form3-b.png" 2>/dev/null
+    diff=$(compare -metric AE "$work/form3-a.png" "$work/form3-b.png" null: 2>&1)
+    [ "${diff%% *}" -gt 0 ] 2>/dev/null && ok "the rest screen counts down ($diff pixels changed in 2 s)" ||
+      fail "the rest screen stood still"
+    # Its close image, centred under the caption.
+    click_at "$rest" $((screen_w / 2)) 382
+    wait_for 10 eval '! has rest_window' || fail "the rest screen's close did not close it"
+  else
+    fail "no rest screen after the tip's rest-now line"
+  fi
+else
+  fail "no tip popup within two minutes of the start"
+fi
+win=$(main_window)
+if [ -n "$win" ]; then end_by_red_cross "$win" "second start"; else
+  kill "$program" 2>/dev/null
+  wait "$program" 2>/dev/null
+fi
+
+# --- The installer ------------------------------------------------------------------------
+program_files="$drive_c/Program Files/Ocuvell"
+# The user's Startup folder (Wine spells it StartUp).
+startup_link() { find "$appdata/Microsoft/Windows/Start Menu/Programs" -ipath '*/startup/Ocuvell.lnk' 2>/dev/null | head -n 1; }
+rm -rf "$appdata/Ocuvell"
+if timeout 180 "$wine" "$setup" /S /AUTOSTART >"$work/setup.log" 2>&1 && [ -f "$program_files/bin/ocuvell.exe" ]; then
+  ok "the installer installed silently into C:\\Program Files\\Ocuvell"
+else
+  fail "the silent install (log: $work/setup.log)"
+fi
+installed=$(cd "$program_files" 2>/dev/null && find . -type f | sort)
+[ -f "$program_files/share/ocuvell/monitor.txt" ] && [ -f "$program_files/bin/platforms/qwindows.dll" ] &&
+  [ -f "$program_files/Uninstall.exe" ] || fail "installed files: $installed"
+menu=$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell/Ocuvell.lnk' 2>/dev/null | head -n 1)
+[ -n "$menu" ] && ok "Start menu shortcut ${menu#"$drive_c"/}" || fail "no Start menu shortcut"
+[ -n "$(startup_link)" ] && ok "/AUTOSTART made the shortcut in the user's Startup folder" ||
+  fail "no Startup shortcut after /AUTOSTART"
+
+before=$(cd "$program_files" && find . -printf '%p %s %T@\n' | sort)
+start_program 'C:\Program Files\Ocuvell\bin\ocuvell.exe' "$work/run3.log"
+if wait_for 60 has main_window; then
+  win=$(main_window)
+  sleep 2
+  [ -z "$(warning_box)" ] && ok "the installed copy started without a warning (monitor.txt found in share\\ocuvell)" ||
+    fail "the installed copy showed a warning box"
+  end_by_red_cross "$win" "installed copy"
+else
+  fail "the installed copy showed no main window (log: $work/run3.log)"
+  kill "$program" 2>/dev/null
+fi
+n=$(grep -c '=' "$appdata/Ocuvell/config.ini" 2>/dev/null)
+[ "${n:-0}" -eq 9 ] && ok "the installed copy keeps its settings in %APPDATA%\\Ocuvell\\config.ini" ||
+  fail "no config.ini with nine keys in %APPDATA%\\Ocuvell"
+after=$(cd "$program_files" && find . -printf '%p %s %T@\n' | sort)
+[ "$before" = "$after" ] && ok "nothing written beside the installed program" ||
+  fail "the installed copy changed its folder: $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
+
+# The uninstaller copies itself away and runs from there: wait for the folder to go.
+timeout 120 "$wine" 'C:\Program Files\Ocuvell\Uninstall.exe' /S >"$work/uninstall.log" 2>&1
+wait_for 60 eval '[ ! -e "$program_files" ]'
+if [ ! -e "$program_files" ]; then
+  ok "the uninstaller removed every installed file ($(echo "$installed" | wc -l) files) and the folder"
+else
+  fail "left after uninstalling: $(cd "$program_files" && find . | tr '\n' ' ')"
+fi
+[ -z "$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell*' 2>/dev/null)" ] && [ -z "$(startup_link)" ] &&
+  ok "the uninstaller removed the Start menu and Startup shortcuts" || fail "shortcuts left after uninstalling"
+[ -f "$appdata/Ocuvell/config.ini" ] && ok "the user's settings stay after uninstalling" ||
+  fail "the uninstaller removed the user's settings"
+
+[ $failures -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
