@@ -14,6 +14,8 @@ if [ "$mode" = test ]; then
   # The install checks: the validators of the menu entry and the AppStream data, a tray
   # panel that comes after the program, and the tools that find and click its windows.
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
+  # Debian's own check of the package, and a real window manager for the window checks.
+  pkgs+=(lintian openbox wmctrl)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,5 +1,6 @@
 // The colour page says when the display's colours cannot be changed, without getting in
 // the way of the sliders, which still set and store their values.
+#include "core/display/display.h"
 #include "form1_fixture.h"
 
 #include <QImage>
@@ -43,7 +44,7 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
         Form1& f = startOn(makeMemoryDisplay(why));
         EXPECT_TRUE(f.colourNotice()->isVisible()) << why;
         EXPECT_EQ(f.colourNotice()->text(),
-                  QString::fromUtf8("无法调节此显示器的颜色：") + QString::fromUtf8(words));
+                  QString::fromUtf8("无法调节此显示器的颜色：\n") + QString::fromUtf8(words));
         EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromUtf8(why));
     }
     // The values still move and are stored for a display that can take them.
@@ -57,7 +58,8 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
 TEST_F(ColourNotice, ShownWhenTheCaptureFails) {
     Form1& f = startOn(std::make_unique<UnreadableDisplay>());
     EXPECT_TRUE(f.colourNotice()->isVisible());
-    EXPECT_EQ(f.colourNotice()->text(), QString::fromUtf8("无法调节此显示器的颜色：读取伽马失败"));
+    EXPECT_EQ(f.colourNotice()->text(),
+              QString::fromUtf8("无法调节此显示器的颜色：\n读取伽马失败"));
 }
 
 TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
@@ -79,6 +81,13 @@ TEST_F(ColourNotice, ClearOfEveryControlAndInsideThePage) {
     const QRect needed = notice->fontMetrics().boundingRect(area, Qt::TextWordWrap, notice->text());
     EXPECT_LE(needed.height(), area.height());
     EXPECT_LE(needed.width(), area.width());
+    // Every reason fits its own line, so no word of it is split across two.
+    for (const char* why : {"XWayland", "Wayland", "no X display", "cannot open the X display",
+                            "RandR", "no CRTC", "without X11", "device context", "driver", ""}) {
+        const QString reason = QString::fromStdString(colourTroubleText(why));
+        EXPECT_LE(notice->fontMetrics().horizontalAdvance(reason), area.width())
+            << reason.toStdString();
+    }
     for (QWidget* w : f.eyeset()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (w == notice || !w->isVisible())
             continue;

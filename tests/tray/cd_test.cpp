@@ -1,13 +1,20 @@
 // The tray form on the offscreen platform: start-up order, the single-instance refusal,
 // the icon's clicks and the menu's three commands.
 #include "support/tray_fixture.h"
+#include "ui/forms/form2.h"
+#include "ui/forms/form3.h"
 #include "ui/widgets/click_image.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -111,6 +118,13 @@ TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
     // The window is not stranded: it is minimised, not hidden.
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.form1()->isMinimized());
+    // Once a notification area is there, the icon and Display bring it back, normal.
+    tray.trayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(tray.form1()->isMinimized());
+    tray.form1()->Image1_Click();
+    tray.xs_Click();
+    EXPECT_TRUE(tray.form1()->isVisible());
+    EXPECT_FALSE(tray.form1()->isMinimized());
 }
 
 TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
@@ -132,6 +146,59 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
     EXPECT_TRUE(warnings_[1].contains("cannot be written: it is a pipe"));
     EXPECT_EQ(formQuits_, 1);
     EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "config.ini"));
+}
+
+// Text from a file, the environment or a path is shown as it is, never read as markup
+// (which would load the picture named in it: /dev/zero until memory runs out, a FIFO for
+// good), and with the direction overrides that would turn "\x01" U+202E "LIAF" into
+// "FAIL" escaped: the tray's box, the main window's box, the colour page's notice and its
+// tooltip, and every label the windows fill in.
+TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
+    const std::string hostile = "<img\u00A0src=/x>\x01\u202ELIAF";
+    const QString shown = QString::fromUtf8("<img\u00A0src=/x>\\x01\\xE2\\x80\\xAELIAF");
+    testing::putFile(dir_ / "monitor.txt", hostile + "\n");
+    cd::Hooks h = hooks();
+    h.warn = nullptr; // the real boxes
+    h.makeForm1 = [this, &hostile] {
+        models_.push_back(std::make_unique<Model>(makeMemoryDisplay(hostile), clock_));
+        Form1Hooks f;
+        f.openUrl = [](const QUrl&) {};
+        return std::make_unique<Form1>(*models_.back(), f);
+    };
+    cd tray(h);
+    ASSERT_TRUE(tray.load());
+    const auto rest = attachRestForms(*tray.form1());
+
+    std::vector<std::pair<Qt::TextFormat, QString>> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.emplace_back(box->textFormat(), box->text());
+            box->accept();
+        }
+    });
+    closer.start(10);
+    reportSettingsProblem({SettingsProblem::Kind::Write, hostile, "it is a pipe"});
+    models_.back()->colour().restore(); // monitor.txt holds a bad number
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& [format, text] : boxes) {
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_TRUE(text.contains(shown)) << text.toStdString();
+    }
+
+    Form1& f = *tray.form1();
+    f.edit_Click(0);
+    QTextDocument tip;
+    tip.setHtml(f.colourNotice()->toolTip()); // a tooltip takes markup when it sees some
+    EXPECT_EQ(tip.toRawText(), shown);
+    QList<QLabel*> labels = f.findChildren<QLabel*>();
+    labels += rest->tip()->findChildren<QLabel*>();
+    labels += rest->rest()->findChildren<QLabel*>();
+    for (QLabel* l : labels) {
+        if (!l->text().isEmpty()) {
+            EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->text().toStdString();
+        }
+    }
 }
 
 TEST_F(TrayTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {

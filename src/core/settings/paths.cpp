@@ -85,6 +85,10 @@ fs::path programDirectory() {
     return exe.parent_path();
 }
 
+bool installedCopy() {
+    return isInstalledCopy(programDirectory());
+}
+
 fs::path userConfigDirectory() {
     fs::path base = detail::userConfigBase();
     if (base.empty())

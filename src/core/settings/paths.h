@@ -12,6 +12,9 @@ std::filesystem::path programDirectory();
 // answer holds until reconsiderSettingsDirectory().
 std::filesystem::path settingsDirectory();
 std::filesystem::path configPath();
+// Whether this is an installed copy (a data folder share/ocuvell beside the program's
+// folder): its settings are always in the user's configuration folder.
+bool installedCopy();
 // The user's configuration folder, whether or not it is in use.
 std::filesystem::path userConfigDirectory();
 // After a write failed: the next call decides afresh (the folder may have become

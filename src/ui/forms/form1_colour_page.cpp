@@ -3,6 +3,7 @@
 // live in the colour model; the sliders show them and report the user's moves.
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
+#include "ui/widgets/plain_text.h"
 #include "ui/widgets/safe_switch.h"
 
 #include <QLabel>
@@ -48,9 +49,11 @@ void Form1::showColourNotice() {
     colourNotice_->setVisible(!why.empty());
     if (why.empty())
         return;
-    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：") +
-                           QString::fromStdString(colourTroubleText(why)));
-    colourNotice_->setToolTip(QString::fromStdString(why));
+    // The reason on a line of its own: wrapped after the heading, a word of it would be
+    // split across the lines.
+    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") +
+                           plainText(colourTroubleText(why)));
+    colourNotice_->setToolTip(plainToolTip(plainText(why)));
 }
 
 void Form1::Slider1_Change() {

@@ -36,6 +36,7 @@ void foreground(QWidget* w, unsigned colour) {
 QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
               unsigned colour = 0x000000) {
     auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText); // some show what the settings file or the display said
     l->setFont(designFont(points, bold));
     foreground(l, colour);
     return l;

@@ -2,6 +2,7 @@
 
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
+#include "ui/widgets/plain_text.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -45,7 +46,7 @@ cd::cd(Hooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.warn)
         hooks_.warn = [this](const QString& title, const QString& text) {
             QWidget* over = form1_ && form1_->isVisible() ? form1_.get() : nullptr;
-            QMessageBox::warning(over, title, text);
+            plainWarningBox(over, title, text)->exec();
         };
     setWindowTitle(QStringLiteral("cd"));
     setWindowIcon(programIcon(false));
