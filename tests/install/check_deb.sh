@@ -62,7 +62,7 @@ extra=$(cd "$tmp/control" && ls | grep -vx -e control -e md5sums -e conffiles)
 # Debian's own checks: errors and warnings fail, and so does a missing hardening flag
 # (reported as information only).
 if command -v lintian >/dev/null; then
-  lintian --fail-on error,warning --display-info --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1
+  lintian --fail-on error,warning --display-info --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1
   lintian_status=$?
   if [ $lintian_status -eq 0 ] && ! grep -q 'hardening-no-' "$tmp/lintian.log"; then
     ok "lintian: clean"

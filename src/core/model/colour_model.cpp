@@ -1,6 +1,7 @@
 #include "core/model/colour_model.h"
 
 #include "core/display/ramp_file.h"
+#include "core/settings/number_text.h"
 
 #include <algorithm>
 
@@ -114,11 +115,11 @@ void ColourModel::eyeModeOn() {
     for (Level l : kLevels)
         if (const std::optional<int> v = storedLevel(readSetting(settingOf(l)), settingOf(l)))
             setLevel(l, *v);
-    Pdeyerun_ = "1";
+    Pdeyerun_ = switchText(true);
 }
 
 void ColourModel::eyeModeOff() {
-    Pdeyerun_ = "0";
+    Pdeyerun_ = switchText(false);
     restore();
 }
 

@@ -1,6 +1,7 @@
 #include "core/rest/rest_schedule.h"
 
 #include "core/rest/time_of_day.h"
+#include "core/settings/number_text.h"
 
 #include <charconv>
 #include <limits>
@@ -254,11 +255,11 @@ void RestSchedule::closeRestScreen() {
 void RestSchedule::switchReminders(bool on) {
     if (on) {
         rescheduleFromNow();
-        Pdxxrun_ = "1";
+        Pdxxrun_ = switchText(true);
         panel_.setRestHeadingGreen(true);
         panel_.setEdit1Visible(true);
     } else {
-        Pdxxrun_ = "0";
+        Pdxxrun_ = switchText(false);
         panel_.setRestHeadingGreen(false);
         panel_.setEdit1Visible(false);
     }

@@ -62,8 +62,11 @@ bool replaceStateFile(const fs::path& file, std::string_view bytes, std::string*
     const fs::path dir = file.parent_path();
     if (dir.empty() || !makeFolders(dir))
         return fail(why, "cannot create " + dir.string());
-    const fs::path temp = dir / ("." + file.filename().string() + ".tmp-" +
-                                 std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    // Appended, not joined with +: GCC 12 takes "." + name for an overlapping copy.
+    std::string name(1, '.');
+    name += file.filename().string();
+    name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const fs::path temp = dir / name;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return fail(why, "cannot create " + temp.string());
