@@ -3,9 +3,11 @@
 # Usage: scripts/deps.sh [run|test]
 set -euo pipefail
 mode=${1:-test}
+# libwayland-dev and libwayland-bin (wayland-scanner): the Wayland compositors' gamma
+# control; qt6-wayland: the windows of a Wayland session without XWayland.
 pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
-      xdg-utils)
+      xdg-utils libwayland-dev libwayland-bin qt6-wayland)
 if [ "$mode" = test ]; then
   # Wine reaches the X server's gamma through libXxf86vm, which it loads on demand and
   # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
@@ -16,6 +18,8 @@ if [ "$mode" = test ]; then
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
   # Debian's own check of the package, and a real window manager for the window checks.
   pkgs+=(lintian openbox wmctrl)
+  # A headless Wayland compositor whose outputs refuse gamma control.
+  pkgs+=(sway)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

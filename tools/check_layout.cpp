@@ -70,7 +70,8 @@ bool isSource(const fs::path& p) {
 }
 
 bool namedForPlatform(const fs::path& p) {
-    static const std::regex platform("(win32|posix|x11|gdi|linux|windows)", std::regex::icase);
+    static const std::regex platform("(win32|posix|x11|gdi|wayland|linux|windows)",
+                                     std::regex::icase);
     return std::regex_search(p.filename().string(), platform);
 }
 

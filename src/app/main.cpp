@@ -62,6 +62,15 @@ int main(int argc, char** argv) {
     if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status))
         return status;
 
+    // In a Wayland session the windows stay on X11 through XWayland where it is there: a
+    // native Wayland window cannot place itself (the rest tip in its corner). Without it
+    // they go native, placed by the compositor. A platform the user names is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "wayland");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
@@ -83,8 +92,9 @@ int main(int argc, char** argv) {
     ocuvell::cd::Hooks hooks;
     hooks.makeForm1 = [&clock, &model, &recordFlush, &remembered] {
         auto display = ocuvell::openDisplay();
-        // Only a display whose colours we change has a ramp worth remembering.
-        const bool real = display->why().empty();
+        // Only a display whose colours we change, and that keeps them after we end, has a
+        // ramp worth remembering.
+        const bool real = display->why().empty() && display->keepsRampAfterExit();
         model = std::make_unique<ocuvell::Model>(std::move(display), clock);
         const std::filesystem::path stateDir = ocuvell::stateDirectory();
         if (real && !stateDir.empty()) {

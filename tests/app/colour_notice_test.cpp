@@ -2,6 +2,13 @@
 // the way of the sliders, which still set and store their values.
 #include "core/display/display.h"
 #include "form1_fixture.h"
+#include "support/env_var.h"
+
+#ifdef OCUVELL_HAVE_WAYLAND
+#include "support/fake_compositor.h"
+#endif
+
+#include <QCoreApplication>
 
 #include <QImage>
 #include <QLabel>
@@ -39,6 +46,11 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
         {"the X server has no RandR 1.2 gamma", "X 服务器不支持 RandR 伽马"},
         {"XWayland does not pass gamma ramps to the screen", "XWayland 不把伽马传给屏幕"},
         {"the display driver gives no gamma ramp", "显卡驱动不支持伽马"},
+        {"KDE Plasma does not let programs change colours; its own night light is the way",
+         "桌面不许程序调色，请用其夜间模式"},
+        {"no Wayland output lets its gamma be set (none has gamma, or another program holds it)",
+         "输出不可调伽马或被其他程序占用"},
+        {"the Wayland compositor closed the connection", "Wayland 合成器已断开连接"},
     };
     for (const auto& [why, words] : reasons) {
         Form1& f = startOn(makeMemoryDisplay(why));
@@ -46,6 +58,12 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
         EXPECT_EQ(f.colourNotice()->text(),
                   QString::fromUtf8("无法调节此显示器的颜色：\n") + QString::fromUtf8(words));
         EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromUtf8(why));
+        // The whole text fits in the notice's two lines.
+        QLabel* notice = f.colourNotice();
+        const QRect area = notice->geometry();
+        const QRect needed =
+            notice->fontMetrics().boundingRect(area, Qt::TextWordWrap, notice->text());
+        EXPECT_LE(needed.height(), area.height()) << why;
     }
     // The values still move and are stored for a display that can take them.
     Form1& f = *form;
@@ -66,6 +84,43 @@ TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
     Form1& f = startOn(makeMemoryDisplay());
     EXPECT_FALSE(f.colourNotice()->isVisible());
 }
+
+#ifdef OCUVELL_HAVE_WAYLAND
+bool noticeBecomes(QLabel* notice, const QString& text) {
+    for (int i = 0; i < 200 && notice->text() != text; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return notice->isVisible() && notice->text() == text;
+}
+
+// The compositor's news is read from the event loop, and the notice follows it.
+TEST_F(ColourNotice, FollowsAWaylandCompositorThatGoesAway) {
+    testing::FakeCompositor compositor;
+    compositor.addOutput(256);
+    testing::EnvVar wayland("WAYLAND_DISPLAY", compositor.socket().c_str());
+    Form1& f = startOn(openWaylandDisplay(nullptr));
+    EXPECT_FALSE(f.colourNotice()->isVisible());
+    ::testing::internal::CaptureStderr();
+    compositor.disconnectClients();
+    EXPECT_TRUE(noticeBecomes(
+        f.colourNotice(), QString::fromUtf8("无法调节此显示器的颜色：Wayland 合成器已断开连接")));
+    ::testing::internal::GetCapturedStderr();
+    f.Slider1()->setValue(-7); // the values still move
+    EXPECT_EQ(f.Slider1()->value(), -7);
+}
+
+// Run by sway_check.sh on a headless sway, whose outputs have no gamma.
+TEST_F(ColourNotice, ShownOnTheSessionsCompositorWhenNoOutputTakesGamma) {
+    if (!std::getenv("OCUVELL_TEST_SWAY"))
+        GTEST_SKIP() << "run by sway_check.sh";
+    ::testing::internal::CaptureStderr();
+    Form1& f = startOn(openDisplay());
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(model->colour().engine().display().name(), "Wayland gamma control");
+    EXPECT_TRUE(
+        noticeBecomes(f.colourNotice(),
+                      QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
+}
+#endif
 
 TEST_F(ColourNotice, ClearOfEveryControlAndInsideThePage) {
     Form1& f = startOn(makeMemoryDisplay("a Wayland session without X11"));

@@ -10,6 +10,11 @@ namespace ocuvell {
 // X11 RandR: every CRTC with a gamma size above 0. nullptr when the X server, RandR
 // or gamma cannot be had; why is written to *why.
 std::unique_ptr<Display> openX11Display(const char* displayName, std::string* why);
+// A Wayland compositor's gamma control (the wlroots family): every output, including
+// those that come later. nullptr when no compositor answers at WAYLAND_DISPLAY (why says
+// so); a compositor that answers without the control gives the in-memory stand-in, with
+// its own reason. Its news comes through events().
+std::unique_ptr<Display> openWaylandDisplay(std::string* why);
 // Windows GDI: the desktop window's device context, kept for the whole run.
 std::unique_ptr<Display> openGdiDisplay(std::string* why);
 // In memory: one ramp, the identity at start. With a why, it stands in for a display

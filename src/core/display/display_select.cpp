@@ -16,6 +16,13 @@ std::string colourTroubleText(std::string_view why) {
         const char* text;
     };
     static constexpr Phrase phrases[] = {
+        {"does not let programs change colours", "桌面不许程序调色，请用其夜间模式"},
+        {"no Wayland output", "输出不可调伽马或被其他程序占用"},
+        {"Wayland compositor closed", "Wayland 合成器已断开连接"},
+        {"Wayland compositor offers no gamma", "Wayland 合成器不提供伽马控制"},
+        {"Wayland compositor does not answer", "Wayland 合成器没有应答"},
+        {"cannot connect to the Wayland", "无法连接 Wayland 合成器"},
+        {"without Wayland support", "程序未带 Wayland 支持"},
         {"XWayland", "XWayland 不把伽马传给屏幕"},
         {"Wayland", "Wayland 会话"},
         {"no X display", "没有 X 显示"},

@@ -2,9 +2,12 @@
 
 namespace ocuvell {
 
-// A build for a system with neither X11 nor GDI: the colours stay as they are.
+// A build without X11 or GDI: a Wayland compositor's gamma control, if one answers.
 std::unique_ptr<Display> openDisplay() {
-    return colourlessDisplay("built without X11 support");
+    std::string why = "built without X11 support";
+    if (auto wayland = openWaylandDisplay(&why))
+        return wayland;
+    return colourlessDisplay(why);
 }
 
 } // namespace ocuvell

@@ -13,14 +13,19 @@ bool envSet(const char* name) {
 
 } // namespace
 
-// Without DISPLAY there is no X server to ask; the kind of session then says why.
+// A Wayland compositor that answers decides, whatever it offers: the X server of a
+// Wayland session is XWayland, whose ramps never reach the screen. Without DISPLAY there
+// is no X server to ask; the kind of session then says why.
 std::unique_ptr<Display> openDisplay() {
     std::string why;
+    if (envSet("WAYLAND_DISPLAY"))
+        if (auto wayland = openWaylandDisplay(&why))
+            return wayland;
     if (envSet("DISPLAY")) {
         if (auto x11 = openX11Display(nullptr, &why))
             return x11;
-    } else {
-        why = envSet("WAYLAND_DISPLAY") ? "a Wayland session without X11" : "no X display";
+    } else if (why.empty()) {
+        why = "no X display";
     }
     return colourlessDisplay(why);
 }

@@ -158,6 +158,7 @@ class Form1 : public QWidget, private RestPanel, private ColourView {
     void Slider2_Change();
     void Slider3_Change(int index);
     void showColourNotice();
+    void watchDisplay();
 
     void setHeadingGreen(QLabel* heading, bool green);
 

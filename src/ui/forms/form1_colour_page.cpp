@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSocketNotifier>
 
 namespace ocuvell {
 namespace {
@@ -30,6 +31,22 @@ void Form1::connectColourPage() {
     connect(Command4_, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Image7_, &ClickImage::clicked, this, &Form1::Image7_Click);
     connect(Image8_, &ClickImage::clicked, this, &Form1::Image8_Click);
+    watchDisplay();
+}
+
+void Form1::watchDisplay() {
+    // A display with news of its own (a Wayland compositor) is read from the event loop
+    // whenever its connection has something, never waited for; the notice follows.
+    DisplayEvents* events = model_.colour().engine().display().events();
+    if (!events || events->fd() < 0)
+        return;
+    auto* notifier = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, events, notifier] {
+        events->dispatch();
+        if (events->fd() < 0) // the compositor went away: nothing more will come
+            notifier->setEnabled(false);
+        showColourNotice();
+    });
 }
 
 void Form1::colorload() {

@@ -1,0 +1,179 @@
+// The Wayland gamma-control backend against a fake compositor: outputs of gamma size 256
+// and 1024 and one that answers failed, outputs that come and go, a compositor that
+// closes the connection or offers no control.
+#include "core/display/backends.h"
+#include "core/model/colour_model.h"
+#include "core/settings/paths.h"
+#include "support/env_var.h"
+#include "support/fake_compositor.h"
+#include "support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <poll.h>
+
+namespace ocuvell {
+namespace {
+
+using testing::EnvVar;
+using testing::FakeCompositor;
+
+// What the program's event loop does: read the connection whenever it has something,
+// here until cond holds or two seconds pass.
+bool pumpUntil(Display& display, const std::function<bool()>& cond) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        DisplayEvents* events = display.events();
+        if (!events || events->fd() < 0)
+            return cond();
+        pollfd pfd{events->fd(), POLLIN, 0};
+        ::poll(&pfd, 1, 20);
+        events->dispatch();
+    }
+    return true;
+}
+
+std::vector<std::uint16_t> tablesOf(const GammaRamp& ramp, std::size_t size) {
+    std::vector<std::uint16_t> out(3 * size);
+    for (int c = 0; c < 3; ++c)
+        resampleTo(ramp.channel(c), out.data() + c * size, size);
+    return out;
+}
+
+class WaylandGamma : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        small = compositor.addOutput(256);
+        large = compositor.addOutput(1024);
+        refusing = compositor.addOutput(0);
+    }
+    std::unique_ptr<Display> open() {
+        ::testing::internal::CaptureStderr();
+        auto display = openDisplay();
+        stderrAtOpen = ::testing::internal::GetCapturedStderr();
+        return display;
+    }
+    // The newest table an output received equals ramp, resampled to its size.
+    bool shows(int output, const GammaRamp& ramp, std::size_t size) {
+        const auto tables = compositor.tables(output);
+        return !tables.empty() && tables.back().sealed &&
+               tables.back().entries == tablesOf(ramp, size);
+    }
+
+    FakeCompositor compositor;
+    EnvVar wayland{"WAYLAND_DISPLAY", compositor.socket().c_str()};
+    EnvVar x11{"DISPLAY", ":4711"}; // never asked in a Wayland session
+    int small = 0, large = 0, refusing = 0;
+    std::string stderrAtOpen;
+};
+
+TEST_F(WaylandGamma, StoredEyeProtectionAndSliderStepsReachEveryOutputThatTakesGamma) {
+    const auto dir = testing::freshTestDir("display");
+    setProgramDirectoryForTesting(dir);
+    testing::putFile(dir / "config.ini",
+                     "[eye]\nliangdu=-10\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+    ColourModel colour(open());
+    Display& display = colour.engine().display();
+    EXPECT_EQ(display.name(), "Wayland gamma control");
+    EXPECT_EQ(display.why(), "");
+    EXPECT_EQ(stderrAtOpen, ""); // one output refusing is no news while others work
+    EXPECT_FALSE(display.keepsRampAfterExit());
+
+    colour.colorload();
+    colour.eyeModeOn();
+    const GammaRamp shown = colour.engine().newramp();
+    EXPECT_EQ(colour.engine().baseramp(), GammaRamp::identity());
+    EXPECT_NE(shown, GammaRamp::identity());
+    EXPECT_TRUE(pumpUntil(display, [&] { return shows(small, shown, 256); }));
+    EXPECT_TRUE(pumpUntil(display, [&] { return shows(large, shown, 1024); }));
+
+    for (int step : {-11, -12, -13}) {
+        colour.setBrightness(step);
+        const GammaRamp now = colour.engine().newramp();
+        EXPECT_TRUE(pumpUntil(display, [&] { return shows(large, now, 1024); })) << step;
+        EXPECT_TRUE(shows(small, now, 256)) << step;
+    }
+    EXPECT_EQ(compositor.tableCount(refusing), 0u);
+    EXPECT_EQ(compositor.error(), "");
+    setProgramDirectoryForTesting({});
+}
+
+TEST_F(WaylandGamma, OutputsThatComeGetTheCurrentRampAndOutputsThatGoAreLeftOut) {
+    auto display = open();
+    GammaRamp ramp = GammaRamp::identity();
+    ramp.at(0, 255) = 40000;
+    ASSERT_TRUE(display->writeRamp(ramp));
+
+    const int later = compositor.addOutput(512);
+    EXPECT_TRUE(pumpUntil(*display, [&] { return shows(later, ramp, 512); }));
+
+    compositor.removeOutput(small);
+    const std::size_t before = compositor.tableCount(small);
+    ramp.at(1, 255) = 30000;
+    // The removal reaches the backend in its own time; the writes meanwhile are harmless.
+    EXPECT_TRUE(pumpUntil(*display, [&] {
+        display->writeRamp(ramp);
+        return shows(large, ramp, 1024) && shows(later, ramp, 512);
+    }));
+    EXPECT_EQ(compositor.tableCount(small), before);
+    EXPECT_EQ(display->why(), "");
+    EXPECT_EQ(compositor.error(), "");
+}
+
+TEST_F(WaylandGamma, ACompositorThatClosesTheConnectionLeavesAStandInThatSaysSo) {
+    auto display = open();
+    ASSERT_EQ(display->why(), "");
+    compositor.disconnectClients();
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(pumpUntil(*display, [&] { return !display->why().empty(); }));
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(display->why(), "the Wayland compositor closed the connection");
+    EXPECT_EQ(told, "Ocuvell: colours cannot be changed on this display (the Wayland "
+                    "compositor closed the connection)\n");
+    EXPECT_EQ(display->events()->fd(), -1);
+    EXPECT_FALSE(display->writeRamp(GammaRamp::identity()));
+    GammaRamp read;
+    EXPECT_TRUE(display->readRamp(read)); // values can still be set and stored
+}
+
+TEST_F(WaylandGamma, NoOutputThatTakesGammaIsToldOnceWithItsReason) {
+    compositor.removeOutput(small);
+    compositor.removeOutput(large);
+    auto display = open();
+    EXPECT_EQ(display->name(), "Wayland gamma control");
+    EXPECT_NE(display->why().find("no Wayland output"), std::string::npos);
+    EXPECT_EQ(stderrAtOpen,
+              "Ocuvell: colours cannot be changed on this display (" + display->why() + ")\n");
+    EXPECT_EQ(colourTroubleText(display->why()), "输出不可调伽马或被其他程序占用");
+    // An output that comes later makes the colours controllable.
+    compositor.addOutput(256);
+    EXPECT_TRUE(pumpUntil(*display, [&] { return display->why().empty(); }));
+}
+
+TEST(WaylandSession, ADesktopWithoutGammaControlIsNamedAndXIsNeverAsked) {
+    const std::pair<std::vector<std::string>, const char*> desktops[] = {
+        {{"org_kde_plasma_shell"}, "KDE Plasma does not let programs change colours"},
+        {{"gtk_shell1"}, "GNOME does not let programs change colours"},
+        {{}, "the Wayland compositor offers no gamma control"},
+    };
+    for (const auto& [globals, reason] : desktops) {
+        FakeCompositor compositor({false, globals});
+        EnvVar wayland("WAYLAND_DISPLAY", compositor.socket().c_str());
+        EnvVar x11("DISPLAY", ":4711");
+        ::testing::internal::CaptureStderr();
+        auto display = openDisplay();
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(display->name(), "memory") << reason;
+        EXPECT_EQ(display->why().rfind(reason, 0), 0u) << display->why();
+    }
+    EXPECT_EQ(colourTroubleText("GNOME does not let programs change colours; its own night "
+                                "light is the way"),
+              "桌面不许程序调色，请用其夜间模式");
+}
+
+} // namespace
+} // namespace ocuvell
