@@ -102,7 +102,7 @@ TEST_F(ColourNotice, FollowsAWaylandCompositorThatGoesAway) {
     ::testing::internal::CaptureStderr();
     compositor.disconnectClients();
     EXPECT_TRUE(noticeBecomes(
-        f.colourNotice(), QString::fromUtf8("无法调节此显示器的颜色：Wayland 合成器已断开连接")));
+        f.colourNotice(), QString::fromUtf8("无法调节此显示器的颜色：\nWayland 合成器已断开连接")));
     ::testing::internal::GetCapturedStderr();
     f.Slider1()->setValue(-7); // the values still move
     EXPECT_EQ(f.Slider1()->value(), -7);
@@ -116,9 +116,9 @@ TEST_F(ColourNotice, ShownOnTheSessionsCompositorWhenNoOutputTakesGamma) {
     Form1& f = startOn(openDisplay());
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(model->colour().engine().display().name(), "Wayland gamma control");
-    EXPECT_TRUE(
-        noticeBecomes(f.colourNotice(),
-                      QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
+    EXPECT_TRUE(noticeBecomes(
+        f.colourNotice(),
+        QString::fromUtf8("无法调节此显示器的颜色：\n输出不可调伽马或被其他程序占用")));
 }
 #endif
 
@@ -137,8 +137,12 @@ TEST_F(ColourNotice, ClearOfEveryControlAndInsideThePage) {
     EXPECT_LE(needed.height(), area.height());
     EXPECT_LE(needed.width(), area.width());
     // Every reason fits its own line, so no word of it is split across two.
-    for (const char* why : {"XWayland", "Wayland", "no X display", "cannot open the X display",
-                            "RandR", "no CRTC", "without X11", "device context", "driver", ""}) {
+    for (const char* why :
+         {"does not let programs change colours", "no Wayland output", "Wayland compositor closed",
+          "Wayland compositor offers no gamma", "Wayland compositor does not answer",
+          "cannot connect to the Wayland", "without Wayland support", "XWayland", "Wayland",
+          "no X display", "cannot open the X display", "RandR", "no CRTC", "without X11",
+          "device context", "driver", ""}) {
         const QString reason = QString::fromStdString(colourTroubleText(why));
         EXPECT_LE(notice->fontMetrics().horizontalAdvance(reason), area.width())
             << reason.toStdString();
