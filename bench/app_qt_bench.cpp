@@ -2,7 +2,7 @@
 // display, on whatever Qt platform is set (offscreen by default, xcb on the dummy X
 // server), plus the process's resident memory once a window is up.
 #include "core/display/backends.h"
-#include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 #include "ui/forms/form1.h"
 
 #include <QApplication>
@@ -35,28 +35,27 @@ ocuvell::Form1Hooks quietHooks() {
 }
 
 // A program folder with the settings a returning user has: eye protection on.
-void prepareFolder(bool eyeOn) {
+std::filesystem::path prepareFolder(bool eyeOn) {
     const auto dir = std::filesystem::temp_directory_path() /
                      (eyeOn ? "ocuvell-bench-eye" : "ocuvell-bench-plain");
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "config.ini")
         << "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n[eye]\nliangdu=0\nduibidu=90\nrgbr=0\n"
         << "rgbg=-5\nrgbb=-20\npdrun=" << (eyeOn ? "1" : "0") << "\n";
-    ocuvell::setProgramDirectoryForTesting(dir);
+    return dir;
 }
 
 void startUp(benchmark::State& state, bool eyeOn) {
-    prepareFolder(eyeOn);
+    ocuvell::SettingsPlace place({prepareFolder(eyeOn), {}});
     FixedClock clock;
     for (auto _ : state) {
-        ocuvell::Model model(ocuvell::makeMemoryDisplay(), clock);
+        ocuvell::Model model(ocuvell::makeMemoryDisplay(), clock, place);
         ocuvell::Form1 form(model, quietHooks());
         form.Show();
         QApplication::processEvents(); // the first paint
         benchmark::DoNotOptimize(form.isVisible());
     }
     state.counters["rss_kb"] = static_cast<double>(residentKb());
-    ocuvell::setProgramDirectoryForTesting({});
 }
 
 void BM_Form1StartUp(benchmark::State& state) {
@@ -70,10 +69,10 @@ BENCHMARK(BM_Form1StartUpEyeProtection)->Unit(benchmark::kMillisecond);
 
 // Memory of one main window that stays up, next to the bare application.
 void BM_Form1ResidentMemory(benchmark::State& state) {
-    prepareFolder(true);
+    ocuvell::SettingsPlace place({prepareFolder(true), {}});
     FixedClock clock;
     const long before = residentKb();
-    auto model = std::make_unique<ocuvell::Model>(ocuvell::makeMemoryDisplay(), clock);
+    auto model = std::make_unique<ocuvell::Model>(ocuvell::makeMemoryDisplay(), clock, place);
     auto form = std::make_unique<ocuvell::Form1>(*model, quietHooks());
     form->Show();
     QApplication::processEvents();
@@ -81,7 +80,6 @@ void BM_Form1ResidentMemory(benchmark::State& state) {
         benchmark::DoNotOptimize(form->Slider1()); // nothing to time; the counters matter
     state.counters["rss_kb"] = static_cast<double>(residentKb());
     state.counters["form1_kb"] = static_cast<double>(residentKb() - before);
-    ocuvell::setProgramDirectoryForTesting({});
 }
 BENCHMARK(BM_Form1ResidentMemory)->Iterations(1);
 

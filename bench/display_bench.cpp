@@ -72,10 +72,11 @@ const char* benchDisplay() {
 // with an argument of 1 also the record of the applied ramp, batched as the program keeps
 // it (written once a quarter second after the steps; BM_RecordAppliedRamp times a write).
 void BM_SliderChangeThroughEngineX11(benchmark::State& state) {
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     auto display = benchDisplay() ? openX11Display(benchDisplay(), &why) : nullptr;
     if (!display) {
-        state.SkipWithError(("no X display with RandR gamma: " + why).c_str());
+        state.SkipWithError(
+            (std::string("no X display with RandR gamma: ") + troubleWords(why)).c_str());
         return;
     }
     GammaEngine engine(std::move(display));

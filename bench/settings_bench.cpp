@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -21,14 +22,15 @@ const char* const kNineKeys = "[dsxx]\r\nmei=45\r\nxiuxi=5\r\npdrun=1\r\n"
 // A program folder of its own, with the nine-key file in it.
 struct BenchFolder {
     fs::path dir;
+    std::unique_ptr<ocuvell::SettingsPlace> place;
     BenchFolder() {
         dir = fs::temp_directory_path() / ("ocuvell-bench-" + std::to_string(::getpid()));
         fs::create_directories(dir);
         std::ofstream(dir / "config.ini", std::ios::binary) << kNineKeys;
-        ocuvell::setProgramDirectoryForTesting(dir);
+        place =
+            std::make_unique<ocuvell::SettingsPlace>(ocuvell::SettingsFolders{dir, dir / "user"});
     }
     ~BenchFolder() {
-        ocuvell::setProgramDirectoryForTesting({});
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
@@ -37,7 +39,7 @@ struct BenchFolder {
 void BM_iniread(benchmark::State& state) {
     BenchFolder folder;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ocuvell::iniread("eye", "rgbb"));
+        benchmark::DoNotOptimize(ocuvell::iniread(*folder.place, "eye", "rgbb"));
 }
 BENCHMARK(BM_iniread);
 
@@ -45,7 +47,7 @@ void BM_iniwrite(benchmark::State& state) {
     BenchFolder folder;
     int value = 0;
     for (auto _ : state)
-        ocuvell::iniwrite("eye", "rgbb", std::to_string(value++ % 100 - 50));
+        ocuvell::iniwrite(*folder.place, "eye", "rgbb", std::to_string(value++ % 100 - 50));
 }
 BENCHMARK(BM_iniwrite);
 

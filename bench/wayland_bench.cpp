@@ -31,10 +31,10 @@ void BM_SliderStepThroughEngineWayland(benchmark::State& state) {
     for (std::uint32_t size : kSizes)
         compositor.addOutput(size);
     setenv("WAYLAND_DISPLAY", compositor.socket().c_str(), 1);
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     auto display = openWaylandDisplay(&why);
-    if (!display || !display->why().empty()) {
-        state.SkipWithError(("no gamma control: " + why).c_str());
+    if (!display || display->trouble() != DisplayTrouble::NoTrouble) {
+        state.SkipWithError((std::string("no gamma control: ") + troubleWords(why)).c_str());
         return;
     }
     GammaEngine engine(std::move(display));

@@ -1,9 +1,10 @@
 // Checks the shape of the source tree against tools/layout.txt:
-// - a file includes only from its own floor or the floors below it, and no two
-//   folders include each other, directly or round a longer loop;
-// - platform conditionals stand only in files named for their platform;
-// - each name listed under "once:" is spelled, as a quoted literal, in one file only.
-// Usage: check_layout SRC_DIR LAYOUT_FILE. Prints every finding; exit 1 when any.
+// - a file includes only from its own folder or the floors below it: folders on one floor
+//   do not include each other, and no two folders include each other round a loop;
+// - platform conditionals stand only in files whose names end in their platform
+//   (name_posix.cpp, name_win32.cpp, name_x11.cpp, name_wayland.cpp), in src and in tests;
+// - each name listed under "once:" is spelled, as a quoted literal, in one file of src only.
+// Usage: check_layout SRC_DIR LAYOUT_FILE [TESTS_DIR]. Prints every finding; exit 1 when any.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -70,9 +71,13 @@ bool isSource(const fs::path& p) {
 }
 
 bool namedForPlatform(const fs::path& p) {
-    static const std::regex platform("(win32|posix|x11|gdi|wayland|linux|windows)",
-                                     std::regex::icase);
-    return std::regex_search(p.filename().string(), platform);
+    static const std::regex platform("_(win32|posix|x11|wayland|linux)$");
+    return std::regex_search(p.stem().string(), platform);
+}
+
+const std::regex& platformMacro() {
+    static const std::regex macro(R"(\b(_WIN32|__linux__|__APPLE__|Q_OS_\w+)\b)");
+    return macro;
 }
 
 std::string withoutLineComments(const std::string& line) {
@@ -82,25 +87,52 @@ std::string withoutLineComments(const std::string& line) {
 
 class Checker {
   public:
-    Checker(fs::path src, Layout layout) : src_(std::move(src)), layout_(std::move(layout)) {}
+    Checker(fs::path src, Layout layout, fs::path tests)
+        : src_(std::move(src)), layout_(std::move(layout)), tests_(std::move(tests)) {}
 
     int run() {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::recursive_directory_iterator(src_))
-            if (entry.is_regular_file() && isSource(entry.path()))
-                files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
+        const std::vector<fs::path> files = sources(src_);
         for (const fs::path& file : files)
             checkFile(file);
+        const std::vector<fs::path> testFiles =
+            tests_.empty() ? std::vector<fs::path>{} : sources(tests_);
+        for (const fs::path& file : testFiles)
+            checkTestFile(file);
         checkCycles();
         checkOnce();
         for (const std::string& finding : findings_)
             std::cout << finding << '\n';
-        std::cout << files.size() << " files checked, " << findings_.size() << " findings\n";
+        std::cout << files.size() + testFiles.size() << " files checked, " << findings_.size()
+                  << " findings\n";
         return findings_.empty() ? 0 : 1;
     }
 
   private:
+    static std::vector<fs::path> sources(const fs::path& root) {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file() && isSource(entry.path()))
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    // Tests sit above every floor; they keep to the platform rule.
+    void checkTestFile(const fs::path& file) {
+        const std::string rel = "tests/" + fs::relative(file, tests_).generic_string();
+        std::ifstream in(file);
+        std::string line;
+        int number = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            std::smatch m;
+            const std::string code = withoutLineComments(line);
+            if (!namedForPlatform(file) && std::regex_search(code, m, platformMacro()))
+                findings_.push_back(rel + ":" + std::to_string(number) + ": " + m[1].str() +
+                                    " outside a file named for its platform");
+        }
+    }
+
     void checkFile(const fs::path& file) {
         const std::string rel = fs::relative(file, src_).generic_string();
         const std::string folder = fs::path(rel).parent_path().generic_string();
@@ -110,7 +142,6 @@ class Checker {
             return;
         }
         static const std::regex include(R"(^\s*#\s*include\s*\"([^\"]+)\")");
-        static const std::regex platformMacro(R"(\b(_WIN32|__linux__|__APPLE__|Q_OS_\w+)\b)");
         std::ifstream in(file);
         std::string line;
         int number = 0;
@@ -121,7 +152,7 @@ class Checker {
             if (std::regex_search(line, m, include))
                 checkInclude(where, *home, folder, m[1].str());
             const std::string code = withoutLineComments(line);
-            if (!namedForPlatform(file) && std::regex_search(code, m, platformMacro))
+            if (!namedForPlatform(file) && std::regex_search(code, m, platformMacro()))
                 findings_.push_back(where + ": " + m[1].str() +
                                     " outside a file named for its platform");
             for (const std::string& literal : layout_.once)
@@ -149,6 +180,9 @@ class Checker {
         if (there->second > home.second)
             findings_.push_back(where + ": \"" + home.first + "\" includes \"" + target +
                                 "\" from the higher floor \"" + there->first + "\"");
+        else if (there->second == home.second && there->first != home.first)
+            findings_.push_back(where + ": \"" + home.first + "\" includes \"" + target +
+                                "\" from \"" + there->first + "\" on the same floor");
     }
 
     void checkCycles() {
@@ -194,6 +228,7 @@ class Checker {
 
     fs::path src_;
     Layout layout_;
+    fs::path tests_;
     std::vector<std::string> findings_;
     std::map<std::string, std::set<std::string>> edges_;
     std::map<std::string, std::set<std::string>> spelledIn_;
@@ -202,8 +237,8 @@ class Checker {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: check_layout SRC_DIR LAYOUT_FILE\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: check_layout SRC_DIR LAYOUT_FILE [TESTS_DIR]\n";
         return 2;
     }
     Layout layout = readLayout(argv[2]);
@@ -211,5 +246,5 @@ int main(int argc, char** argv) {
         std::cerr << "check_layout: no folders in " << argv[2] << '\n';
         return 2;
     }
-    return Checker(argv[1], std::move(layout)).run();
+    return Checker(argv[1], std::move(layout), argc == 4 ? fs::path(argv[3]) : fs::path()).run();
 }

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 #include "core/settings/settings_problem.h"
 
 #include <cstdio>
@@ -51,7 +51,7 @@ std::string helpText(const CommandLineFacts& facts) {
     else
         where = "Its settings are kept in config.ini beside the program (" +
                 printableText(facts.programDir.string()) +
-                ") while that folder can be written, otherwise in " + user + ".\n";
+                ") while that folder can be written; after a write there fails, in " + user + ".\n";
     return std::string(kUsage) +
            "Ocuvell is an eye-care utility that lives in the notification area: it sets\n"
            "the screen's brightness, contrast and colour balance, and reminds you to rest.\n" +
@@ -107,9 +107,10 @@ bool answerCommandLine(int argc, char** argv, const char* version, int& status) 
     // Asked only for --help, so a normal start decides nothing twice.
     for (const std::string& arg : args)
         if (arg == "--help" || arg == "-h") {
-            facts.installed = installedCopy();
-            facts.programDir = programDirectory();
-            facts.userConfigDir = userConfigDirectory();
+            const SettingsPlace place(SettingsFolders::ofThisProgram());
+            facts.installed = place.installedCopy();
+            facts.programDir = place.folders().program;
+            facts.userConfigDir = place.folders().user;
         }
     const CommandLineAnswer answer = readCommandLine(args, facts);
     std::fputs(answer.out.c_str(), stdout);

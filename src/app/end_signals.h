@@ -13,6 +13,9 @@ class EndSignals : public QObject {
     explicit EndSignals(QObject* parent = nullptr);
     // The signal that ended the event loop, or 0.
     int caught() const;
+    // Whether that signal was the session's end (SIGTERM at logout, SIGHUP), which keeps
+    // the user's settings; an interrupt from a terminal does not.
+    bool endsSession() const;
     // Ends the process by the caught signal; returns when there is none.
     void endBySignal() const;
 };

@@ -43,6 +43,10 @@ int EndSignals::caught() const {
     return caughtSignal;
 }
 
+bool EndSignals::endsSession() const {
+    return caughtSignal == SIGTERM || caughtSignal == SIGHUP;
+}
+
 void EndSignals::endBySignal() const {
     if (const int sig = caughtSignal) {
         std::signal(sig, SIG_DFL);

@@ -9,6 +9,11 @@ int EndSignals::caught() const {
     return 0;
 }
 
+// A Windows session's end arrives as the session manager's commit request.
+bool EndSignals::endsSession() const {
+    return false;
+}
+
 void EndSignals::endBySignal() const {}
 
 } // namespace ocuvell

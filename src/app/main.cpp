@@ -1,13 +1,17 @@
-// Ocuvell starts from its hidden tray form, which brings up the main window.
+// Ocuvell: main builds the program once (the single-instance lock, the settings place,
+// the model over the display, the windows, the tray, the session's end) and runs it.
 #include "app/command_line.h"
 #include "app/end_signals.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
+#include "core/instance/single_instance.h"
 #include "core/model/model.h"
 #include "core/rest/clock.h"
 #include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 #include "core/settings/state_dir.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/notices.h"
 #include "ui/forms/rest_windows.h"
 #include "ui/tray/cd.h"
 
@@ -17,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #ifndef OCUVELL_VERSION
 #define OCUVELL_VERSION "0"
@@ -30,6 +35,7 @@ namespace {
 // How long a changed ramp may wait before it is remembered: a drag's steps are written
 // once, and a logout (which ends the program by a signal) finds at most this much unsaved.
 constexpr int kRecordFlushMs = 250;
+constexpr const char* kInstanceName = "ocuvell";
 
 // For the run script and the start-up benchmark: report the main window's first
 // paint on stderr, and save a picture of it when a path is given.
@@ -56,8 +62,27 @@ class FirstPaintProbe : public QObject {
     bool done_ = false;
 };
 
+// The remembered ramps, kept by the colour engine: written a moment after a change, not
+// on every slider step; flush writes what waits. Nothing when the display's colours
+// cannot be changed (its ramp is not worth remembering) or there is no state folder.
+ocuvell::RampState* keepRampRecord(ocuvell::Model& model, bool realDisplay, QTimer& flush) {
+    const std::filesystem::path stateDir = ocuvell::stateDirectory();
+    if (!realDisplay || stateDir.empty())
+        return nullptr;
+    auto record = std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName);
+    ocuvell::RampState* kept = record.get();
+    flush.setSingleShot(true);
+    flush.setInterval(kRecordFlushMs);
+    record->batchWrites([&flush] { flush.start(); });
+    QObject::connect(&flush, &QTimer::timeout, [kept] { kept->flush(); });
+    model.colour().engine().keepRecord(std::move(record));
+    return kept;
+}
+
 } // namespace
 
+// Everything the program is made of, built once, in the order each needs the others; the
+// locals go in reverse order, so each goes before what it uses.
 int main(int argc, char** argv) {
     if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status))
         return status;
@@ -79,53 +104,72 @@ int main(int argc, char** argv) {
     // Hiding the main window leaves the program running in the notification area.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One copy runs at a time: a second start ends quietly before it shows anything.
+    const std::unique_ptr<ocuvell::SingleInstance> instance =
+        ocuvell::claimSingleInstance(kInstanceName);
+    if (!instance)
+        return 0;
+
+    // Warnings wait until the program is wired (below).
+    ocuvell::Notices notices;
+    if (!instance->problem().empty()) {
+        std::fprintf(stderr, "Ocuvell: %s\n", ocuvell::printableText(instance->problem()).c_str());
+        notices.tell(QStringLiteral("tips"),
+                     QString::fromStdString(ocuvell::printableText(instance->problem())));
+    }
+    // Where this run keeps its settings; the user hears of the settings file's failures.
+    ocuvell::SettingsPlace settings(
+        ocuvell::SettingsFolders::ofThisProgram(),
+        [&notices](const ocuvell::SettingsProblem& problem) { notices.settingsProblem(problem); });
+
+    // The model over the display's backend, the clock and the settings.
     ocuvell::SystemClock clock;
-    // Made once the tray knows this is the only copy, and kept until after the windows
-    // that show it are gone.
-    std::unique_ptr<ocuvell::Model> model;
-    // The remembered ramps are written a moment after a change, not on every slider step;
-    // the timer goes before the model and its record, which writes what waits as it goes.
-    QTimer recordFlush;
-    recordFlush.setSingleShot(true);
-    recordFlush.setInterval(kRecordFlushMs);
-    ocuvell::RampState* remembered = nullptr;
-    ocuvell::cd::Hooks hooks;
-    hooks.makeForm1 = [&clock, &model, &recordFlush, &remembered] {
-        auto display = ocuvell::openDisplay();
-        // Only a display whose colours we change, and that keeps them after we end, has a
-        // ramp worth remembering.
-        const bool real = display->why().empty() && display->keepsRampAfterExit();
-        model = std::make_unique<ocuvell::Model>(std::move(display), clock);
-        const std::filesystem::path stateDir = ocuvell::stateDirectory();
-        if (real && !stateDir.empty()) {
-            auto record =
-                std::make_unique<ocuvell::RampState>(stateDir / ocuvell::kRampStateFileName);
-            record->batchWrites([&recordFlush] { recordFlush.start(); });
-            remembered = record.get();
-            QObject::connect(&recordFlush, &QTimer::timeout, [r = record.get()] { r->flush(); });
-            model->colour().engine().keepRecord(std::move(record));
-        }
-        return std::make_unique<ocuvell::Form1>(*model);
+    std::unique_ptr<ocuvell::Display> display = ocuvell::openDisplay();
+    // Only a display whose colours we change, and that keeps them after we end, has a ramp
+    // worth remembering.
+    const bool realDisplay =
+        display->trouble() == ocuvell::DisplayTrouble::NoTrouble && display->keepsRampAfterExit();
+    ocuvell::Model model(std::move(display), clock, settings);
+    QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
+    ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);
+
+    // The windows: the main window, the tip popup and the rest screen the schedule shows
+    // from its first tick on.
+    ocuvell::Form1Hooks formHooks;
+    formHooks.warn = [&notices](const QString& title, const QString& text) {
+        notices.tell(title, text);
     };
-    ocuvell::cd tray(std::move(hooks));
-    if (!tray.load())
-        return 0; // another copy runs: end quietly
-    // The popup and the rest screen, reached by the schedule from its first tick on (the
-    // timer's first tick comes from the event loop). Declared after the tray, they go
-    // before the main window and its schedule.
-    ocuvell::RestForms restForms(tray.form1()->schedule());
-    tray.form1()->schedule().setWindows(&restForms);
+    ocuvell::Form1 form1(model, formHooks);
+    notices.setWindow(&form1);
+    ocuvell::RestForms restForms(model.schedule());
+    model.schedule().setWindows(&restForms);
+
+    // The session's end: a logout's signal or the session manager's request to save keeps
+    // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
+    ocuvell::EndSignals endSignals;
+    bool sessionSaved = false;
+    const auto saveForSession = [&model, &sessionSaved] {
+        if (!std::exchange(sessionSaved, true))
+            model.save();
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, saveForSession);
+
+    // The tray form: the icon, and the main window brought up (its load step runs here).
+    ocuvell::cd tray(form1);
+    tray.load();
 
     std::unique_ptr<FirstPaintProbe> probe;
     if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||
         qEnvironmentVariableIsSet("OCUVELL_SCREENSHOT")) {
-        probe = std::make_unique<FirstPaintProbe>(tray.form1(),
-                                                  qEnvironmentVariable("OCUVELL_SCREENSHOT"));
-        tray.form1()->installEventFilter(probe.get());
-        tray.form1()->update();
+        probe =
+            std::make_unique<FirstPaintProbe>(&form1, qEnvironmentVariable("OCUVELL_SCREENSHOT"));
+        form1.installEventFilter(probe.get());
+        form1.update();
     }
-    ocuvell::EndSignals endSignals;
+    notices.ready();
     const int status = app.exec();
+    if (endSignals.endsSession())
+        saveForSession();
     if (remembered)
         remembered->flush();
     endSignals.endBySignal();

@@ -34,7 +34,8 @@ TEST(CommandLine, AnswersRefusesOrStarts) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: ocuvell [--help | --version]\n", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("beside the program (/opt/ocuvell/bin) while that folder can be "
-                            "written, otherwise in /home/u/.config/Ocuvell/config.ini."),
+                            "written; after a write there fails, in "
+                            "/home/u/.config/Ocuvell/config.ini."),
               std::string::npos)
         << help.out;
     facts.installed = true;

@@ -59,9 +59,9 @@ class ColourRestart : public ::testing::Test {
             GTEST_SKIP()
                 << "OCUVELL_TEST_XDISPLAY is not set (scripts/test.sh starts a dummy Xorg)";
         haveXdotool_ = std::system("command -v xdotool >/dev/null 2>&1") == 0;
-        std::string why;
+        DisplayTrouble why = DisplayTrouble::NoTrouble;
         display_ = openX11Display(testDisplay(), &why);
-        ASSERT_TRUE(display_) << why;
+        ASSERT_TRUE(display_) << troubleWords(why);
         ASSERT_TRUE(display_->readRamp(saved_));
         dir_ = testing::freshTestDir("display");
         // Beside the copy: its own config.ini, and no monitor.txt anywhere it looks.

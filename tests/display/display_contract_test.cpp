@@ -20,7 +20,11 @@ struct X11Factory {
             *whyNot = "OCUVELL_TEST_XDISPLAY is not set (scripts/test.sh starts a dummy Xorg)";
             return nullptr;
         }
-        return openX11Display(name, whyNot);
+        DisplayTrouble why = DisplayTrouble::NoTrouble;
+        auto display = openX11Display(name, &why);
+        if (!display)
+            *whyNot = troubleWords(why);
+        return display;
 #else
         *whyNot = "built without X11";
         return nullptr;

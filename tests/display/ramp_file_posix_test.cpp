@@ -26,32 +26,5 @@ TEST(RampFilePosix, FifoAndDevicesAreRefusedAtOnce) {
     EXPECT_EQ(out, GammaRamp::identity());
 }
 
-TEST(RampFilePosix, TheUserFolderThenTheInstalledDataFolder) {
-    const auto dir = testing::freshTestDir("display");
-    const auto write = [](const std::filesystem::path& path, const std::string& text) {
-        testing::putFile(path, text);
-    };
-    setProgramDirectoryForTesting(dir / "prefix" / "bin");
-    const auto beside = dir / "prefix" / "bin" / "monitor.txt";
-    const auto installed = dir / "prefix" / "share" / "ocuvell" / "monitor.txt";
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = oldConfig ? oldConfig : "";
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    const auto user = userConfigDirectory() / "monitor.txt";
-
-    EXPECT_EQ(rampFilePath(), beside); // none exists
-    std::filesystem::create_directories(installed.parent_path());
-    write(installed, "1");
-    EXPECT_EQ(rampFilePath(), installed);
-    std::filesystem::create_directories(user.parent_path());
-    write(user, "1");
-    EXPECT_EQ(rampFilePath(), user);
-    std::filesystem::create_directories(beside.parent_path());
-    write(beside, "1");
-    EXPECT_EQ(rampFilePath(), beside);
-    oldConfig ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-    setProgramDirectoryForTesting({});
-}
-
 } // namespace
 } // namespace ocuvell

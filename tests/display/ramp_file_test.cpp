@@ -146,7 +146,6 @@ struct RampFileDisk : ::testing::Test {
         dir = testing::freshTestDir("display");
         std::filesystem::create_directories(dir / "program");
     }
-    void TearDown() override { setProgramDirectoryForTesting({}); }
     void write(const std::filesystem::path& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
     }
@@ -190,22 +189,17 @@ TEST_F(RampFileDisk, HugeFilesAreRefusedUnread) {
                                      "can only be restored to the state before the adjustment!");
 }
 
-TEST_F(RampFileDisk, ProgramDirectoryComesBeforeTheUserFolder) {
-    setProgramDirectoryForTesting(dir / "program");
-    const auto beside = dir / "program" / "monitor.txt";
-    EXPECT_EQ(rampFilePath(), beside); // neither exists: the program's directory
-#ifndef _WIN32
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = oldConfig ? oldConfig : "";
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    const auto user = userConfigDirectory() / "monitor.txt";
-    std::filesystem::create_directories(user.parent_path());
-    write(user, "1");
-    EXPECT_EQ(rampFilePath(), user);
-    oldConfig ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-#endif
-    write(beside, "1");
-    EXPECT_EQ(rampFilePath(), beside);
+TEST_F(RampFileDisk, TheProgramFolderThenTheUserFolderThenTheInstalledDataFolder) {
+    const SettingsFolders folders{dir / "prefix" / "bin", dir / "config" / "Ocuvell"};
+    const auto beside = folders.program / "monitor.txt";
+    const auto installed = dir / "prefix" / "share" / "ocuvell" / "monitor.txt";
+    const auto user = folders.user / "monitor.txt";
+    EXPECT_EQ(rampFilePath(folders), beside); // none exists
+    for (const auto& file : {installed, user, beside}) {
+        std::filesystem::create_directories(file.parent_path());
+        write(file, "1");
+        EXPECT_EQ(rampFilePath(folders), file);
+    }
 }
 
 } // namespace

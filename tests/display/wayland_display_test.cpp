@@ -3,7 +3,7 @@
 // closes the connection or offers no control.
 #include "core/display/backends.h"
 #include "core/model/colour_model.h"
-#include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 #include "support/env_var.h"
 #include "support/fake_compositor.h"
 #include "support/scratch_dir.h"
@@ -73,13 +73,13 @@ class WaylandGamma : public ::testing::Test {
 
 TEST_F(WaylandGamma, StoredEyeProtectionAndSliderStepsReachEveryOutputThatTakesGamma) {
     const auto dir = testing::freshTestDir("display");
-    setProgramDirectoryForTesting(dir);
+    SettingsPlace place({dir, dir / "user"});
     testing::putFile(dir / "config.ini",
                      "[eye]\nliangdu=-10\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
-    ColourModel colour(open());
+    ColourModel colour(open(), place);
     Display& display = colour.engine().display();
     EXPECT_EQ(display.name(), "Wayland gamma control");
-    EXPECT_EQ(display.why(), "");
+    EXPECT_EQ(display.trouble(), DisplayTrouble::NoTrouble);
     EXPECT_EQ(stderrAtOpen, ""); // one output refusing is no news while others work
     EXPECT_FALSE(display.keepsRampAfterExit());
 
@@ -99,7 +99,6 @@ TEST_F(WaylandGamma, StoredEyeProtectionAndSliderStepsReachEveryOutputThatTakesG
     }
     EXPECT_EQ(compositor.tableCount(refusing), 0u);
     EXPECT_EQ(compositor.error(), "");
-    setProgramDirectoryForTesting({});
 }
 
 TEST_F(WaylandGamma, OutputsThatComeGetTheCurrentRampAndOutputsThatGoAreLeftOut) {
@@ -120,18 +119,19 @@ TEST_F(WaylandGamma, OutputsThatComeGetTheCurrentRampAndOutputsThatGoAreLeftOut)
         return shows(large, ramp, 1024) && shows(later, ramp, 512);
     }));
     EXPECT_EQ(compositor.tableCount(small), before);
-    EXPECT_EQ(display->why(), "");
+    EXPECT_EQ(display->trouble(), DisplayTrouble::NoTrouble);
     EXPECT_EQ(compositor.error(), "");
 }
 
 TEST_F(WaylandGamma, ACompositorThatClosesTheConnectionLeavesAStandInThatSaysSo) {
     auto display = open();
-    ASSERT_EQ(display->why(), "");
+    ASSERT_EQ(display->trouble(), DisplayTrouble::NoTrouble);
     compositor.disconnectClients();
     ::testing::internal::CaptureStderr();
-    EXPECT_TRUE(pumpUntil(*display, [&] { return !display->why().empty(); }));
+    EXPECT_TRUE(
+        pumpUntil(*display, [&] { return display->trouble() != DisplayTrouble::NoTrouble; }));
     const std::string told = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(display->why(), "the Wayland compositor closed the connection");
+    EXPECT_EQ(display->trouble(), DisplayTrouble::CompositorGone);
     EXPECT_EQ(told, "Ocuvell: colours cannot be changed on this display (the Wayland "
                     "compositor closed the connection)\n");
     EXPECT_EQ(display->events()->fd(), -1);
@@ -145,20 +145,20 @@ TEST_F(WaylandGamma, NoOutputThatTakesGammaIsToldOnceWithItsReason) {
     compositor.removeOutput(large);
     auto display = open();
     EXPECT_EQ(display->name(), "Wayland gamma control");
-    EXPECT_NE(display->why().find("no Wayland output"), std::string::npos);
-    EXPECT_EQ(stderrAtOpen,
-              "Ocuvell: colours cannot be changed on this display (" + display->why() + ")\n");
-    EXPECT_EQ(colourTroubleText(display->why()), "输出不可调伽马或被其他程序占用");
+    EXPECT_EQ(display->trouble(), DisplayTrouble::NoWaylandOutput);
+    EXPECT_EQ(stderrAtOpen, std::string("Ocuvell: colours cannot be changed on this display (") +
+                                troubleWords(display->trouble()) + ")\n");
     // An output that comes later makes the colours controllable.
     compositor.addOutput(256);
-    EXPECT_TRUE(pumpUntil(*display, [&] { return display->why().empty(); }));
+    EXPECT_TRUE(
+        pumpUntil(*display, [&] { return display->trouble() == DisplayTrouble::NoTrouble; }));
 }
 
 TEST(WaylandSession, ADesktopWithoutGammaControlIsNamedAndXIsNeverAsked) {
-    const std::pair<std::vector<std::string>, const char*> desktops[] = {
-        {{"org_kde_plasma_shell"}, "KDE Plasma does not let programs change colours"},
-        {{"gtk_shell1"}, "GNOME does not let programs change colours"},
-        {{}, "the Wayland compositor offers no gamma control"},
+    const std::pair<std::vector<std::string>, DisplayTrouble> desktops[] = {
+        {{"org_kde_plasma_shell"}, DisplayTrouble::KdeDesktop},
+        {{"gtk_shell1"}, DisplayTrouble::GnomeDesktop},
+        {{}, DisplayTrouble::NoGammaManager},
     };
     for (const auto& [globals, reason] : desktops) {
         FakeCompositor compositor({false, globals});
@@ -167,12 +167,9 @@ TEST(WaylandSession, ADesktopWithoutGammaControlIsNamedAndXIsNeverAsked) {
         ::testing::internal::CaptureStderr();
         auto display = openDisplay();
         ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(display->name(), "memory") << reason;
-        EXPECT_EQ(display->why().rfind(reason, 0), 0u) << display->why();
+        EXPECT_EQ(display->name(), "memory") << troubleWords(reason);
+        EXPECT_EQ(display->trouble(), reason) << troubleWords(display->trouble());
     }
-    EXPECT_EQ(colourTroubleText("GNOME does not let programs change colours; its own night "
-                                "light is the way"),
-              "桌面不许程序调色，请用其夜间模式");
 }
 
 } // namespace

@@ -156,17 +156,17 @@ TEST_F(ColourModelTest, ApplyTakesEveryTypedNumberAndLeavesTheOtherTexts) {
 TEST_F(ColourModelTest, SaveWritesAllFiveLevelsEveryTimeAndNotTheFlag) {
     ColourModel& c = start();
     c.saveLevels();
-    EXPECT_EQ(iniread("eye", "liangdu"), "0");
-    EXPECT_EQ(iniread("eye", "duibidu"), "100");
-    EXPECT_EQ(iniread("eye", "rgbr"), "0");
-    EXPECT_EQ(iniread("eye", "rgbg"), "0");
-    EXPECT_EQ(iniread("eye", "rgbb"), "0");
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(stored("eye", "liangdu"), "0");
+    EXPECT_EQ(stored("eye", "duibidu"), "100");
+    EXPECT_EQ(stored("eye", "rgbr"), "0");
+    EXPECT_EQ(stored("eye", "rgbg"), "0");
+    EXPECT_EQ(stored("eye", "rgbb"), "0");
+    EXPECT_EQ(stored("eye", "pdrun"), "pdrun");
     c.setBrightness(-3);
     c.setColour(2, -12);
     c.saveLevels();
-    EXPECT_EQ(iniread("eye", "liangdu"), "-3");
-    EXPECT_EQ(iniread("eye", "rgbb"), "-12");
+    EXPECT_EQ(stored("eye", "liangdu"), "-3");
+    EXPECT_EQ(stored("eye", "rgbb"), "-12");
 }
 
 TEST_F(ColourModelTest, WithoutAViewNothingIsShownButTheDisplayFollows) {

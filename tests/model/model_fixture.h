@@ -3,7 +3,7 @@
 // is given, with a view that records what the model tells it.
 #include "core/display/backends.h"
 #include "core/model/model.h"
-#include "core/settings/paths.h"
+#include "core/settings/ini.h"
 #include "support/scratch_dir.h"
 
 #include <cstdint>
@@ -64,19 +64,23 @@ class ColourModelTest : public ::testing::Test {
     std::filesystem::path dir;
     int writes = 0;
     RecordingView view;
+    std::unique_ptr<SettingsPlace> settings;
     std::unique_ptr<ColourModel> colour;
 
     void SetUp() override {
         dir = testing::freshTestDir("model");
-        setProgramDirectoryForTesting(dir);
+        settings = std::make_unique<SettingsPlace>(SettingsFolders{dir, dir / "user"});
     }
-    void TearDown() override { setProgramDirectoryForTesting({}); }
+    // A key as stored in the settings file.
+    std::string stored(const std::string& section, const std::string& key) {
+        return iniread(*settings, section, key);
+    }
 
     // A colour model on a display that shows start, loaded as at start-up.
     ColourModel& start(const GammaRamp& startRamp = GammaRamp::identity()) {
         auto display = std::make_unique<CountingDisplay>(&writes);
         display->writeRamp(startRamp);
-        colour = std::make_unique<ColourModel>(std::move(display));
+        colour = std::make_unique<ColourModel>(std::move(display), *settings);
         view.display = &colour->engine().display();
         colour->setView(&view);
         colour->colorload();

@@ -12,7 +12,7 @@ namespace {
 
 TEST(SettingsTable, NineKeysInTwoSectionsEachOnce) {
     std::set<std::pair<std::string, std::string>> keys;
-    for (const SettingSpec& s : kSettings) {
+    for (const SettingRow& s : kSettings) {
         EXPECT_TRUE(keys.emplace(s.section, s.key).second) << s.section << "/" << s.key;
         EXPECT_LE(s.min, s.neutral) << s.key;
         EXPECT_LE(s.neutral, s.max) << s.key;
@@ -68,7 +68,7 @@ class ModelTest : public ColourModelTest {
     StillClock clock;
     FakePanel panel;
     Model& make() {
-        model = std::make_unique<Model>(makeMemoryDisplay(), clock);
+        model = std::make_unique<Model>(makeMemoryDisplay(), clock, *settings);
         model->attach(panel, view);
         return *model;
     }
@@ -103,13 +103,13 @@ TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
               "[dsxx]\r\nmei=45\r\nxiuxi=5\r\npdrun=1\r\n"
               "[eye]\r\nliangdu=0\r\nduibidu=100\r\nrgbr=7\r\nrgbg=0\r\nrgbb=0\r\n");
     // A stored eye flag goes while the switch is unused in this run...
-    iniwrite("eye", "pdrun", "1");
+    iniwrite(*settings, "eye", "pdrun", "1");
     m.save();
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(stored("eye", "pdrun"), "pdrun");
     // ...and once it was used, its state is stored with the rest.
     m.colour().eyeModeOff();
     m.save();
-    EXPECT_EQ(iniread("eye", "pdrun"), "0");
+    EXPECT_EQ(stored("eye", "pdrun"), "0");
 }
 
 TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {

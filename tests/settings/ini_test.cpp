@@ -1,14 +1,15 @@
 // iniread / iniwrite through the program's paths, as the forms use them.
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
-#include "core/settings/settings_problem.h"
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace ocuvell;
@@ -21,78 +22,76 @@ class IniTest : public ::testing::Test {
   protected:
     void SetUp() override {
         dir_ = freshTestDir();
-        setProgramDirectoryForTesting(dir_ / "program");
         fs::create_directories(dir_ / "program");
-        const char* xdg = std::getenv("XDG_CONFIG_HOME");
-        savedXdg_ = xdg ? std::optional<std::string>(xdg) : std::nullopt;
-        ::setenv("XDG_CONFIG_HOME", (dir_ / "xdg").c_str(), 1);
+        use(dir_ / "program");
     }
-    void TearDown() override {
-        setProgramDirectoryForTesting({});
-        if (savedXdg_)
-            ::setenv("XDG_CONFIG_HOME", savedXdg_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
+    // A run of a program kept in program, the user's folder being xdg/Ocuvell.
+    void use(const fs::path& program) {
+        place_ = std::make_unique<SettingsPlace>(
+            SettingsFolders{program, dir_ / "xdg" / "Ocuvell"},
+            [this](const SettingsProblem& p) { told_.push_back(p); });
     }
+    SettingsPlace& place() { return *place_; }
     fs::path dir_;
-    std::optional<std::string> savedXdg_;
+    std::unique_ptr<SettingsPlace> place_;
+    std::vector<SettingsProblem> told_;
 };
 
 } // namespace
 
 TEST_F(IniTest, FirstStartReadsKeyNamesThenCloseWritesNineKeys) {
-    EXPECT_EQ(iniread("dsxx", "mei"), "mei");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "pdrun");
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "mei");
+    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "pdrun");
+    EXPECT_EQ(iniread(place(), "eye", "pdrun"), "pdrun");
     EXPECT_FALSE(fs::exists(dir_ / "program" / "config.ini"));
 
-    iniwrite("dsxx", "mei", "45");
-    iniwrite("dsxx", "xiuxi", "5");
-    iniwrite("dsxx", "pdrun", "1");
+    iniwrite(place(), "dsxx", "mei", "45");
+    iniwrite(place(), "dsxx", "xiuxi", "5");
+    iniwrite(place(), "dsxx", "pdrun", "1");
     for (const char* key : {"liangdu", "duibidu", "rgbr", "rgbg", "rgbb"})
-        iniwrite("eye", key, "0");
-    iniwrite("eye", "pdrun", std::nullopt);
+        iniwrite(place(), "eye", key, "0");
+    iniwrite(place(), "eye", "pdrun", std::nullopt);
     EXPECT_EQ(fileBytes(dir_ / "program" / "config.ini"),
               "[dsxx]\r\nmei=45\r\nxiuxi=5\r\npdrun=1\r\n"
               "[eye]\r\nliangdu=0\r\nduibidu=0\r\nrgbr=0\r\nrgbg=0\r\nrgbb=0\r\n");
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
-    EXPECT_EQ(iniread("dsxx", "xiuxi"), "5");
+    EXPECT_EQ(iniread(place(), "eye", "pdrun"), "pdrun");
+    EXPECT_EQ(iniread(place(), "dsxx", "xiuxi"), "5");
 }
 
 TEST_F(IniTest, StoredTextComesBackAsTheProgramExpects) {
-    iniwrite("dsxx", "mei", std::string(300, '9'));
-    EXPECT_EQ(iniread("dsxx", "mei"), std::string(255, '9'));
-    iniwrite("dsxx", "pdrun", "");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "");
-    iniwrite("dsxx", "pdrun", " ");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "");
-    iniwrite("dsxx", "pdrun", "00");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "00");
+    iniwrite(place(), "dsxx", "mei", std::string(300, '9'));
+    EXPECT_EQ(iniread(place(), "dsxx", "mei"), std::string(255, '9'));
+    iniwrite(place(), "dsxx", "pdrun", "");
+    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "");
+    iniwrite(place(), "dsxx", "pdrun", " ");
+    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "");
+    iniwrite(place(), "dsxx", "pdrun", "00");
+    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "00");
     // The buffer's text ends at its first NUL.
     putFile(dir_ / "program" / "config.ini", std::string("[eye]\r\nrgbr=1\0junk\r\n", 20));
-    EXPECT_EQ(iniread("eye", "rgbr"), "1");
+    EXPECT_EQ(iniread(place(), "eye", "rgbr"), "1");
 }
 
 TEST_F(IniTest, UnwritableProgramFolderFallsBackToUserFolder) {
     // A folder that cannot be created in stands for an installed, read-only copy.
     const fs::path installed = dir_ / "not-there";
-    setProgramDirectoryForTesting(installed);
-    EXPECT_EQ(settingsDirectory(), dir_ / "xdg" / "Ocuvell");
-    EXPECT_EQ(configPath(), dir_ / "xdg" / "Ocuvell" / "config.ini");
+    use(installed);
+    EXPECT_EQ(place().folder(), dir_ / "xdg" / "Ocuvell");
+    EXPECT_EQ(place().configPath(), dir_ / "xdg" / "Ocuvell" / "config.ini");
 
-    iniwrite("eye", "rgbb", "-20");
-    EXPECT_EQ(iniread("eye", "rgbb"), "-20");
+    iniwrite(place(), "eye", "rgbb", "-20");
+    EXPECT_EQ(iniread(place(), "eye", "rgbb"), "-20");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbb=-20\r\n");
 }
 
 TEST_F(IniTest, NoWritableFolderAnywhereKeepsTheProgramFolder) {
     putFile(dir_ / "xdg", "a file where the folder should be");
-    setProgramDirectoryForTesting(dir_ / "not-there");
-    EXPECT_EQ(settingsDirectory(), dir_ / "not-there");
+    use(dir_ / "not-there");
+    EXPECT_EQ(place().folder(), dir_ / "not-there");
     ::testing::internal::CaptureStderr();
-    iniwrite("eye", "rgbb", "-20");
+    iniwrite(place(), "eye", "rgbb", "-20");
     EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(iniread("eye", "rgbb"), "rgbb");
+    EXPECT_EQ(iniread(place(), "eye", "rgbb"), "rgbb");
 }
 
 // An installed copy (bin/ beside share/ocuvell/) keeps its settings in the user's folder
@@ -101,8 +100,8 @@ TEST_F(IniTest, AnInstalledCopyUsesTheUsersFolderEvenWhereItCouldWriteBesideItse
     const fs::path prefix = dir_ / "usr";
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / "share" / "ocuvell");
-    setProgramDirectoryForTesting(prefix / "bin");
-    iniwrite("dsxx", "mei", "30");
+    use(prefix / "bin");
+    iniwrite(place(), "dsxx", "mei", "30");
     EXPECT_FALSE(fs::exists(prefix / "bin" / "config.ini"));
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[dsxx]\r\nmei=30\r\n");
 }
@@ -112,13 +111,13 @@ TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {
     fs::create_directories(installed);
     putFile(installed / "config.ini", "[dsxx]\r\nmei=60\r\n");
     fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec);
-    setProgramDirectoryForTesting(installed);
-    if (settingsDirectory() == installed) {
+    use(installed);
+    if (place().folder() == installed) {
         fs::permissions(installed, fs::perms::owner_all);
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     }
-    EXPECT_EQ(iniread("dsxx", "mei"), "60");
-    iniwrite("dsxx", "xiuxi", "5");
+    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "60");
+    iniwrite(place(), "dsxx", "xiuxi", "5");
     fs::permissions(installed, fs::perms::owner_all);
     EXPECT_EQ(fileBytes(installed / "config.ini"), "[dsxx]\r\nmei=60\r\n");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"),
@@ -126,7 +125,6 @@ TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {
 }
 
 TEST(Paths, ProgramDirectoryIsTheExecutablesFolder) {
-    setProgramDirectoryForTesting({});
     const fs::path dir = programDirectory();
     EXPECT_TRUE(fs::exists(dir / "ini_test")) << dir;
 }
@@ -168,36 +166,82 @@ std::vector<std::string> listing(const fs::path& dir) {
 TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
     const fs::path program = dir_ / "program";
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(iniread("dsxx", "mei"), i == 0 ? "mei" : "45");
-        iniwrite("dsxx", "mei", "45");
+        EXPECT_EQ(iniread(place(), "dsxx", "mei"), i == 0 ? "mei" : "45");
+        iniwrite(place(), "dsxx", "mei", "45");
         EXPECT_EQ(listing(program), std::vector<std::string>{"config.ini"});
     }
 
     // A program folder that comes into being later does not split reads from writes: the
     // run stays with the folder it chose...
     const fs::path later = dir_ / "later";
-    setProgramDirectoryForTesting(later);
-    iniwrite("eye", "rgbr", "7");
+    use(later);
+    iniwrite(place(), "eye", "rgbr", "7");
     fs::create_directories(later);
-    EXPECT_EQ(iniread("eye", "rgbr"), "7");
-    iniwrite("eye", "rgbg", "8");
+    EXPECT_EQ(iniread(place(), "eye", "rgbr"), "7");
+    iniwrite(place(), "eye", "rgbg", "8");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbr=7\r\nrgbg=8\r\n");
     EXPECT_TRUE(listing(later).empty());
 
-    // ...until a write fails: then it looks again.
+    // ...and a write that fails there is told, but does not send the settings back to a
+    // program folder they once moved from (the next start would read them there).
     fs::remove(dir_ / "xdg" / "Ocuvell" / "config.ini");
     fs::create_directories(dir_ / "xdg" / "Ocuvell" / "config.ini");
-    std::vector<SettingsProblem> told;
-    setSettingsProblemObserver([&told](const SettingsProblem& p) { told.push_back(p); });
     ::testing::internal::CaptureStderr();
-    iniwrite("eye", "rgbb", "9");
+    iniwrite(place(), "eye", "rgbb", "9");
     ::testing::internal::GetCapturedStderr();
-    setSettingsProblemObserver({});
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].kind, SettingsProblem::Kind::Write);
-    EXPECT_EQ(told[0].file, dir_ / "xdg" / "Ocuvell" / "config.ini");
-    EXPECT_EQ(told[0].why, "it is a folder, not a file");
-    EXPECT_EQ(settingsDirectory(), later);
-    iniwrite("eye", "rgbb", "9");
-    EXPECT_EQ(listing(later), std::vector<std::string>{"config.ini"});
+    ASSERT_EQ(told_.size(), 1u);
+    EXPECT_EQ(told_[0].kind, SettingsProblem::Kind::Write);
+    EXPECT_EQ(told_[0].file, dir_ / "xdg" / "Ocuvell" / "config.ini");
+    EXPECT_EQ(told_[0].why, "it is a folder, not a file");
+    EXPECT_EQ(place().folder(), dir_ / "xdg" / "Ocuvell");
+    EXPECT_TRUE(listing(later).empty());
+}
+
+// A portable copy whose folder stops taking writes: the change that failed goes to the
+// user's folder with the rest, and the next start reads it there, even once the program's
+// folder can be written again.
+TEST_F(IniTest, ASettingsMoveOutlivesTheRunAndKeepsTheChangeThatFailed) {
+    const fs::path program = dir_ / "program";
+    iniwrite(place(), "dsxx", "mei", "45");
+    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(program.c_str(), W_OK) == 0) {
+        fs::permissions(program, fs::perms::owner_all);
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    }
+    ::testing::internal::CaptureStderr();
+    iniwrite(place(), "dsxx", "mei", "30");
+    ::testing::internal::GetCapturedStderr();
+    fs::permissions(program, fs::perms::owner_all);
+    const fs::path user = dir_ / "xdg" / "Ocuvell";
+    EXPECT_EQ(place().folder(), user);
+    EXPECT_EQ(fileBytes(user / "config.ini"), "[dsxx]\r\nmei=30\r\n");
+
+    use(program); // the next start
+    EXPECT_EQ(place().folder(), user);
+    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "30");
+    EXPECT_NE(fileBytes(user / kMovedFileName).find(program.string()), std::string::npos);
+}
+
+// An installed copy whose user folder is read-only still reads the user's settings there,
+// and a write that fails names that file, not one in the program's folder.
+TEST_F(IniTest, AReadOnlyUserFolderIsStillReadAndNamedWhenAWriteFails) {
+    const fs::path prefix = dir_ / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "ocuvell");
+    const fs::path user = dir_ / "xdg" / "Ocuvell";
+    fs::create_directories(user);
+    putFile(user / "config.ini", "[dsxx]\r\nmei=30\r\n");
+    fs::permissions(user, fs::perms::owner_read | fs::perms::owner_exec);
+    use(prefix / "bin");
+    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "30");
+    ::testing::internal::CaptureStderr();
+    iniwrite(place(), "dsxx", "mei", "31");
+    ::testing::internal::GetCapturedStderr();
+    const bool refused = ::access(user.c_str(), W_OK) != 0;
+    fs::permissions(user, fs::perms::owner_all);
+    if (!refused)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    ASSERT_EQ(told_.size(), 1u);
+    EXPECT_EQ(told_[0].file, user / "config.ini");
+    EXPECT_FALSE(fs::exists(prefix / "bin" / "config.ini"));
 }

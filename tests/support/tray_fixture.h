@@ -1,20 +1,21 @@
 #pragma once
-// The tray form's tests: a private program folder and lock folder, a simulated clock, and
-// hooks that record what the tray and its main window would do outside the test (open a
-// page, warn, end the run).
+// The tray form's tests: the program as main builds it (settings place, model, windows,
+// warning boxes, tray) over a private program folder, a simulated clock, and hooks that
+// record what would leave the test (open a page, warn, end the run).
 #include "core/display/backends.h"
 #include "core/model/model.h"
-#include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 #include "support/scratch_dir.h"
 #include "support/sim_clock.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/notices.h"
 #include "ui/forms/rest_windows.h"
 #include "ui/tray/cd.h"
 
 #include <QString>
 #include <QUrl>
-#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -24,55 +25,73 @@ namespace ocuvell::testing {
 
 class TrayFixture : public ::testing::Test {
   protected:
-    // The program's folder, holding config.ini with these bytes; the single-instance lock
-    // goes there too.
+    // The program's folder, holding config.ini with these bytes.
     void useProgramFolder(const std::string& config) {
         dir_ = freshTestDir("tray");
-        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-        setProgramDirectoryForTesting(dir_);
         putFile(dir_ / "config.ini", config);
     }
     void TearDown() override {
-        setProgramDirectoryForTesting({});
+        program_.reset();
         std::filesystem::remove_all(dir_);
     }
 
     cd::Hooks hooks(bool trayAvailable = true) {
         cd::Hooks h;
-        h.makeForm1 = [this] {
-            ++formsMade_;
-            Form1Hooks f;
-            f.warn = [](const QString&, const QString&) {};
-            f.openUrl = [](const QUrl&) {};
-            f.quit = [this] { ++formQuits_; };
-            models_.push_back(std::make_unique<Model>(makeMemoryDisplay(), clock_));
-            return std::make_unique<Form1>(*models_.back(), f);
-        };
         h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
         h.quit = [this] { ++quits_; };
         h.trayAvailable = [trayAvailable] { return trayAvailable; };
-        h.warn = [this](const QString& title, const QString& text) {
-            warnings_.push_back(title + ": " + text);
-        };
         return h;
     }
 
-    // The popup and the rest screen attached to the main window's schedule, as the program
-    // does once the tray has loaded; to go before the tray.
-    static std::unique_ptr<RestForms> attachRestForms(Form1& form1) {
-        auto forms = std::make_unique<RestForms>(form1.schedule());
-        form1.schedule().setWindows(forms.get());
-        return forms;
+    // What main builds, in its order, with the boxes recorded instead of shown.
+    struct Program {
+        Program(TrayFixture& f, cd::Hooks hooks)
+            : notices([&f](const QString& title, const QString& text, bool) {
+                  f.warnings_.push_back(title + ": " + text);
+                  if (f.whileBoxOpen_)
+                      f.whileBoxOpen_();
+              }),
+              place({f.dir_, f.dir_ / "user"},
+                    [this](const SettingsProblem& p) { notices.settingsProblem(p); }),
+              model(makeMemoryDisplay(), f.clock_, place), form1(model, formHooks(f)),
+              restForms(model.schedule()), tray(form1, std::move(hooks)) {
+            notices.setWindow(&form1);
+            model.schedule().setWindows(&restForms);
+        }
+        Form1Hooks formHooks(TrayFixture& f) {
+            Form1Hooks h;
+            h.warn = [this](const QString& title, const QString& text) {
+                notices.tell(title, text);
+            };
+            h.openUrl = [](const QUrl&) {};
+            h.quit = [&f] { ++f.formQuits_; };
+            return h;
+        }
+        Notices notices;
+        SettingsPlace place;
+        Model model;
+        Form1 form1;
+        RestForms restForms;
+        cd tray;
+    };
+
+    // Builds the program and loads the tray form, as main does; the boxes that waited for
+    // the program to be wired come from the event loop.
+    cd& start(cd::Hooks h) {
+        program_ = std::make_unique<Program>(*this, std::move(h));
+        program_->tray.load();
+        program_->notices.ready();
+        return program_->tray;
     }
+    cd& start(bool trayAvailable = true) { return start(hooks(trayAvailable)); }
 
     std::filesystem::path dir_;
     SimClock clock_{10, 0};
-    // Every model made, kept past the windows (and trays) that show them.
-    std::vector<std::unique_ptr<Model>> models_;
-    int formsMade_ = 0;
+    std::unique_ptr<Program> program_;
     int quits_ = 0;
     int formQuits_ = 0;
     std::vector<QString> warnings_;
+    std::function<void()> whileBoxOpen_; // what happens while a box is open
     std::vector<QString> opened_;
 };
 

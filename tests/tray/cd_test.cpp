@@ -1,5 +1,5 @@
-// The tray form on the offscreen platform: start-up order, the single-instance refusal,
-// the icon's clicks and the menu's three commands.
+// The tray form on the offscreen platform: start-up order, the icon's clicks and the
+// menu's three commands.
 #include "support/tray_fixture.h"
 #include "ui/forms/form2.h"
 #include "ui/forms/form3.h"
@@ -13,7 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,10 +32,8 @@ class TrayTest : public testing::TrayFixture {
 };
 
 TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     EXPECT_FALSE(tray.isVisible());
-    ASSERT_NE(tray.form1(), nullptr);
     EXPECT_TRUE(tray.form1()->loaded());
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.trayIcon()->isVisible());
@@ -44,20 +42,8 @@ TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
     EXPECT_EQ(tray.form1()->Text2()->text(), "30"); // loaded from the settings file
 }
 
-TEST_F(TrayTest, SecondInstanceEndsBeforeShowingAnything) {
-    cd first(hooks());
-    ASSERT_TRUE(first.load());
-    cd second(hooks());
-    EXPECT_FALSE(second.load());
-    EXPECT_EQ(second.form1(), nullptr);
-    EXPECT_EQ(second.trayIcon(), nullptr);
-    EXPECT_EQ(formsMade_, 1);
-    EXPECT_TRUE(first.form1()->isVisible());
-}
-
 TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     tray.form1()->Image1_Click();
     ASSERT_FALSE(tray.form1()->isVisible());
     for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick,
@@ -74,8 +60,7 @@ TEST_F(TrayTest, LeftClickShowsTheWindowAndOtherGesturesDoNothing) {
 
 TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     const std::string before = testing::fileBytes(dir_ / "config.ini");
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     const auto actions = tray.menu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "Display");
@@ -99,8 +84,7 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
-    cd tray(hooks());
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     ASSERT_TRUE(tray.trayIcon()->isVisible());
     tray.form1()->image2_Click();
     EXPECT_FALSE(tray.trayIcon()->isVisible());
@@ -108,9 +92,8 @@ TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {
 }
 
 TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
-    cd tray(hooks(false));
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start(false);
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("no notification area"), std::string::npos);
     EXPECT_FALSE(tray.trayIcon()->isVisible());
@@ -131,9 +114,8 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
     // A pipe in the settings file's place: refused, never waited on.
     std::filesystem::remove(dir_ / "config.ini");
     ASSERT_EQ(::mkfifo((dir_ / "config.ini").c_str(), 0600), 0);
-    cd tray(hooks());
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start();
     QCoreApplication::processEvents(); // the read failure is told once the window is up
     ASSERT_EQ(warnings_.size(), 1u);
     EXPECT_TRUE(warnings_[0].startsWith("tips: The settings file ")) << warnings_[0].toStdString();
@@ -150,50 +132,46 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
 
 // Text from a file, the environment or a path is shown as it is, never read as markup
 // (which would load the picture named in it: /dev/zero until memory runs out, a FIFO for
-// good), and with the direction overrides that would turn "\x01" U+202E "LIAF" into
-// "FAIL" escaped: the tray's box, the main window's box, the colour page's notice and its
-// tooltip, and every label the windows fill in.
+// good), with the direction overrides that would turn "\x01" U+202E "LIAF" into "FAIL"
+// escaped: the warning boxes (a bad monitor.txt, the settings file's name) and every
+// label the windows fill in.
 TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
     const std::string hostile = "<img\u00A0src=/x>\x01\u202ELIAF";
     const QString shown = QString::fromUtf8("<img\u00A0src=/x>\\x01\\xE2\\x80\\xAELIAF");
     testing::putFile(dir_ / "monitor.txt", hostile + "\n");
-    cd::Hooks h = hooks();
-    h.warn = nullptr; // the real boxes
-    h.makeForm1 = [this, &hostile] {
-        models_.push_back(std::make_unique<Model>(makeMemoryDisplay(hostile), clock_));
-        Form1Hooks f;
-        f.openUrl = [](const QUrl&) {};
-        return std::make_unique<Form1>(*models_.back(), f);
-    };
-    cd tray(h);
-    ASSERT_TRUE(tray.load());
-    const auto rest = attachRestForms(*tray.form1());
+    cd& tray = start();
+    program_->model.colour().restore(); // monitor.txt holds a bad number
+    ASSERT_FALSE(warnings_.empty());
+    const QString restoreText = warnings_.back().mid(QStringLiteral("tips: ").size());
 
+    // The real boxes: each one that opens is looked at and closed.
     std::vector<std::pair<Qt::TextFormat, QString>> boxes;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&boxes] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.emplace_back(box->textFormat(), box->text());
-            box->accept();
-        }
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                boxes.emplace_back(box->textFormat(), box->text());
+                box->accept();
+            }
     });
     closer.start(10);
-    reportSettingsProblem({SettingsProblem::Kind::Write, hostile, "it is a pipe"});
-    models_.back()->colour().restore(); // monitor.txt holds a bad number
+    Notices notices;
+    notices.ready();
+    notices.tell(QStringLiteral("tips"), restoreText);
+    notices.settingsProblem({SettingsProblem::Kind::Write, hostile, "it is a pipe"});
+    for (int i = 0; i < 200 && boxes.size() < 2; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
     ASSERT_EQ(boxes.size(), 2u);
     for (const auto& [format, text] : boxes) {
         EXPECT_EQ(format, Qt::PlainText);
         EXPECT_TRUE(text.contains(shown)) << text.toStdString();
     }
 
-    Form1& f = *tray.form1();
-    f.edit_Click(0);
-    QTextDocument tip;
-    tip.setHtml(f.colourNotice()->toolTip()); // a tooltip takes markup when it sees some
-    EXPECT_EQ(tip.toRawText(), shown);
-    QList<QLabel*> labels = f.findChildren<QLabel*>();
-    labels += rest->tip()->findChildren<QLabel*>();
-    labels += rest->rest()->findChildren<QLabel*>();
+    QList<QLabel*> labels = tray.form1()->findChildren<QLabel*>();
+    labels += program_->restForms.tip()->findChildren<QLabel*>();
+    labels += program_->restForms.rest()->findChildren<QLabel*>();
     for (QLabel* l : labels) {
         if (!l->text().isEmpty()) {
             EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->text().toStdString();
@@ -201,27 +179,12 @@ TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
     }
 }
 
-TEST_F(TrayTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
-    const auto lock = dir_ / ("ocuvell-" + std::to_string(::getuid()) + ".lock");
-    std::filesystem::create_symlink(dir_ / "elsewhere", lock);
-    cd tray(hooks());
-    ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(tray.form1()->isVisible());
-    ASSERT_EQ(warnings_.size(), 1u);
-    EXPECT_TRUE(warnings_[0].contains("single-instance lock")) << warnings_[0].toStdString();
-    EXPECT_NE(err.find("single-instance lock"), std::string::npos) << err;
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "elsewhere"));
-}
-
 TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt) {
     bool here = false;
     cd::Hooks h = hooks();
     h.trayAvailable = [&here] { return here; };
-    cd tray(std::move(h));
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tray.load());
+    cd& tray = start(std::move(h));
     ::testing::internal::GetCapturedStderr();
     Form1& f = *tray.form1();
     ASSERT_NE(tray.trayIcon(), nullptr); // made at once, shown when there is somewhere to show it

@@ -40,9 +40,12 @@ int largestDifference(const GammaRamp& a, const GammaRamp& b) {
 // a real driver); under Wine on the dummy server the tests below hold its place.
 struct GdiFactory {
     static std::unique_ptr<Display> make(std::string* whyNot) {
-        auto display = openGdiDisplay(whyNot);
-        if (!display)
+        DisplayTrouble why = DisplayTrouble::NoTrouble;
+        auto display = openGdiDisplay(&why);
+        if (!display) {
+            *whyNot = troubleWords(why);
             return nullptr;
+        }
         GammaRamp before, probe = levels(-30, -20, -10), back;
         if (!display->readRamp(before) || !display->writeRamp(probe) || !display->readRamp(back)) {
             *whyNot = "the display refuses the contract's sample ramps";
@@ -116,12 +119,12 @@ TEST(GdiHandOff, LeaveRampForTheNativeReader) {
     const char* file = std::getenv("OCUVELL_GAMMA_HANDOFF");
     if (!file || !*file)
         GTEST_SKIP() << "OCUVELL_GAMMA_HANDOFF is not set";
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     auto display = openGdiDisplay(&why);
-    ASSERT_NE(display, nullptr) << why;
+    ASSERT_NE(display, nullptr) << troubleWords(why);
+    ASSERT_TRUE(display->writeRamp(GammaRamp::identity())); // a known base to capture
     GammaEngine engine(std::move(display));
     ASSERT_TRUE(engine.capture());
-    engine.baseramp() = GammaRamp::identity();
     ASSERT_TRUE(engine.colour(-50, -20, 0));
     std::ofstream out(file);
     for (std::uint16_t entry : engine.newramp().entries)

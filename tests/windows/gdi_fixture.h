@@ -15,10 +15,10 @@ inline constexpr int kServerStep = 255;
 class GdiFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string why;
+        DisplayTrouble why = DisplayTrouble::NoTrouble;
         display = openGdiDisplay(&why);
         if (!display)
-            GTEST_SKIP() << "no GDI gamma here (" << why
+            GTEST_SKIP() << "no GDI gamma here (" << troubleWords(why)
                          << "); under Wine it needs DISPLAY on the dummy X server";
         ASSERT_TRUE(display->readRamp(original));
     }

@@ -31,16 +31,17 @@ TEST(PathsWin32, ProgramDirectoryIsTheExecutablesFolder) {
 }
 
 TEST(PathsWin32, SettingsFileLivesBesideTheProgramAndRoundTrips) {
-    const fs::path file = configPath();
+    SettingsPlace place(SettingsFolders::ofThisProgram());
+    const fs::path file = place.configPath();
     EXPECT_TRUE(fs::equivalent(file.parent_path(), programDirectory())) << file.string();
     EXPECT_EQ(file.filename(), "config.ini");
 
     const bool existed = fs::exists(file);
-    iniwrite("windows-test", "mei", std::string("45"));
+    iniwrite(place, "windows-test", "mei", std::string("45"));
     EXPECT_TRUE(fs::exists(file)) << file.string();
-    EXPECT_EQ(iniread("windows-test", "mei"), "45");
-    iniwrite("windows-test", "mei", std::nullopt);
-    EXPECT_EQ(iniread("windows-test", "mei"), "mei");
+    EXPECT_EQ(iniread(place, "windows-test", "mei"), "45");
+    iniwrite(place, "windows-test", "mei", std::nullopt);
+    EXPECT_EQ(iniread(place, "windows-test", "mei"), "mei");
     if (!existed)
         fs::remove(file);
 }

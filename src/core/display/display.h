@@ -8,9 +8,36 @@
 
 namespace ocuvell {
 
+// Why a display's colours cannot be changed. The colour page says each in its own words.
+enum class DisplayTrouble {
+    NoTrouble,
+    NoXDisplay,           // no X server to ask, and no other session the program knows
+    WaylandSession,       // a Wayland session without X11
+    NoWaylandSupport,     // a build without the Wayland client library, in a Wayland session
+    CannotConnectWayland, // the Wayland compositor cannot be reached
+    WaylandNoAnswer,      // the Wayland compositor does not answer
+    NoGammaManager,       // the Wayland compositor offers no gamma control
+    GnomeDesktop,         // GNOME does not let programs change colours (its night light does)
+    KdeDesktop,           // nor does KDE Plasma
+    NoWaylandOutput,      // no Wayland output lets its gamma be set, or another program holds it
+    CompositorGone,       // the Wayland compositor closed the connection
+    CannotOpenX,          // the X display named cannot be opened
+    NoRandrGamma,         // the X server has no RandR 1.2
+    NoScreenResources,    // RandR gives no screen resources
+    XWayland,             // an X server that does not pass gamma ramps to the screen
+    NoGammaOutput,        // no output has a gamma ramp
+    NoX11Support,         // a build without X11
+    NoDeviceContext,      // Windows gives no device context for the desktop
+    DriverWithoutGamma,   // the display driver gives no gamma ramp
+    CaptureFailed,        // reading the display's ramp failed
+};
+
+// A few English words for stderr and the notice's tooltip.
+const char* troubleWords(DisplayTrouble trouble);
+
 // A display whose news arrives on a file descriptor (a Wayland compositor's connection).
 // The program's event loop watches fd() for reading and calls dispatch() when it can be
-// read; dispatch() never blocks. Afterwards why() may say something new (outputs came,
+// read; dispatch() never blocks. Afterwards trouble() may say something new (outputs came,
 // went or refused control; the compositor went away). fd() is -1 once there is nothing
 // left to watch.
 class DisplayEvents {
@@ -26,9 +53,9 @@ class Display {
     virtual bool readRamp(GammaRamp& out) = 0;
     virtual bool writeRamp(const GammaRamp& ramp) = 0;
     virtual std::string name() const = 0;
-    // Empty when this display's colours can be changed; otherwise why not, in a few
-    // English words (the display then only stands in, so values can still be set).
-    virtual std::string why() const { return {}; }
+    // NoTrouble when this display's colours can be changed; otherwise why not (the display
+    // then only stands in, so values can still be set).
+    virtual DisplayTrouble trouble() const { return DisplayTrouble::NoTrouble; }
     // Set for a display that has to be watched (see DisplayEvents).
     virtual DisplayEvents* events() { return nullptr; }
     // Whether the display keeps the last ramp after the program ends (X11, Windows): only
@@ -39,12 +66,7 @@ class Display {
 // The first backend that can control this machine's display, tried in order
 // (the Wayland compositor's gamma control in a Wayland session, else RandR on X11; GDI
 // on Windows); the in-memory display when none can, after one line on stderr saying
-// that colours cannot be changed here; its why() says why.
+// that colours cannot be changed here; its trouble() says why.
 std::unique_ptr<Display> openDisplay();
-
-// The few words the colour page shows after "无法调节此显示器的颜色：" for a why()
-// of the backends, or for kCaptureFailed.
-std::string colourTroubleText(std::string_view why);
-inline constexpr const char* kCaptureFailed = "reading the gamma ramp failed";
 
 } // namespace ocuvell

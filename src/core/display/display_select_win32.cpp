@@ -3,7 +3,7 @@
 namespace ocuvell {
 
 std::unique_ptr<Display> openDisplay() {
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     if (auto gdi = openGdiDisplay(&why))
         return gdi;
     return colourlessDisplay(why);

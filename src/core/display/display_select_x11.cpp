@@ -17,15 +17,15 @@ bool envSet(const char* name) {
 // Wayland session is XWayland, whose ramps never reach the screen. Without DISPLAY there
 // is no X server to ask; the kind of session then says why.
 std::unique_ptr<Display> openDisplay() {
-    std::string why;
+    DisplayTrouble why = DisplayTrouble::NoTrouble;
     if (envSet("WAYLAND_DISPLAY"))
         if (auto wayland = openWaylandDisplay(&why))
             return wayland;
     if (envSet("DISPLAY")) {
         if (auto x11 = openX11Display(nullptr, &why))
             return x11;
-    } else if (why.empty()) {
-        why = "no X display";
+    } else if (why == DisplayTrouble::NoTrouble) {
+        why = DisplayTrouble::NoXDisplay;
     }
     return colourlessDisplay(why);
 }

@@ -37,7 +37,6 @@ class GammaEngine {
     bool colour(int red, int green, int blue); // three rampchannel calls, then applies
     bool applyBase();                          // applies baseramp; newramp untouched
 
-    GammaRamp& baseramp() { return base_; }
     const GammaRamp& baseramp() const { return base_; }
     const GammaRamp& newramp() const { return new_; }
     // True when baseramp came from the display or a ramp file and may be applied.

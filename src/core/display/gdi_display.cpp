@@ -31,11 +31,11 @@ static_assert(sizeof(WORD) == sizeof(std::uint16_t));
 
 } // namespace
 
-std::unique_ptr<Display> openGdiDisplay(std::string* why) {
+std::unique_ptr<Display> openGdiDisplay(DisplayTrouble* why) {
     HDC dc = ::GetDC(::GetDesktopWindow());
     if (!dc) {
         if (why)
-            *why = "no device context for the desktop window";
+            *why = DisplayTrouble::NoDeviceContext;
         return nullptr;
     }
     auto display = std::make_unique<GdiDisplay>(dc);
@@ -44,7 +44,7 @@ std::unique_ptr<Display> openGdiDisplay(std::string* why) {
     GammaRamp probe;
     if (!display->readRamp(probe)) {
         if (why)
-            *why = "the display driver gives no gamma ramp";
+            *why = DisplayTrouble::DriverWithoutGamma;
         return nullptr;
     }
     return display;

@@ -9,7 +9,7 @@ namespace {
 // Stands in for a display that cannot be controlled: remembers the last ramp written.
 class MemoryDisplay final : public Display {
   public:
-    explicit MemoryDisplay(std::string why) : why_(std::move(why)) {}
+    explicit MemoryDisplay(DisplayTrouble why) : why_(why) {}
     bool readRamp(GammaRamp& out) override {
         out = ramp_;
         return true;
@@ -19,17 +19,17 @@ class MemoryDisplay final : public Display {
         return true;
     }
     std::string name() const override { return "memory"; }
-    std::string why() const override { return why_; }
+    DisplayTrouble trouble() const override { return why_; }
 
   private:
     GammaRamp ramp_ = GammaRamp::identity();
-    std::string why_;
+    DisplayTrouble why_;
 };
 
 } // namespace
 
-std::unique_ptr<Display> makeMemoryDisplay(std::string why) {
-    return std::make_unique<MemoryDisplay>(std::move(why));
+std::unique_ptr<Display> makeMemoryDisplay(DisplayTrouble why) {
+    return std::make_unique<MemoryDisplay>(why);
 }
 
 } // namespace ocuvell

@@ -213,11 +213,11 @@ RampFileResult loadRampFile(const std::filesystem::path& path, GammaRamp& out) {
     return result;
 }
 
-std::filesystem::path rampFilePath() {
+std::filesystem::path rampFilePath(const SettingsFolders& folders) {
     const std::filesystem::path candidates[] = {
-        programDirectory() / kRampFileName,
-        userConfigDirectory() / kRampFileName,
-        programDirectory().parent_path() / "share" / "ocuvell" / kRampFileName,
+        folders.program / kRampFileName,
+        folders.user / kRampFileName,
+        folders.program.parent_path() / "share" / "ocuvell" / kRampFileName,
     };
     for (const std::filesystem::path& candidate : candidates) {
         std::error_code ec;

@@ -2,6 +2,8 @@
 // "monitor.txt": the default ramp that the restore command returns the display to.
 #include "core/display/gamma_ramp.h"
 
+#include "core/settings/settings_place.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -48,7 +50,7 @@ RampFileResult loadRampFile(const std::filesystem::path& path, GammaRamp& out);
 // configuration folder, then the installed data folder beside the program's
 // (<program>/../share/ocuvell). Returns the first that exists, whatever its type (so a
 // bad file put there is reported, not passed over), else the first candidate.
-std::filesystem::path rampFilePath();
+std::filesystem::path rampFilePath(const SettingsFolders& folders);
 
 // Message box text and title for a result other than Loaded (warning icon, OK).
 std::string rampFileMessage(const RampFileResult& result);

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "core/settings/bounded_read.h"
-#include "core/settings/state_dir.h"
+#include "core/settings/whole_file.h"
 
 #include <charconv>
 #include <cstdio>
@@ -112,8 +112,14 @@ std::optional<RampRecord> parseRampRecord(std::string_view text) {
 }
 
 std::optional<GammaRamp> RampState::baseFor(const GammaRamp& current) {
-    const BoundedRead read = readRegularFile(file_, kMaxRecordBytes);
-    if (read.status != BoundedReadStatus::Read)
+    // The record decides what the screen is computed from: one another user could have
+    // put in place (through a link, or in a folder open to others) is not ours.
+    std::string why;
+    const std::optional<std::filesystem::path> target = followOwnLinks(file_, why);
+    if (!target || !folderIsTheUsers(*target, why))
+        return std::nullopt;
+    const BoundedRead read = readRegularFile(*target, kMaxRecordBytes, FinalLink::Refuse);
+    if (read.status != BoundedReadStatus::Read || read.othersFile)
         return std::nullopt;
     const std::optional<RampRecord> record = parseRampRecord(read.bytes);
     if (!record)
@@ -143,14 +149,20 @@ void RampState::write(const RampRecord& record) {
     if (onDisk_ && *onDisk_ == record)
         return;
     std::string why;
-    if (replaceStateFile(file_, formatRampRecord(record), &why)) {
+    WholeFileWrite how;
+    how.newFileMode = 0600; // what the program remembers of the display is nobody else's
+    how.makeFolders = true;
+    const std::optional<std::filesystem::path> target = followOwnLinks(file_, why);
+    if (target && folderIsTheUsers(*target, why) &&
+        replaceWholeFile(*target, formatRampRecord(record), how, why)) {
         onDisk_ = record;
         return;
     }
     // Only the next start's base is at stake; one line is enough.
     onDisk_.reset();
     if (!failureReported_)
-        std::fprintf(stderr, "Ocuvell: cannot remember the applied ramp (%s)\n", why.c_str());
+        std::fprintf(stderr, "Ocuvell: cannot remember the applied ramp in %s (%s)\n",
+                     file_.string().c_str(), why.c_str());
     failureReported_ = true;
 }
 

@@ -26,14 +26,6 @@ namespace ocuvell {
 
 namespace {
 
-// The reasons why() gives; the colour page words each of them.
-constexpr const char* kCannotConnect = "cannot connect to the Wayland compositor";
-constexpr const char* kNoAnswer = "the Wayland compositor does not answer";
-constexpr const char* kNoManager = "the Wayland compositor offers no gamma control";
-constexpr const char* kNoOutput =
-    "no Wayland output lets its gamma be set (none has gamma, or another program holds it)";
-constexpr const char* kGone = "the Wayland compositor closed the connection";
-
 // How long start-up waits for each of its two round trips: a compositor answers in
 // milliseconds; one that hangs must not keep the program from starting.
 constexpr int kAnswerMs = 1000;
@@ -69,7 +61,7 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         return roundtrip() && roundtrip();
     }
     bool hasManager() const { return manager_ != nullptr; }
-    const char* desktop() const { return desktop_; }
+    DisplayTrouble desktop() const { return desktop_; }
 
     bool readRamp(GammaRamp& out) override {
         out = GammaRamp::identity();
@@ -91,13 +83,13 @@ class WaylandDisplay final : public Display, public DisplayEvents {
 
     std::string name() const override { return "Wayland gamma control"; }
 
-    std::string why() const override {
+    DisplayTrouble trouble() const override {
         if (lost_)
-            return kGone;
+            return DisplayTrouble::CompositorGone;
         for (const auto& output : outputs_)
             if (output->size > 0)
-                return {};
-        return kNoOutput;
+                return DisplayTrouble::NoTrouble;
+        return DisplayTrouble::NoWaylandOutput;
     }
 
     DisplayEvents* events() override { return this; }
@@ -122,10 +114,10 @@ class WaylandDisplay final : public Display, public DisplayEvents {
     // One line on stderr whenever the colours stop being controllable, or for a new
     // reason; none while they can be changed.
     void tell() {
-        const std::string now = why();
-        if (!now.empty() && now != told_)
+        const DisplayTrouble now = trouble();
+        if (now != DisplayTrouble::NoTrouble && now != told_)
             std::fprintf(stderr, "Ocuvell: colours cannot be changed on this display (%s)\n",
-                         now.c_str());
+                         troubleWords(now));
         told_ = now;
     }
 
@@ -264,9 +256,9 @@ class WaylandDisplay final : public Display, public DisplayEvents {
                 std::make_unique<Output>(Output{self, name, proxy, nullptr, 0, {}}));
             self->control(*self->outputs_.back());
         } else if (std::strncmp(interface, "org_kde_", 8) == 0) {
-            self->desktop_ = "KDE Plasma";
+            self->desktop_ = DisplayTrouble::KdeDesktop;
         } else if (std::strncmp(interface, "gtk_shell", 9) == 0) {
-            self->desktop_ = "GNOME";
+            self->desktop_ = DisplayTrouble::GnomeDesktop;
         }
     }
 
@@ -312,36 +304,33 @@ class WaylandDisplay final : public Display, public DisplayEvents {
     wl_registry* registry_ = nullptr;
     zwlr_gamma_control_manager_v1* manager_ = nullptr;
     std::vector<std::unique_ptr<Output>> outputs_;
-    const char* desktop_ = nullptr;
+    DisplayTrouble desktop_ = DisplayTrouble::NoTrouble; // a desktop known to refuse
     GammaRamp current_{};
     bool haveCurrent_ = false;
     bool lost_ = false;
-    std::string told_;
+    DisplayTrouble told_ = DisplayTrouble::NoTrouble;
 };
 
 } // namespace
 
-std::unique_ptr<Display> openWaylandDisplay(std::string* why) {
-    std::string ignored;
+std::unique_ptr<Display> openWaylandDisplay(DisplayTrouble* why) {
+    DisplayTrouble ignored = DisplayTrouble::NoTrouble;
     if (!why)
         why = &ignored;
     wl_display* connection = wl_display_connect(nullptr);
     if (!connection) {
-        *why = kCannotConnect;
+        *why = DisplayTrouble::CannotConnectWayland;
         return nullptr;
     }
     auto display = std::make_unique<WaylandDisplay>(connection);
     if (!display->start()) {
-        *why = kNoAnswer;
+        *why = DisplayTrouble::WaylandNoAnswer;
         return nullptr;
     }
     // A Wayland session: from here on the X server, if any, is XWayland and not asked.
     if (!display->hasManager()) {
-        if (const char* desktop = display->desktop())
-            *why = std::string(desktop) +
-                   " does not let programs change colours; its own night light is the way";
-        else
-            *why = kNoManager;
+        *why = display->desktop() != DisplayTrouble::NoTrouble ? display->desktop()
+                                                               : DisplayTrouble::NoGammaManager;
         return colourlessDisplay(*why);
     }
     display->tell();

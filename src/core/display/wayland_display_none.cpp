@@ -3,9 +3,9 @@
 namespace ocuvell {
 
 // A build without the Wayland client library: a Wayland session is told, not served.
-std::unique_ptr<Display> openWaylandDisplay(std::string* why) {
+std::unique_ptr<Display> openWaylandDisplay(DisplayTrouble* why) {
     if (why)
-        *why = "built without Wayland support";
+        *why = DisplayTrouble::NoWaylandSupport;
     return nullptr;
 }
 

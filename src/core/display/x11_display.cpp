@@ -42,13 +42,13 @@ class X11Display final : public Display {
     }
 
     // Lists the CRTCs that have a gamma ramp and picks the primary output's for reading.
-    bool scan(std::string* why) {
+    bool scan(DisplayTrouble* why) {
         dropCrtcs();
         ErrorTrap trap;
         const Window root = DefaultRootWindow(dpy_);
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root);
         if (!res) {
-            *why = "RandR gives no screen resources";
+            *why = DisplayTrouble::NoScreenResources;
             return false;
         }
         for (int i = 0; i < res->noutput; ++i) {
@@ -58,7 +58,7 @@ class X11Display final : public Display {
                 XRRFreeOutputInfo(info);
             if (xwayland) {
                 XRRFreeScreenResources(res);
-                *why = "XWayland does not pass gamma ramps to the screen";
+                *why = DisplayTrouble::XWayland;
                 return false;
             }
         }
@@ -79,7 +79,7 @@ class X11Display final : public Display {
         }
         XRRFreeScreenResources(res);
         if (crtcs_.empty()) {
-            *why = "no CRTC has a gamma ramp";
+            *why = DisplayTrouble::NoGammaOutput;
             return false;
         }
         return true;
@@ -88,7 +88,6 @@ class X11Display final : public Display {
     bool readRamp(GammaRamp& out) override {
         if (readOnce(out))
             return true;
-        std::string why;
         return rescanAfterError() && readOnce(out);
     }
 
@@ -144,7 +143,7 @@ class X11Display final : public Display {
 
     // Outputs come and go (a monitor unplugged, a CRTC resized): list them afresh.
     bool rescanAfterError() {
-        std::string why;
+        DisplayTrouble why = DisplayTrouble::NoTrouble;
         return scan(&why);
     }
 
@@ -161,20 +160,20 @@ class X11Display final : public Display {
 
 } // namespace
 
-std::unique_ptr<Display> openX11Display(const char* displayName, std::string* why) {
-    std::string ignored;
+std::unique_ptr<Display> openX11Display(const char* displayName, DisplayTrouble* why) {
+    DisplayTrouble ignored = DisplayTrouble::NoTrouble;
     if (!why)
         why = &ignored;
     ::Display* dpy = XOpenDisplay(displayName);
     if (!dpy) {
-        *why = "cannot open the X display";
+        *why = DisplayTrouble::CannotOpenX;
         return nullptr;
     }
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
         major < 1 || (major == 1 && minor < 2)) {
         XCloseDisplay(dpy);
-        *why = "the X server has no RandR 1.2 gamma";
+        *why = DisplayTrouble::NoRandrGamma;
         return nullptr;
     }
     auto display = std::make_unique<X11Display>(dpy);

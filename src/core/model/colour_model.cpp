@@ -12,7 +12,7 @@ constexpr std::array<Level, 5> kLevels{Level::Brightness, Level::Contrast, Level
                                        Level::Blue};
 
 int neutral(Level level) {
-    return spec(ColourModel::settingOf(level)).neutral;
+    return row(ColourModel::settingOf(level)).neutral;
 }
 
 } // namespace
@@ -33,7 +33,8 @@ Setting ColourModel::settingOf(Level level) {
     return Setting::Blue;
 }
 
-ColourModel::ColourModel(std::unique_ptr<Display> display) : engine_(std::move(display)) {
+ColourModel::ColourModel(std::unique_ptr<Display> display, SettingsPlace& place)
+    : engine_(std::move(display)), place_(place) {
     // The sliders' design positions.
     for (Level l : kLevels)
         levels_[static_cast<std::size_t>(l)] = neutral(l);
@@ -51,7 +52,7 @@ void ColourModel::colorload() {
 }
 
 void ColourModel::setLevel(Level level, int value) {
-    const SettingSpec& s = spec(settingOf(level));
+    const SettingRow& s = row(settingOf(level));
     value = std::clamp(value, s.min, s.max);
     int& held = levels_[static_cast<std::size_t>(level)];
     if (held == value)
@@ -102,7 +103,7 @@ void ColourModel::applyColourTexts(const std::array<std::string, 3>& typed) {
 void ColourModel::restore() {
     for (Level l : kLevels)
         setLevel(l, neutral(l));
-    const RampFileResult result = engine_.loadBase(rampFilePath());
+    const RampFileResult result = engine_.loadBase(rampFilePath(place_.folders()));
     if (result.status != RampFileStatus::Loaded && view_)
         view_->warn(kRampFileTitle, rampFileMessage(result));
     engine_.applyBase();
@@ -113,7 +114,8 @@ void ColourModel::eyeModeOn() {
     // A stored text that is no whole number (a first start reads the key's own name)
     // leaves its level where the restore put it.
     for (Level l : kLevels)
-        if (const std::optional<int> v = storedLevel(readSetting(settingOf(l)), settingOf(l)))
+        if (const std::optional<int> v =
+                storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
     Pdeyerun_ = switchText(true);
 }
@@ -125,7 +127,7 @@ void ColourModel::eyeModeOff() {
 
 void ColourModel::saveLevels() const {
     for (Level l : kLevels)
-        writeSetting(settingOf(l), level(l));
+        writeSetting(place_, settingOf(l), level(l));
 }
 
 } // namespace ocuvell

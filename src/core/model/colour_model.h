@@ -28,7 +28,8 @@ class ColourView {
 
 class ColourModel {
   public:
-    explicit ColourModel(std::unique_ptr<Display> display);
+    // The levels are read from and stored in place's settings file.
+    ColourModel(std::unique_ptr<Display> display, SettingsPlace& place);
 
     void setView(ColourView* view) { view_ = view; }
 
@@ -68,6 +69,7 @@ class ColourModel {
     void notify(Level level, int value);
 
     GammaEngine engine_;
+    SettingsPlace& place_;
     ColourView* view_ = nullptr;
     std::array<int, 5> levels_;
     std::optional<std::string> Pdeyerun_;

@@ -61,7 +61,8 @@ class PanelRelay : public RestPanel {
 
 class Model {
   public:
-    Model(std::unique_ptr<Display> display, Clock& clock);
+    // The settings are read from and saved to place.
+    Model(std::unique_ptr<Display> display, Clock& clock, SettingsPlace& place);
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
@@ -85,6 +86,7 @@ class Model {
 
   private:
     PanelRelay relay_;
+    SettingsPlace& place_;
     ColourModel colour_;
     RestSchedule schedule_;
 };

@@ -12,10 +12,11 @@ enum class BoundedReadStatus { Read, Missing, NotRegular, TooLarge, Failed };
 
 struct BoundedRead {
     BoundedReadStatus status = BoundedReadStatus::Missing;
-    std::string bytes;      // the whole file when Read
-    std::string why;        // a few words for a message: what it is when NotRegular, the
-                            // system's reason when Failed
-    unsigned long mode = 0; // the file's permission bits when Read
+    std::string bytes;       // the whole file when Read
+    std::string why;         // a few words for a message: what it is when NotRegular, the
+                             // system's reason when Failed
+    unsigned long mode = 0;  // the file's permission bits when Read
+    bool othersFile = false; // when Read: owned by another user (POSIX)
 };
 
 // Follow: a link in path is followed, as an ordinary open does. Refuse: the last name

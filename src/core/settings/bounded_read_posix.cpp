@@ -59,6 +59,7 @@ BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBy
         return result;
     }
     result.mode = st.st_mode & 07777;
+    result.othersFile = st.st_uid != ::geteuid();
     if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > maxBytes) {
         result.status = BoundedReadStatus::TooLarge;
         ::close(fd);

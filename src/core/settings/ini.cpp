@@ -2,36 +2,49 @@
 // always passed: the key's own name as default, a buffer of 255 characters sized 256.
 #include "core/settings/ini.h"
 
-#include "core/settings/paths.h"
 #include "core/settings/profile.h"
-#include "core/settings/settings_problem.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ocuvell {
 namespace {
+
 constexpr std::size_t kReadBufferSize = 256;
+
+bool writeTo(SettingsPlace& place, const std::string& section, const std::string& key,
+             const std::optional<std::string>& value, bool& moved) {
+    const std::filesystem::path file = place.configPath();
+    std::string why;
+    if (profileWrite(file, section, key, value, &why))
+        return true;
+    std::fprintf(stderr, "ocuvell: setting [%s] %s not saved to %s: %s\n",
+                 printableText(section).c_str(), printableText(key).c_str(),
+                 printableText(file.string()).c_str(), printableText(why).c_str());
+    moved = place.writeFailed(file, why);
+    return false;
 }
 
-std::string iniread(const std::string& section, const std::string& key) {
-    std::string text = profileRead(configPath(), section, key, key, kReadBufferSize);
+} // namespace
+
+std::string iniread(SettingsPlace& place, const std::string& section, const std::string& key) {
+    const std::filesystem::path file = place.configPath();
+    std::string why;
+    std::string text = profileRead(file, section, key, key, kReadBufferSize, &why);
+    if (!why.empty())
+        place.readFailed(file, why);
     // The caller has always taken the buffer's text up to its first NUL.
     text.resize(std::min(text.size(), text.find('\0')));
     return text;
 }
 
-void iniwrite(const std::string& section, const std::string& key,
+void iniwrite(SettingsPlace& place, const std::string& section, const std::string& key,
               const std::optional<std::string>& value) {
-    // The program goes on with its values either way.
-    const std::uint64_t reportedBefore = settingsProblemsReported();
-    const std::filesystem::path file = configPath();
-    if (profileWrite(file, section, key, value))
-        return;
-    // The write usually says why itself; the system's own profile functions do not.
-    if (settingsProblemsReported() == reportedBefore)
-        reportSettingsProblem({SettingsProblem::Kind::Write, file, "the system refused the write"});
-    // The folder may have become read-only, or the user's folder writable: look again.
-    reconsiderSettingsDirectory();
+    // The program goes on with its values either way. When the failure moved the settings
+    // to the user's folder, the change goes there, not only the ones after it.
+    bool moved = false;
+    if (!writeTo(place, section, key, value, moved) && moved)
+        writeTo(place, section, key, value, moved);
 }
 
 } // namespace ocuvell

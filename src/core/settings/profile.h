@@ -36,13 +36,14 @@ std::optional<std::string> profileWriteText(std::string_view fileText, std::stri
 bool profileStorable(std::string_view section, std::string_view key,
                      const std::optional<std::string>& value);
 
-// The same on a file. A read of a missing or unreadable file gives the default.
+// The same on a file. A read of a missing or unreadable file gives the default; *why (when
+// given) says what was wrong with a file that is there but could not be read.
 std::string profileRead(const std::filesystem::path& file, std::string_view section,
-                        std::string_view key, std::string_view defaultValue,
-                        std::size_t bufferSize);
-// False, with one line on stderr, when the change could not be stored; the file then
-// keeps its previous content.
+                        std::string_view key, std::string_view defaultValue, std::size_t bufferSize,
+                        std::string* why = nullptr);
+// False, with *why (when given), when the change could not be stored; the file then keeps
+// its previous content.
 bool profileWrite(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                  const std::optional<std::string>& value);
+                  const std::optional<std::string>& value, std::string* why = nullptr);
 
 } // namespace ocuvell

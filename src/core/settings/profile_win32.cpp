@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,17 +30,19 @@ std::string ansiPath(const fs::path& file) {
     return narrow;
 }
 
-void reportFailure(const std::string& file, std::string_view section, std::string_view key,
-                   const std::string& why) {
-    std::fprintf(stderr, "ocuvell: setting [%.*s] %.*s not saved to %s: %s\n",
-                 static_cast<int>(section.size()), section.data(), static_cast<int>(key.size()),
-                 key.data(), file.c_str(), why.c_str());
+bool fail(std::string* why, std::string text) {
+    if (why)
+        *why = std::move(text);
+    return false;
 }
 
 } // namespace
 
 std::string profileRead(const fs::path& file, std::string_view section, std::string_view key,
-                        std::string_view defaultValue, std::size_t bufferSize) {
+                        std::string_view defaultValue, std::size_t bufferSize, std::string* why) {
+    // The system's function reads what it can and says nothing of a file it cannot read.
+    if (why)
+        why->clear();
     if (bufferSize == 0)
         return {};
     // The buffer really holds bufferSize bytes: the function may fill all of them,
@@ -54,25 +55,18 @@ std::string profileRead(const fs::path& file, std::string_view section, std::str
 }
 
 bool profileWrite(const fs::path& file, std::string_view section, std::string_view key,
-                  const std::optional<std::string>& value) {
+                  const std::optional<std::string>& value, std::string* why) {
     const std::string path = ansiPath(file);
     // Windows would store a line break or a name that reads back as another one; the
     // portable writer refuses those, and so does this one, so both store the same files.
-    if (!profileStorable(section, key, value)) {
-        reportFailure(path, section, key, "the name or the value cannot be stored in the file");
-        return false;
-    }
+    if (!profileStorable(section, key, value))
+        return fail(why, "the name or the value cannot be stored in the file");
     // No value at all (not an empty one) asks the function to remove the key.
     const BOOL stored =
         ::WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
                                      value ? value->c_str() : nullptr, path.c_str());
-    if (!stored) {
-        reportFailure(path, section, key,
-                      "Windows error " +
-                          std::to_string(static_cast<unsigned long>(::GetLastError())));
-        return false;
-    }
-    return true;
+    return stored || fail(why, "Windows error " +
+                                   std::to_string(static_cast<unsigned long>(::GetLastError())));
 }
 
 } // namespace ocuvell

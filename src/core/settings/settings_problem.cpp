@@ -1,21 +1,7 @@
 #include "core/settings/settings_problem.h"
 
-#include <cstdio>
-#include <mutex>
-
 namespace ocuvell {
 namespace {
-
-struct Observer {
-    std::mutex mutex;
-    SettingsProblemObserver observer;
-    std::uint64_t reported = 0;
-};
-
-Observer& observer() {
-    static Observer o;
-    return o;
-}
 
 // Length of the valid UTF-8 sequence at the start of s (0 when there is none), with its
 // code point in cp. Overlong forms, surrogates and values past U+10FFFF are not valid.
@@ -63,36 +49,6 @@ void appendEscaped(std::string& out, unsigned char b) {
 }
 
 } // namespace
-
-void setSettingsProblemObserver(SettingsProblemObserver o) {
-    std::lock_guard lock(observer().mutex);
-    observer().observer = std::move(o);
-}
-
-SettingsProblemWatch::SettingsProblemWatch(SettingsProblemObserver observer) {
-    setSettingsProblemObserver(std::move(observer));
-}
-
-SettingsProblemWatch::~SettingsProblemWatch() {
-    setSettingsProblemObserver({});
-}
-
-void reportSettingsProblem(const SettingsProblem& problem) {
-    SettingsProblemObserver call;
-    {
-        std::lock_guard lock(observer().mutex);
-        ++observer().reported;
-        call = observer().observer;
-    }
-    // Outside the lock: the observer may show a window and run a nested event loop.
-    if (call)
-        call(problem);
-}
-
-std::uint64_t settingsProblemsReported() {
-    std::lock_guard lock(observer().mutex);
-    return observer().reported;
-}
 
 std::string settingsProblemMessage(const SettingsProblem& problem) {
     const std::string file = printableText(problem.file.string());

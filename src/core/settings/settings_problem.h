@@ -1,8 +1,7 @@
 #pragma once
 // Failures of the settings file that the user should hear of. A program that lives in the
-// notification area has no console anyone reads, so the window layer registers an
-// observer here once and shows what it is told.
-#include <cstdint>
+// notification area has no console anyone reads, so the run's settings place tells an
+// observer, and the window layer shows what it is told.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -18,24 +17,6 @@ struct SettingsProblem {
 };
 
 using SettingsProblemObserver = std::function<void(const SettingsProblem&)>;
-
-// One observer at a time; an empty function removes it.
-void setSettingsProblemObserver(SettingsProblemObserver observer);
-// An observer registered for the lifetime of this object: it is removed when the object
-// goes, so an owner that declares it after what the observer uses stops it in time.
-class SettingsProblemWatch {
-  public:
-    explicit SettingsProblemWatch(SettingsProblemObserver observer);
-    ~SettingsProblemWatch();
-    SettingsProblemWatch(const SettingsProblemWatch&) = delete;
-    SettingsProblemWatch& operator=(const SettingsProblemWatch&) = delete;
-};
-// Tells the observer, if any. Called for every failure; the observer decides how often
-// to speak.
-void reportSettingsProblem(const SettingsProblem& problem);
-// How many problems were reported in this run, so a caller can tell whether a failed call
-// already said why.
-std::uint64_t settingsProblemsReported();
 
 // The sentence for a message box: which file, what failed and why, printable text only.
 std::string settingsProblemMessage(const SettingsProblem& problem);

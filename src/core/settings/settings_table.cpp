@@ -15,27 +15,27 @@ static_assert([] {
     return true;
 }());
 
-std::string readSetting(Setting s) {
-    return iniread(spec(s).section, spec(s).key);
+std::string readSetting(SettingsPlace& place, Setting s) {
+    return iniread(place, row(s).section, row(s).key);
 }
 
-void writeSetting(Setting s, const std::optional<std::string>& text) {
-    iniwrite(spec(s).section, spec(s).key, text);
+void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text) {
+    iniwrite(place, row(s).section, row(s).key, text);
 }
 
-void writeSetting(Setting s, int value) {
-    writeSetting(s, std::optional<std::string>(std::to_string(value)));
+void writeSetting(SettingsPlace& place, Setting s, int value) {
+    writeSetting(place, s, std::optional<std::string>(std::to_string(value)));
 }
 
 std::optional<int> storedLevel(const std::string& text, Setting s) {
     const std::optional<int> value = parseWholeNumber(text);
     if (!value)
         return std::nullopt;
-    return std::clamp(*value, spec(s).min, spec(s).max);
+    return std::clamp(*value, row(s).min, row(s).max);
 }
 
 bool flagOn(Setting s, const std::string& text) {
-    switch (spec(s).flag) {
+    switch (row(s).flag) {
     case FlagRule::OnUnlessZero:
         return text != "0";
     case FlagRule::OnOnlyWhenOne:

@@ -2,6 +2,8 @@
 // The nine settings of config.ini, declared once: where each lives, what it may hold and
 // what stands in for it. Every reader and writer of the file, and every control's range,
 // is taken from here.
+#include "core/settings/settings_place.h"
+
 #include <array>
 #include <climits>
 #include <optional>
@@ -25,7 +27,7 @@ enum class Setting {
 // protection only when switched on explicitly (an absent key reads as its own name).
 enum class FlagRule { NotAFlag, OnUnlessZero, OnOnlyWhenOne };
 
-struct SettingSpec {
+struct SettingRow {
     Setting setting;
     const char* section;
     const char* key;
@@ -35,7 +37,7 @@ struct SettingSpec {
     FlagRule flag = FlagRule::NotAFlag;
 };
 
-inline constexpr std::array<SettingSpec, 9> kSettings{{
+inline constexpr std::array<SettingRow, 9> kSettings{{
     // Any whole number: the rest arithmetic reduces it modulo a day.
     {Setting::Interval, "dsxx", "mei", INT_MIN, INT_MAX, 45},
     // Up to 555 minutes keeps the countdown's tick count within 16 bits.
@@ -49,16 +51,16 @@ inline constexpr std::array<SettingSpec, 9> kSettings{{
     {Setting::EyeMode, "eye", "pdrun", 0, 1, 0, FlagRule::OnOnlyWhenOne},
 }};
 
-constexpr const SettingSpec& spec(Setting s) {
+constexpr const SettingRow& row(Setting s) {
     return kSettings[static_cast<std::size_t>(s)];
 }
 
 // The stored text, or the key's own name when it is absent (iniread's contract).
-std::string readSetting(Setting s);
+std::string readSetting(SettingsPlace& place, Setting s);
 // Writes text; std::nullopt removes the key.
-void writeSetting(Setting s, const std::optional<std::string>& text);
+void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text);
 // A number as every number is stored: decimal, a minus sign when negative.
-void writeSetting(Setting s, int value);
+void writeSetting(SettingsPlace& place, Setting s, int value);
 // A stored number for a control with the setting's bounds: clamped into them as a slider
 // takes it; nothing when the text is no whole number (an absent key reads as its name).
 std::optional<int> storedLevel(const std::string& text, Setting s);

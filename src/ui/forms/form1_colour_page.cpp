@@ -20,6 +20,67 @@ QString number(int value) {
     return QString::number(value);
 }
 
+// The words the notice shows after "无法调节此显示器的颜色：".
+QString troubleText(DisplayTrouble trouble) {
+    const char* text = "读取伽马失败";
+    switch (trouble) {
+    case DisplayTrouble::NoXDisplay:
+        text = "没有 X 显示";
+        break;
+    case DisplayTrouble::WaylandSession:
+        text = "Wayland 会话";
+        break;
+    case DisplayTrouble::NoWaylandSupport:
+        text = "程序未带 Wayland 支持";
+        break;
+    case DisplayTrouble::CannotConnectWayland:
+        text = "无法连接 Wayland 合成器";
+        break;
+    case DisplayTrouble::WaylandNoAnswer:
+        text = "Wayland 合成器没有应答";
+        break;
+    case DisplayTrouble::NoGammaManager:
+        text = "Wayland 合成器不提供伽马控制";
+        break;
+    case DisplayTrouble::GnomeDesktop:
+    case DisplayTrouble::KdeDesktop:
+        text = "桌面不许程序调色，请用其夜间模式";
+        break;
+    case DisplayTrouble::NoWaylandOutput:
+        text = "输出不可调伽马或被其他程序占用";
+        break;
+    case DisplayTrouble::CompositorGone:
+        text = "Wayland 合成器已断开连接";
+        break;
+    case DisplayTrouble::CannotOpenX:
+        text = "无法连接 X 服务器";
+        break;
+    case DisplayTrouble::NoRandrGamma:
+    case DisplayTrouble::NoScreenResources:
+        text = "X 服务器不支持 RandR 伽马";
+        break;
+    case DisplayTrouble::XWayland:
+        text = "XWayland 不把伽马传给屏幕";
+        break;
+    case DisplayTrouble::NoGammaOutput:
+        text = "没有可调伽马的输出";
+        break;
+    case DisplayTrouble::NoX11Support:
+        text = "程序未带 X11 支持";
+        break;
+    case DisplayTrouble::NoDeviceContext:
+        text = "无法取得桌面设备";
+        break;
+    case DisplayTrouble::DriverWithoutGamma:
+        text = "显卡驱动不支持伽马";
+        break;
+    case DisplayTrouble::NoTrouble:
+    case DisplayTrouble::CaptureFailed:
+        break;
+    }
+    return QString::fromUtf8(text);
+}
+
 } // namespace
 
 void Form1::connectColourPage() {
@@ -60,17 +121,16 @@ void Form1::showColourNotice() {
     // Without it the sliders would move with no effect on the screen and no word why;
     // the values can still be set and stored for a display that can take them.
     GammaEngine& engine = model_.colour().engine();
-    std::string why = engine.display().why();
-    if (why.empty() && !engine.captured())
-        why = kCaptureFailed;
-    colourNotice_->setVisible(!why.empty());
-    if (why.empty())
+    DisplayTrouble why = engine.display().trouble();
+    if (why == DisplayTrouble::NoTrouble && !engine.captured())
+        why = DisplayTrouble::CaptureFailed;
+    colourNotice_->setVisible(why != DisplayTrouble::NoTrouble);
+    if (why == DisplayTrouble::NoTrouble)
         return;
     // The reason on a line of its own: wrapped after the heading, a word of it would be
     // split across the lines.
-    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") +
-                           plainText(colourTroubleText(why)));
-    colourNotice_->setToolTip(plainToolTip(plainText(why)));
+    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") + troubleText(why));
+    colourNotice_->setToolTip(QString::fromLatin1(troubleWords(why)));
 }
 
 void Form1::Slider1_Change() {

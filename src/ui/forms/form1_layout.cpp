@@ -270,8 +270,8 @@ void Form1::buildColourPage() {
     // Range and design position from the setting each slider stands for.
     auto slider = [this](int left, int top, int width, Setting setting) {
         auto* s = new QSlider(Qt::Horizontal, eyeset_);
-        s->setRange(spec(setting).min, spec(setting).max);
-        s->setValue(spec(setting).neutral);
+        s->setRange(row(setting).min, row(setting).max);
+        s->setValue(row(setting).neutral);
         s->setSingleStep(1);
         s->setPageStep(5);
         place(s, left, top, width, 255);

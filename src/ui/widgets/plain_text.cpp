@@ -3,16 +3,11 @@
 #include "core/settings/settings_problem.h"
 
 #include <QMessageBox>
-#include <QTextDocument>
 
 namespace ocuvell {
 
 QString plainText(std::string_view bytes) {
     return QString::fromStdString(printableText(bytes));
-}
-
-QString plainToolTip(const QString& text) {
-    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text) : text;
 }
 
 std::unique_ptr<QMessageBox> plainWarningBox(QWidget* parent, const QString& title,

@@ -14,9 +14,6 @@ namespace ocuvell {
 
 // bytes as text to show: unprintable and bidirectional controls escaped as \xNN.
 QString plainText(std::string_view bytes);
-// A tooltip that shows text as it is (a tooltip takes anything that looks like markup
-// for markup).
-QString plainToolTip(const QString& text);
 // A warning box with an OK button that shows text as it is; the caller opens it.
 std::unique_ptr<QMessageBox> plainWarningBox(QWidget* parent, const QString& title,
                                              const QString& text);

@@ -19,17 +19,10 @@ class WholeProgramTest : public testing::TrayFixture {
     void SetUp() override {
         useProgramFolder("[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n");
         clock_.set(23, 59, 30); // the first rest wraps past midnight
-        tray_ = std::make_unique<cd>(hooks());
-        ASSERT_TRUE(tray_->load());
-        forms_ = attachRestForms(*tray_->form1());
+        tray_ = &start();
         // The test is the clock: a real tick during a slow (sanitizer, loaded machine)
         // run would count the rest down twice.
         tray_->form1()->Timer1().stop();
-    }
-    void TearDown() override {
-        forms_.reset();
-        tray_.reset();
-        TrayFixture::TearDown();
     }
 
     // One second of the program's life: the clock moves, then Timer1 fires.
@@ -38,10 +31,9 @@ class WholeProgramTest : public testing::TrayFixture {
         tray_->form1()->Timer1_Timer();
         QCoreApplication::processEvents();
     }
-    RestForms& forms() { return *forms_; }
+    RestForms& forms() { return program_->restForms; }
 
-    std::unique_ptr<cd> tray_;
-    std::unique_ptr<RestForms> forms_;
+    cd* tray_ = nullptr;
 };
 
 TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
@@ -83,6 +75,32 @@ TEST_F(WholeProgramTest, ReminderRestAndNextReminderThroughTheRealWindows) {
     forms().loadedTip()->Label2_Click(); // not now
     EXPECT_EQ(forms().loadedTip(), nullptr);
     EXPECT_EQ(f.Label5()->text(), "00:03");
+}
+
+// A box due during the load step (here the restore's warning: eye protection on, no
+// default ramp anywhere) waits until the program is wired, and a rest that comes while
+// it is open still shows its tip.
+class StartUpBoxTest : public testing::TrayFixture {};
+
+TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
+    useProgramFolder("[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n[eye]\r\npdrun=1\r\n");
+    clock_.set(23, 59, 30);
+    bool tipWhileOpen = false;
+    whileBoxOpen_ = [&] {
+        for (int i = 0; i < 30; ++i) {
+            clock_.advance();
+            program_->form1.Timer1_Timer();
+        }
+        const Form2* tip = program_->restForms.loadedTip();
+        tipWhileOpen = tip && tip->isVisible();
+    };
+    start();
+    program_->form1.Timer1().stop(); // the test is the clock
+    EXPECT_TRUE(warnings_.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_TRUE(warnings_[0].contains("default data file")) << warnings_[0].toStdString();
+    EXPECT_TRUE(tipWhileOpen);
 }
 
 } // namespace

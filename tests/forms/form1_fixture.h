@@ -3,7 +3,6 @@
 // hand and hooks that record instead of opening boxes, browsers or ending the run.
 #include "core/display/backends.h"
 #include "core/settings/ini.h"
-#include "core/settings/paths.h"
 #include "support/sim_clock.h"
 #include "ui/forms/form1.h"
 
@@ -28,6 +27,7 @@ class Form1Test : public ::testing::Test {
     int trayRemoved = 0;
     int quits = 0;
     // The model outlives the window that shows it.
+    std::unique_ptr<SettingsPlace> settings;
     std::unique_ptr<Model> model;
     std::unique_ptr<Form1> form;
 
@@ -38,12 +38,15 @@ class Form1Test : public ::testing::Test {
               (std::string(info->test_suite_name()) + "." + info->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        setProgramDirectoryForTesting(dir);
+        settings = std::make_unique<SettingsPlace>(SettingsFolders{dir, dir / "user"});
     }
     void TearDown() override {
         form.reset();
         model.reset();
-        setProgramDirectoryForTesting({});
+    }
+    // A key as stored in the settings file.
+    std::string stored(const std::string& section, const std::string& key) {
+        return iniread(*settings, section, key);
     }
 
     void writeConfig(const std::string& text) { std::ofstream(dir / "config.ini") << text; }
@@ -78,7 +81,7 @@ class Form1Test : public ::testing::Test {
     }
     Form1& makeOn(std::unique_ptr<Display> display) {
         form.reset();
-        model = std::make_unique<Model>(std::move(display), clock);
+        model = std::make_unique<Model>(std::move(display), clock, *settings);
         form = std::make_unique<Form1>(*model, hooks());
         return *form;
     }

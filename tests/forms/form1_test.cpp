@@ -263,16 +263,16 @@ TEST_F(Form1Test, OkStoresFiveKeysBackStoresNothing) {
     f.Slider1()->setValue(-3);
     f.Image8_Click();
     EXPECT_TRUE(f.ppset()->isHidden());
-    EXPECT_EQ(iniread("eye", "liangdu"), "liangdu");
+    EXPECT_EQ(stored("eye", "liangdu"), "liangdu");
     EXPECT_EQ(shown(), brightnessRamp(GammaRamp::identity(), -3));
     f.edit_Click(0);
     f.Image7()->click();
     EXPECT_TRUE(f.ppset()->isHidden());
-    EXPECT_EQ(iniread("eye", "liangdu"), "-3");
-    EXPECT_EQ(iniread("eye", "duibidu"), "100");
-    EXPECT_EQ(iniread("eye", "rgbr"), "0");
-    EXPECT_EQ(iniread("eye", "rgbb"), "0");
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(stored("eye", "liangdu"), "-3");
+    EXPECT_EQ(stored("eye", "duibidu"), "100");
+    EXPECT_EQ(stored("eye", "rgbr"), "0");
+    EXPECT_EQ(stored("eye", "rgbb"), "0");
+    EXPECT_EQ(stored("eye", "pdrun"), "pdrun");
 }
 
 // --- Frame and overlay ---------------------------------------------------------------
@@ -477,18 +477,18 @@ TEST_F(Form1Test, CloseWritesNineKeysKeepsOthersAndEnds) {
     f.SafeSwitch2()->setValue(false);
     f.Slider3(0)->setValue(7);
     f.image2()->click();
-    EXPECT_EQ(iniread("dsxx", "mei"), "30");
-    EXPECT_EQ(iniread("dsxx", "xiuxi"), "3");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "0");
-    EXPECT_EQ(iniread("eye", "liangdu"), "0");
-    EXPECT_EQ(iniread("eye", "duibidu"), "100");
-    EXPECT_EQ(iniread("eye", "rgbr"), "7");
-    EXPECT_EQ(iniread("eye", "rgbg"), "0");
-    EXPECT_EQ(iniread("eye", "rgbb"), "0");
+    EXPECT_EQ(stored("dsxx", "mei"), "30");
+    EXPECT_EQ(stored("dsxx", "xiuxi"), "3");
+    EXPECT_EQ(stored("dsxx", "pdrun"), "0");
+    EXPECT_EQ(stored("eye", "liangdu"), "0");
+    EXPECT_EQ(stored("eye", "duibidu"), "100");
+    EXPECT_EQ(stored("eye", "rgbr"), "7");
+    EXPECT_EQ(stored("eye", "rgbg"), "0");
+    EXPECT_EQ(stored("eye", "rgbb"), "0");
     // The switch was never used: its flag is removed, so the next start leaves it off.
-    EXPECT_EQ(iniread("eye", "pdrun"), "pdrun");
-    EXPECT_EQ(iniread("dsxx", "mine"), "kept");
-    EXPECT_EQ(iniread("other", "x"), "1");
+    EXPECT_EQ(stored("eye", "pdrun"), "pdrun");
+    EXPECT_EQ(stored("dsxx", "mine"), "kept");
+    EXPECT_EQ(stored("other", "x"), "1");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl(Form1::kHomePage));
     EXPECT_EQ(trayRemoved, 1);
@@ -500,10 +500,10 @@ TEST_F(Form1Test, CloseAfterFirstStartStoresUsableRestValues) {
     Form1& f = start();
     f.SafeSwitch1()->setValue(true);
     f.image2_Click();
-    EXPECT_EQ(iniread("dsxx", "mei"), "45");
-    EXPECT_EQ(iniread("dsxx", "xiuxi"), "5");
-    EXPECT_EQ(iniread("dsxx", "pdrun"), "1");
-    EXPECT_EQ(iniread("eye", "pdrun"), "1");
+    EXPECT_EQ(stored("dsxx", "mei"), "45");
+    EXPECT_EQ(stored("dsxx", "xiuxi"), "5");
+    EXPECT_EQ(stored("dsxx", "pdrun"), "1");
+    EXPECT_EQ(stored("eye", "pdrun"), "1");
     // The next start finds everything it wrote.
     warnings.clear();
     clock.set(7, 0);

@@ -32,24 +32,38 @@ pid_t spawn(const fs::path& exe, const fs::path& out, const fs::path& err) {
     return pid;
 }
 
-TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
+// A copy of the program in a private folder of the test's own, on the offscreen platform.
+fs::path programFolder() {
     const fs::path dir = ocuvell::testing::freshTestDir("tray");
     fs::permissions(dir, fs::perms::owner_all); // a runtime folder is private
     fs::copy_file(OCUVELL_BINARY, dir / "ocuvell");
     ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("OCUVELL_REPORT_SHOWN", "1", 1);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
+    return dir;
+}
 
-    const pid_t first = spawn(dir / "ocuvell", dir / "first.out", dir / "first.err");
-    ASSERT_GT(first, 0);
+// Starts the program and waits for its main window's first paint.
+pid_t startShown(const fs::path& dir, const char* name) {
+    const std::string base = name;
+    const pid_t pid = spawn(dir / "ocuvell", dir / (base + ".out"), dir / (base + ".err"));
     bool shown = false;
-    for (int i = 0; i < 300 && !shown; ++i) {
+    for (int i = 0; i < 300 && pid > 0 && !shown; ++i) {
         std::this_thread::sleep_for(20ms);
-        shown = ocuvell::testing::fileBytes(dir / "first.err").find("shown") != std::string::npos;
+        shown =
+            ocuvell::testing::fileBytes(dir / (base + ".err")).find("shown") != std::string::npos;
     }
-    ASSERT_TRUE(shown) << ocuvell::testing::fileBytes(dir / "first.err");
+    EXPECT_TRUE(shown) << ocuvell::testing::fileBytes(dir / (base + ".err"));
+    return shown ? pid : -1;
+}
+
+TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
+    const fs::path dir = programFolder();
+    const pid_t first = startShown(dir, "first");
+    ASSERT_GT(first, 0);
 
     const auto start = std::chrono::steady_clock::now();
     const pid_t second = spawn(dir / "ocuvell", dir / "second.out", dir / "second.err");
@@ -66,6 +80,29 @@ TEST(RealProgram, SecondCopyEndsQuietlyWhileTheFirstRuns) {
     EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);
     kill(first, SIGTERM);
     waitpid(first, &status, 0);
+    fs::remove_all(dir);
+}
+
+// A logout ends the program by SIGTERM (or SIGHUP): what the red cross would store is
+// stored, and the process still ends by that signal. An interrupt stores nothing, as Exit.
+TEST(RealProgram, TheSessionsEndKeepsTheSettings) {
+    const fs::path dir = programFolder();
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT}) {
+        ocuvell::testing::putFile(dir / "config.ini", "[dsxx]\r\nmei=30\r\n");
+        const pid_t pid = startShown(dir, "run");
+        ASSERT_GT(pid, 0);
+        kill(pid, sig);
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+        const std::string saved = ocuvell::testing::fileBytes(dir / "config.ini");
+        if (sig == SIGINT) {
+            EXPECT_EQ(saved, "[dsxx]\r\nmei=30\r\n");
+            continue;
+        }
+        for (const char* line : {"mei=30", "xiuxi=5", "pdrun=1", "liangdu=0", "duibidu=100"})
+            EXPECT_NE(saved.find(line), std::string::npos) << sig << ": " << saved;
+    }
     fs::remove_all(dir);
 }
 
