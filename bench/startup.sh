@@ -66,17 +66,18 @@ ctxt() { # pid [voluntary_|nonvoluntary_] -> "tid switches" for each of its thre
 # from zero, and one that ended counts its last wake only (its own count went with it).
 ctxt_delta() { awk 'NR == FNR {a[$1] = $2; next} {d += $2 - ($1 in a ? a[$1] : 0); seen[$1] = 1}
   END {for (t in a) if (!(t in seen)) d += 1; print d}' <(echo "$1") <(echo "$2"); }
-cputicks() { awk '{print $14 + $15}' /proc/"$1"/stat; }
+# CPU time of all its threads in nanoseconds (the scheduler's own count: /proc/PID/stat
+# counts in 10 ms ticks, too coarse for a program that sleeps almost all the time).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/"$1"/status; }
 # The program's own wake-ups are the voluntary switches; the others are the scheduler
 # handing the core to another process, and grow with the machine's load.
 idle() { # pid seconds -> "cpu_ms_per_s ctx_per_s (voluntary)"
-  local c0 v0 t0 c1 v1 t1; c0=$(ctxt "$1"); v0=$(ctxt "$1" voluntary_); t0=$(cputicks "$1")
+  local c0 v0 t0 c1 v1 t1; c0=$(ctxt "$1"); v0=$(ctxt "$1" voluntary_); t0=$(cpu_ns "$1")
   sleep "$2"
-  c1=$(ctxt "$1"); v1=$(ctxt "$1" voluntary_); t1=$(cputicks "$1")
-  local hz; hz=$(getconf CLK_TCK)
+  c1=$(ctxt "$1"); v1=$(ctxt "$1" voluntary_); t1=$(cpu_ns "$1")
   awk -v c="$(ctxt_delta "$c0" "$c1")" -v v="$(ctxt_delta "$v0" "$v1")" -v t=$((t1 - t0)) \
-    -v s="$2" -v hz="$hz" 'BEGIN {printf "%.2f %.2f (%.2f)", t * 1000 / hz / s, c / s, v / s}'
+    -v s="$2" 'BEGIN {printf "%.3f %.2f (%.2f)", t / 1e6 / s, c / s, v / s}'
 }
 # "median (min-max)" of the numbers on standard input.
 spread() { sort -n | awk '{a[NR]=$1} END {printf "%s (%s-%s)", a[int((NR+1)/2)], a[1], a[NR]}'; }

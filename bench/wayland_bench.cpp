@@ -99,15 +99,22 @@ void BM_BareSetGammaWayland(benchmark::State& state) {
     for (std::uint32_t size : client.sizes)
         tables.emplace_back(3 * size, 30000);
     std::size_t sent = 0;
+    bool written = true;
     for (auto _ : state) {
-        for (std::size_t i = 0; i < client.controls.size(); ++i) {
+        for (std::size_t i = 0; i < client.controls.size() && written; ++i) {
             tables[i][1] ^= 1; // a different table each time, as a slider gives
             const int fd = memfd_create("bench-gamma", MFD_CLOEXEC | MFD_ALLOW_SEALING);
             const std::size_t bytes = tables[i].size() * sizeof(std::uint16_t);
-            (void)pwrite(fd, tables[i].data(), bytes, 0);
-            fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
-            zwlr_gamma_control_v1_set_gamma(client.controls[i], fd);
+            written = pwrite(fd, tables[i].data(), bytes, 0) == static_cast<ssize_t>(bytes);
+            if (written) {
+                fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
+                zwlr_gamma_control_v1_set_gamma(client.controls[i], fd);
+            }
             close(fd);
+        }
+        if (!written) {
+            state.SkipWithError("cannot write a gamma table");
+            break;
         }
         wl_display_flush(client.display);
         ++sent;

@@ -24,6 +24,8 @@ if [ "$mode" = test ]; then
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
   # The Windows program under Wine: a compositor for its translucent tip, screenshots.
   pkgs+=(xcompmgr imagemagick)
+  # Debian's own check of the package, and a real window manager for the window checks.
+  pkgs+=(lintian openbox wmctrl)
   # A headless Wayland compositor whose outputs refuse gamma control.
   pkgs+=(sway)
 fi

@@ -1,5 +1,6 @@
 // Ocuvell: main builds the program once (the single-instance lock, the settings place,
 // the model over the display, the windows, the tray, the session's end) and runs it.
+#include "app/command_line.h"
 #include "app/end_signals.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
@@ -36,31 +37,6 @@ namespace {
 // once, and a logout (which ends the program by a signal) finds at most this much unsaved.
 constexpr int kRecordFlushMs = 250;
 constexpr const char* kInstanceName = "ocuvell";
-
-// --version and --help answer on a terminal, without a display: they are handled before
-// the toolkit starts. Every other argument is ignored.
-bool answerCommandLine(int argc, char** argv, int& status) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Ocuvell %s\n", OCUVELL_VERSION);
-            status = 0;
-            return true;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            const std::string settings = (ocuvell::userConfigDirectory() / "config.ini").string();
-            std::printf(
-                "Usage: ocuvell [--help | --version]\n"
-                "Ocuvell is an eye-care utility that lives in the notification area: it sets\n"
-                "the screen's brightness, contrast and colour balance, and reminds you to rest.\n"
-                "Its settings are kept in config.ini beside the program when that folder can\n"
-                "be written, otherwise in %s.\n",
-                settings.c_str());
-            status = 0;
-            return true;
-        }
-    }
-    return false;
-}
 
 // For the run script and the start-up benchmark: report the main window's first
 // paint on stderr, and save a picture of it when a path is given.
@@ -109,7 +85,7 @@ ocuvell::RampState* keepRampRecord(ocuvell::Model& model, bool realDisplay, QTim
 // Everything the program is made of, built once, in the order each needs the others; the
 // locals go in reverse order, so each goes before what it uses.
 int main(int argc, char** argv) {
-    if (int status = 0; answerCommandLine(argc, argv, status))
+    if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status))
         return status;
 
     ocuvell::chooseWindowSystem();

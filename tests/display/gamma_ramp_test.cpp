@@ -120,5 +120,50 @@ TEST(GammaResample, OtherSizesKeepEndsShapeAndRoundTrip) {
     EXPECT_EQ(back[128], 31765); // 7.53 of the way: 60000 * 135 / 255
 }
 
+// The one rule the default ramp file and the remembered base both go by.
+TEST(GammaRampDark, MostlyDarkShapesAreRefusedAndEveryNormalRampPasses) {
+    const auto fill = [](const auto& entry) {
+        GammaRamp ramp;
+        for (int c = 0; c < 3; ++c)
+            for (int j = 0; j < GammaRamp::kSize; ++j)
+                ramp.at(c, j) = static_cast<std::uint16_t>(entry(j, c));
+        return ramp;
+    };
+    const auto curve = [](double exponent, int floor = 0) {
+        return [=](int j, int) { return floor + (65535 - floor) * std::pow(j / 255.0, exponent); };
+    };
+    std::vector<GammaRamp> normal = {
+        GammaRamp::identity(),
+        fill([](int j, int) { return 256 * j; }),         // an 8-bit ramp as Wine keeps it
+        fill([](int j, int) { return 257 * (255 - j); }), // inverted colours
+        fill([](int j, int c) { return c == 2 ? 64 * j + 64 : 257 * j; }), // blue tops at a quarter
+        fill(curve(2.2, 3000)), // a calibrated raised black
+    };
+    for (double gamma : {1.8, 2.2, 2.6}) {
+        normal.push_back(fill(curve(gamma)));
+        normal.push_back(fill(curve(1 / gamma)));
+        normal.push_back(
+            fill([=](int j, int) { return 256 * std::round(255 * std::pow(j / 255.0, gamma)); }));
+    }
+    for (std::size_t i = 0; i < normal.size(); ++i)
+        EXPECT_EQ(normal[i].darkChannel(), -1) << "normal ramp " << i;
+
+    struct Dark {
+        GammaRamp ramp;
+        int channel;
+    };
+    const Dark dark[] = {
+        {fill([](int j, int) { return j == 255 ? 65535 : 0; }), 0}, // 765 zeros, then full
+        {fill([](int j, int) { return j == 255 ? 16384 : 0; }), 0},
+        {fill([](int j, int c) { return c == 1 && j < 129 ? 0 : 257 * j; }),
+         1}, // green's lower half black
+        {fill([](int j, int c) { return c == 2 ? 63 * j : 257 * j; }),
+         2}, // blue never reaches a quarter
+        {fill([](int, int) { return 1; }), 0},
+    };
+    for (const Dark& d : dark)
+        EXPECT_EQ(d.ramp.darkChannel(), d.channel);
+}
+
 } // namespace
 } // namespace ocuvell

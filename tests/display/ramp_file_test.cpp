@@ -108,6 +108,7 @@ TEST(RampFileParse, NearBlackRampsAreRefusedLikeBadFiles) {
         ramp([](int j, int c) { return j == 255 && c == 2 ? 1 : 0; }), // 767 zeros and a 1
         ramp([](int, int) { return 1; }),
         ramp([](int j, int c) { return c == 1 ? 63 * j : 257 * j; }), // green tops at 16065
+        ramp([](int j, int) { return j == 255 ? 65535 : 0; }),        // 765 zeros, then full
     };
     for (const std::string& text : dark) {
         GammaRamp out = sentinel();

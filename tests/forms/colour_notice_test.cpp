@@ -1,5 +1,6 @@
 // The colour page says when the display's colours cannot be changed, without getting in
 // the way of the sliders, which still set and store their values.
+#include "core/display/display.h"
 #include "form1_fixture.h"
 #include "support/env_var.h"
 
@@ -53,9 +54,10 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
         Form1& f = startOn(makeMemoryDisplay(why));
         EXPECT_TRUE(f.colourNotice()->isVisible()) << troubleWords(why);
         EXPECT_EQ(f.colourNotice()->text(),
-                  QString::fromUtf8("无法调节此显示器的颜色：") + QString::fromUtf8(words));
+                  QString::fromUtf8("无法调节此显示器的颜色：\n") + QString::fromUtf8(words));
         EXPECT_EQ(f.colourNotice()->toolTip(), QString::fromLatin1(troubleWords(why)));
-        // The whole text fits in the notice's two lines.
+        // The whole text fits in the notice's two lines: the reason fits its own line, so no
+        // word of it is split across two.
         QLabel* notice = f.colourNotice();
         const QRect area = notice->geometry();
         const QRect needed =
@@ -73,7 +75,8 @@ TEST_F(ColourNotice, ShownWithTheReasonWhenTheDisplayOnlyStandsIn) {
 TEST_F(ColourNotice, ShownWhenTheCaptureFails) {
     Form1& f = startOn(std::make_unique<UnreadableDisplay>());
     EXPECT_TRUE(f.colourNotice()->isVisible());
-    EXPECT_EQ(f.colourNotice()->text(), QString::fromUtf8("无法调节此显示器的颜色：读取伽马失败"));
+    EXPECT_EQ(f.colourNotice()->text(),
+              QString::fromUtf8("无法调节此显示器的颜色：\n读取伽马失败"));
 }
 
 TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
@@ -98,7 +101,7 @@ TEST_F(ColourNotice, FollowsAWaylandCompositorThatGoesAway) {
     ::testing::internal::CaptureStderr();
     compositor.disconnectClients();
     EXPECT_TRUE(noticeBecomes(
-        f.colourNotice(), QString::fromUtf8("无法调节此显示器的颜色：Wayland 合成器已断开连接")));
+        f.colourNotice(), QString::fromUtf8("无法调节此显示器的颜色：\nWayland 合成器已断开连接")));
     ::testing::internal::GetCapturedStderr();
     f.Slider1()->setValue(-7); // the values still move
     EXPECT_EQ(f.Slider1()->value(), -7);
@@ -112,9 +115,9 @@ TEST_F(ColourNotice, ShownOnTheSessionsCompositorWhenNoOutputTakesGamma) {
     Form1& f = startOn(openDisplay());
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(model->colour().engine().display().name(), "Wayland gamma control");
-    EXPECT_TRUE(
-        noticeBecomes(f.colourNotice(),
-                      QString::fromUtf8("无法调节此显示器的颜色：输出不可调伽马或被其他程序占用")));
+    EXPECT_TRUE(noticeBecomes(
+        f.colourNotice(),
+        QString::fromUtf8("无法调节此显示器的颜色：\n输出不可调伽马或被其他程序占用")));
 }
 #endif
 

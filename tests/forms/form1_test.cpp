@@ -406,27 +406,39 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     Form1& f = start();
     f.Show();
     f.move(100, 100);
-    // Passing over the strip, or with another button, moves nothing.
-    EXPECT_FALSE(formdrag(f, Qt::NoButton, QPoint(150, 110)));
-    EXPECT_FALSE(formdrag(f, Qt::RightButton, QPoint(170, 120)));
+    const auto press = QEvent::MouseButtonPress, move = QEvent::MouseMove;
+    // Passing over the strip, a press of another button, or a held button that was not
+    // pressed on the strip moves nothing.
+    EXPECT_FALSE(formdrag(f, move, Qt::NoButton, QPoint(150, 110)));
+    formdrag(f, press, Qt::RightButton, QPoint(150, 110));
+    EXPECT_FALSE(formdrag(f, move, Qt::RightButton, QPoint(170, 120)));
+    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(170, 120)));
     EXPECT_EQ(f.pos(), QPoint(100, 100));
     // This platform has no system move: the window follows the cursor by hand.
-    EXPECT_TRUE(formdrag(f, Qt::LeftButton, QPoint(150, 110)));
-    EXPECT_TRUE(formdrag(f, Qt::LeftButton, QPoint(180, 140)));
+    formdrag(f, press, Qt::LeftButton, QPoint(150, 110));
+    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(150, 110)));
+    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(180, 140)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
-    // Letting go ends the drag; a later movement without a button leaves it there.
-    EXPECT_FALSE(formdrag(f, Qt::NoButton, QPoint(300, 300)));
+    // The release ends the drag: a later movement, even with the button, leaves it there.
+    EXPECT_FALSE(formdrag(f, QEvent::MouseButtonRelease, Qt::NoButton, QPoint(180, 140)));
+    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(300, 300)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
     // The same through the title label, as the mouse delivers it.
-    for (QPoint global : {QPoint(200, 150), QPoint(210, 170)}) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(20, 5), QPointF(global), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(f.title(), &move);
-    }
+    const auto send = [&f](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(20, 5), QPointF(global), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(f.title(), &e);
+    };
+    send(press, QPoint(190, 140), Qt::LeftButton);
+    send(move, QPoint(200, 150), Qt::LeftButton);
+    send(move, QPoint(210, 170), Qt::LeftButton);
     EXPECT_EQ(f.pos(), QPoint(140, 150));
-    formdrag(f, Qt::NoButton, QPoint());
+    send(QEvent::MouseButtonRelease, QPoint(210, 170), Qt::NoButton);
+    send(move, QPoint(250, 250), Qt::LeftButton);
+    EXPECT_EQ(f.pos(), QPoint(140, 150));
     f.showMaximized();
-    EXPECT_FALSE(formdrag(f, Qt::LeftButton, QPoint(10, 10)));
+    formdrag(f, press, Qt::LeftButton, QPoint(10, 10));
+    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(10, 10)));
 }
 
 // --- Rest schedule through the window -----------------------------------------------

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Stages an install into a scratch root and checks it as a package would lay it out:
 # every file in its place, the desktop entries and the AppStream data pass their
-# validators, --version and --help answer without a display, and the staged program,
+# validators, --version and --help answer without a display, a start without a display
+# or with an unknown option ends with one line and its own status, and the staged program,
 # run by a normal user on a private X server with eye protection stored on, starts
 # without a warning and saves into ~/.config/Ocuvell/config.ini, never beside itself.
 # Usage: check_install.sh BUILD_DIR SOURCE_DIR APP_ID VERSION
@@ -22,6 +23,8 @@ for size in 16 256 32 48; do
   expected+=$'\n'"usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
 done
 expected+=$'\n'"usr/share/metainfo/$app.metainfo.xml"$'\n'"usr/share/ocuvell/monitor.txt"
+expected+=$'\n'"usr/share/man/man1/ocuvell.1.gz"
+expected+=$'\n'"usr/share/doc/ocuvell/copyright"$'\n'"usr/share/doc/ocuvell/changelog.gz"
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
 expected=$(LC_ALL=C sort <<<"$expected")
 if [ "$actual" = "$expected" ]; then ok "installed files"; else
@@ -87,8 +90,14 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" --version 2>&1
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME=/home/someone \
       XDG_CONFIG_HOME= "$exe" --help 2>&1); rc=$?
 [ $rc -eq 0 ] && grep -q 'notification area' <<<"$out" \
-  && grep -qF '/home/someone/.config/Ocuvell/config.ini' <<<"$out" && ok "--help" \
-  || fail "--help printed '$out' with status $rc"
+  && grep -qF 'This copy is installed: its settings are kept in /home/someone/.config/Ocuvell/config.ini' <<<"$out" \
+  && ok "--help" || fail "--help printed '$out' with status $rc"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" 2>&1); rc=$?
+[ $rc -eq 1 ] && [ "$(wc -l <<<"$out")" -eq 1 ] && grep -q 'no display' <<<"$out" \
+  && ok "no display: one line, status 1" || fail "with no display: '$out', status $rc"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" --frobnicate 2>&1 >/dev/null); rc=$?
+[ $rc -eq 2 ] && grep -q '^Usage: ocuvell' <<<"$out" && ok "an unknown option: usage, status 2" \
+  || fail "an unknown option: '$out', status $rc"
 
 # Run as a normal user. As root that is nobody, with a home of its own; otherwise the
 # caller, with the staged program's folder made read-only as an installed one is.

@@ -279,6 +279,10 @@ TEST(SettingsProblem, MessagesNameTheFileInPrintableText) {
     EXPECT_EQ(printableText("\x80|\xE4\xB8|\xC0\xAF|\xED\xA0\x80"),
               "\\x80|\\xE4\\xB8|\\xC0\\xAF|\\xED\\xA0\\x80");
     EXPECT_EQ(printableText("\xC2\x85"), "\\xC2\\x85"); // a C1 control
+    // Direction overrides and isolates would show "\x01" U+202E "LIAF" as "FAIL".
+    EXPECT_EQ(printableText("\x01\u202ELIAF"), "\\x01\\xE2\\x80\\xAELIAF");
+    EXPECT_EQ(printableText("a\u202Ab\u2069c\u200Fd"),
+              "a\\xE2\\x80\\xAAb\\xE2\\x81\\xA9c\\xE2\\x80\\x8Fd");
 
     SettingsProblem problem{SettingsProblem::Kind::Write, fs::path("/x/\xff\n/config.ini"),
                             "it is a pipe, not a file"};

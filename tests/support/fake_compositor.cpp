@@ -138,7 +138,8 @@ void bindNothing(wl_client* client, void* data, std::uint32_t version, std::uint
 int runWork(int fd, std::uint32_t, void* data) {
     auto* state = static_cast<State*>(data);
     std::uint64_t count = 0;
-    (void)::read(fd, &count, sizeof count);
+    // Only wakes the loop: the count itself does not matter.
+    [[maybe_unused]] const ssize_t got = ::read(fd, &count, sizeof count);
     std::vector<std::function<void()>> work;
     {
         std::lock_guard lock(state->mutex);
@@ -194,7 +195,7 @@ FakeCompositor::~FakeCompositor() {
     State& s = *state_;
     s.stop = true;
     const std::uint64_t one = 1;
-    (void)::write(s.wake, &one, sizeof one);
+    [[maybe_unused]] const ssize_t sent = ::write(s.wake, &one, sizeof one);
     s.thread.join();
     wl_event_source_remove(s.wakeSource);
     wl_display_destroy_clients(s.display);
@@ -217,7 +218,7 @@ void FakeCompositor::call(std::function<void()> work) {
         });
     }
     const std::uint64_t one = 1;
-    (void)::write(state_->wake, &one, sizeof one);
+    [[maybe_unused]] const ssize_t sent = ::write(state_->wake, &one, sizeof one);
     finished.wait();
 }
 

@@ -1,13 +1,20 @@
 // The tray form on the offscreen platform: start-up order, the icon's clicks and the
 // menu's three commands.
 #include "support/tray_fixture.h"
+#include "ui/forms/form2.h"
+#include "ui/forms/form3.h"
 #include "ui/widgets/click_image.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QThread>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -94,6 +101,13 @@ TEST_F(TrayTest, WithoutANotificationAreaTheMinusButtonMinimises) {
     // The window is not stranded: it is minimised, not hidden.
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.form1()->isMinimized());
+    // Once a notification area is there, the icon and Display bring it back, normal.
+    tray.trayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(tray.form1()->isMinimized());
+    tray.form1()->Image1_Click();
+    tray.xs_Click();
+    EXPECT_TRUE(tray.form1()->isVisible());
+    EXPECT_FALSE(tray.form1()->isMinimized());
 }
 
 TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
@@ -114,6 +128,55 @@ TEST_F(TrayTest, SettingsFailuresAreToldOncePerRunAndTheCloseStillEnds) {
     EXPECT_TRUE(warnings_[1].contains("cannot be written: it is a pipe"));
     EXPECT_EQ(formQuits_, 1);
     EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "config.ini"));
+}
+
+// Text from a file, the environment or a path is shown as it is, never read as markup
+// (which would load the picture named in it: /dev/zero until memory runs out, a FIFO for
+// good), with the direction overrides that would turn "\x01" U+202E "LIAF" into "FAIL"
+// escaped: the warning boxes (a bad monitor.txt, the settings file's name) and every
+// label the windows fill in.
+TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
+    const std::string hostile = "<img\u00A0src=/x>\x01\u202ELIAF";
+    const QString shown = QString::fromUtf8("<img\u00A0src=/x>\\x01\\xE2\\x80\\xAELIAF");
+    testing::putFile(dir_ / "monitor.txt", hostile + "\n");
+    cd& tray = start();
+    program_->model.colour().restore(); // monitor.txt holds a bad number
+    ASSERT_FALSE(warnings_.empty());
+    const QString restoreText = warnings_.back().mid(QStringLiteral("tips: ").size());
+
+    // The real boxes: each one that opens is looked at and closed.
+    std::vector<std::pair<Qt::TextFormat, QString>> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                boxes.emplace_back(box->textFormat(), box->text());
+                box->accept();
+            }
+    });
+    closer.start(10);
+    Notices notices;
+    notices.ready();
+    notices.tell(QStringLiteral("tips"), restoreText);
+    notices.settingsProblem({SettingsProblem::Kind::Write, hostile, "it is a pipe"});
+    for (int i = 0; i < 200 && boxes.size() < 2; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& [format, text] : boxes) {
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_TRUE(text.contains(shown)) << text.toStdString();
+    }
+
+    QList<QLabel*> labels = tray.form1()->findChildren<QLabel*>();
+    labels += program_->restForms.tip()->findChildren<QLabel*>();
+    labels += program_->restForms.rest()->findChildren<QLabel*>();
+    for (QLabel* l : labels) {
+        if (!l->text().isEmpty()) {
+            EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->text().toStdString();
+        }
+    }
 }
 
 TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt) {

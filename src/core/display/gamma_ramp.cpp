@@ -26,11 +26,16 @@ bool GammaRamp::allZero() const {
     return std::all_of(entries.begin(), entries.end(), [](std::uint16_t e) { return e == 0; });
 }
 
-bool GammaRamp::nearBlack() const {
-    for (int c = 0; c < 3; ++c)
-        if (*std::max_element(channel(c), channel(c) + kSize) < 16384)
-            return true;
-    return false;
+int GammaRamp::darkChannel() const {
+    for (int c = 0; c < 3; ++c) {
+        const std::uint16_t* first = channel(c);
+        const std::uint16_t* last = first + kSize;
+        const auto dark =
+            std::count_if(first, last, [](std::uint16_t e) { return e < kDarkEntry; });
+        if (*std::max_element(first, last) < kDarkTop || dark > kSize / 2)
+            return c;
+    }
+    return -1;
 }
 
 GammaRamp GammaRamp::identity() {

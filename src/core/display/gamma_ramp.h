@@ -18,10 +18,16 @@ struct GammaRamp {
     std::uint16_t* channel(int c) { return entries.data() + c * kSize; }
     const std::uint16_t* channel(int c) const { return entries.data() + c * kSize; }
     bool allZero() const;
-    // Some channel's brightest entry is below a quarter of full scale: no display's
-    // normal ramp looks like that, and applying it would all but black the screen.
-    bool nearBlack() const;
-    static GammaRamp identity(); // entry j = 257 * j in every channel
+    // The first channel that would all but black the screen, or -1: its brightest entry
+    // is below a quarter of full scale, or more than half of its entries are below a
+    // sixteenth. No display's normal ramp looks like that: an identity has 16 entries
+    // below a sixteenth, a gamma 2.6 curve 88, a raised black point fewer, and the order of
+    // the entries does not matter, so an inverted ramp passes too.
+    int darkChannel() const;
+    bool nearBlack() const { return darkChannel() >= 0; }
+    static constexpr std::uint16_t kDarkTop = 16384;  // a quarter of full scale
+    static constexpr std::uint16_t kDarkEntry = 4096; // a sixteenth
+    static GammaRamp identity();                      // entry j = 257 * j in every channel
     friend bool operator==(const GammaRamp&, const GammaRamp&) = default;
 };
 static_assert(sizeof(GammaRamp) == 1536);

@@ -107,10 +107,10 @@ class RampParser {
             result_.detail = "every number is 0";
             return result_;
         }
-        if (read_.nearBlack()) {
+        if (const int dark = read_.darkChannel(); dark >= 0) {
             result_.status = RampFileStatus::NearBlack;
-            result_.detail = "the " + std::string(kChannelNames[darkestChannel()]) +
-                             " channel never reaches a quarter of full brightness";
+            result_.detail = "the " + std::string(kChannelNames[dark]) +
+                             " channel stays dark over most of its range";
             return result_;
         }
         out_ = read_;
@@ -120,19 +120,6 @@ class RampParser {
 
   private:
     static constexpr const char* kChannelNames[3] = {"red", "green", "blue"};
-
-    int darkestChannel() const {
-        int darkest = 0;
-        std::uint16_t lowest = 65535;
-        for (int c = 0; c < 3; ++c) {
-            const std::uint16_t top = *std::max_element(read_.channel(c), read_.channel(c) + 256);
-            if (top < lowest) {
-                lowest = top;
-                darkest = c;
-            }
-        }
-        return darkest;
-    }
 
     bool settled() const {
         return count_ == kRampFileNumbers || result_.status == RampFileStatus::BadNumber;

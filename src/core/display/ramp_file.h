@@ -14,8 +14,7 @@ namespace ocuvell {
 // NotRegular: a FIFO, device or folder. TooLarge: more than kRampFileMaxBytes.
 // TooShort: fewer than 768 numbers. BadNumber: a token that is not a whole number in
 // -32768..65535. AllZero: 768 zeros, a ramp that would black the screen. NearBlack: a
-// channel whose brightest entry is below a quarter of full scale, which would all but
-// black it.
+// channel that would stay dark over most of its range (GammaRamp::darkChannel).
 enum class RampFileStatus {
     Loaded,
     Missing,

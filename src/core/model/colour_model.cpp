@@ -1,6 +1,7 @@
 #include "core/model/colour_model.h"
 
 #include "core/display/ramp_file.h"
+#include "core/settings/number_text.h"
 
 #include <algorithm>
 
@@ -116,11 +117,11 @@ void ColourModel::eyeModeOn() {
         if (const std::optional<int> v =
                 storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
-    Pdeyerun_ = "1";
+    Pdeyerun_ = switchText(true);
 }
 
 void ColourModel::eyeModeOff() {
-    Pdeyerun_ = "0";
+    Pdeyerun_ = switchText(false);
     restore();
 }
 

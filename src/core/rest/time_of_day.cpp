@@ -1,7 +1,5 @@
 #include "core/rest/time_of_day.h"
 
-#include <cstdio>
-
 namespace ocuvell {
 
 namespace {
@@ -40,10 +38,10 @@ std::optional<int> parseTimeOfDay(std::string_view text) {
 }
 
 std::string formatTimeOfDay(int minutes) {
+    // Within the day, so the hour and the minute are two digits each.
     const int t = addMinutes(0, minutes);
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d:%02d", t / 60, t % 60);
-    return buf;
+    const auto digit = [](int d) { return static_cast<char>('0' + d); };
+    return {digit(t / 600), digit(t / 60 % 10), ':', digit(t % 60 / 10), digit(t % 10)};
 }
 
 int addMinutes(int minuteOfDay, int minutes) {

@@ -31,4 +31,8 @@ std::optional<int> parseWholeNumber(std::string_view text) {
                                                   std::numeric_limits<int>::max()));
 }
 
+std::string switchText(bool on) {
+    return on ? "1" : "0";
+}
+
 } // namespace ocuvell

@@ -1,6 +1,7 @@
 #pragma once
 // Numbers as the settings file and the text boxes hold them.
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace ocuvell {
@@ -10,5 +11,9 @@ namespace ocuvell {
 // beyond int come out as its smallest or largest value, so that a caller's range check
 // clamps or refuses them like any other number out of range.
 std::optional<int> parseWholeNumber(std::string_view text);
+
+// A switch as the settings file stores it: "1" on, "0" off. Made afresh and moved into
+// place (GCC 12 takes assigning a literal to a string for an overlapping copy).
+std::string switchText(bool on);
 
 } // namespace ocuvell

@@ -75,6 +75,10 @@ SettingsFolders SettingsFolders::ofThisProgram() {
 SettingsPlace::SettingsPlace(SettingsFolders folders, SettingsProblemObserver observer)
     : folders_(std::move(folders)), observer_(std::move(observer)) {}
 
+bool SettingsPlace::installedCopy() const {
+    return isInstalledCopy(folders_.program);
+}
+
 const fs::path& SettingsPlace::folder() {
     if (!folder_)
         folder_ = decide();

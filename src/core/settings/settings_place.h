@@ -32,6 +32,9 @@ class SettingsPlace {
     SettingsPlace& operator=(const SettingsPlace&) = delete;
 
     const SettingsFolders& folders() const { return folders_; }
+    // An installed copy (a data folder share/ocuvell beside the program's folder): its
+    // settings are always in the user's folder. Asks nothing else and makes nothing.
+    bool installedCopy() const;
     // Where config.ini lives: the program's folder when it can be written and is not an
     // installed copy's, else the user's folder. Decided on the first call; the same answer
     // holds until a write fails.

@@ -34,6 +34,13 @@ std::size_t utf8Sequence(std::string_view s, char32_t& cp) {
     return length;
 }
 
+// The characters that reorder the text around them: a right-to-left override turns a
+// name like "\x01" U+202E "LIAF" into "FAIL" on the screen.
+bool bidiControl(char32_t cp) {
+    return cp == 0x061C || cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
+}
+
 void appendEscaped(std::string& out, unsigned char b) {
     static const char digits[] = "0123456789ABCDEF";
     out += "\\x";
@@ -63,6 +70,10 @@ std::string printableText(std::string_view bytes) {
         if (n == 0 || control) {
             appendEscaped(out, static_cast<unsigned char>(bytes[0]));
             bytes.remove_prefix(1);
+        } else if (bidiControl(cp)) {
+            for (std::size_t i = 0; i < n; ++i)
+                appendEscaped(out, static_cast<unsigned char>(bytes[i]));
+            bytes.remove_prefix(n);
         } else {
             out.append(bytes.substr(0, n));
             bytes.remove_prefix(n);

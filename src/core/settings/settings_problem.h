@@ -21,8 +21,9 @@ using SettingsProblemObserver = std::function<void(const SettingsProblem&)>;
 // The sentence for a message box: which file, what failed and why, printable text only.
 std::string settingsProblemMessage(const SettingsProblem& problem);
 
-// bytes as valid UTF-8 with nothing unprintable: control characters, NUL and bytes that
-// are not part of a valid UTF-8 sequence appear as \xNN.
+// bytes as valid UTF-8 with nothing unprintable: control characters, NUL, bytes that
+// are not part of a valid UTF-8 sequence and the bidirectional controls (U+061C, U+200E,
+// U+200F, U+202A..U+202E, U+2066..U+2069, byte by byte) appear as \xNN.
 std::string printableText(std::string_view bytes);
 
 } // namespace ocuvell

@@ -48,7 +48,11 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 std::string tempPrefix(const fs::path& target) {
-    return "." + target.filename().string() + ".tmp-";
+    // Appended, not joined with +: GCC 12 takes "." + name for an overlapping copy.
+    std::string prefix(1, '.');
+    prefix += target.filename().string();
+    prefix += ".tmp-";
+    return prefix;
 }
 
 // A writer killed between creating its temporary file and the rename leaves the file

@@ -3,6 +3,7 @@
 #include "ui/assets/artwork.h"
 #include "ui/forms/move.h"
 #include "ui/widgets/click_image.h"
+#include "ui/widgets/plain_text.h"
 #include "ui/widgets/safe_switch.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,7 @@ const QColor kGreen(34, 139, 34);
 Form1Hooks withDefaults(Form1Hooks hooks, QWidget* owner) {
     if (!hooks.warn)
         hooks.warn = [owner](const QString& title, const QString& text) {
-            QMessageBox::warning(owner, title, text);
+            plainWarningBox(owner, title, text)->exec();
         };
     if (!hooks.openUrl)
         hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
@@ -86,10 +87,13 @@ void Form1::connectHandlers() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == pmenu_ || watched == title_) && event->type() == QEvent::MouseMove) {
+    const QEvent::Type type = event->type();
+    if ((watched == pmenu_ || watched == title_) &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+         type == QEvent::MouseButtonRelease)) {
         const auto* e = static_cast<QMouseEvent*>(event);
-        formdrag(*this, e->buttons(), e->globalPosition().toPoint());
-        return true;
+        formdrag(*this, type, e->buttons(), e->globalPosition().toPoint());
+        return type == QEvent::MouseMove;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 // live in the colour model; the sliders show them and report the user's moves.
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
+#include "ui/widgets/plain_text.h"
 #include "ui/widgets/safe_switch.h"
 
 #include <QLabel>
@@ -126,7 +127,9 @@ void Form1::showColourNotice() {
     colourNotice_->setVisible(why != DisplayTrouble::NoTrouble);
     if (why == DisplayTrouble::NoTrouble)
         return;
-    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：") + troubleText(why));
+    // The reason on a line of its own: wrapped after the heading, a word of it would be
+    // split across the lines.
+    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") + troubleText(why));
     colourNotice_->setToolTip(QString::fromLatin1(troubleWords(why)));
 }
 

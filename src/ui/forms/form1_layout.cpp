@@ -38,6 +38,7 @@ void foreground(QWidget* w, unsigned colour) {
 QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
               unsigned colour = 0x000000) {
     auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText); // some show what the settings file or the display said
     l->setFont(designFont(points, bold));
     foreground(l, colour);
     return l;
@@ -332,8 +333,9 @@ void Form1::buildColourPage() {
     for (QLabel* c : colo_)
         c->raise();
 
-    // Below the contrast slider, left of Back: two short lines, clear of every control.
-    colourNotice_ = label(eyeset_, QString(), 9, false, 0x2020B0);
+    // Below the contrast slider, left of Back: two short lines, clear of every control. A
+    // size smaller than the captions' lets the longest reason fit its own line.
+    colourNotice_ = label(eyeset_, QString(), 8, false, 0x2020B0);
     place(colourNotice_, 435, 1845, 2640, 540);
     colourNotice_->setWordWrap(true);
     colourNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

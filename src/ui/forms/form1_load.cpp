@@ -54,6 +54,9 @@ void Form1::Show() {
             move(area.center() - QPoint(width() / 2, height() / 2));
         }
     }
+    // Minimised while there was no notification area, it comes back normal: show() alone
+    // leaves a minimised window where it is.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     // Bring it in front when the tray asks; a platform without windows has no front.
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {

@@ -30,12 +30,14 @@ Form2::Form2(RestSchedule& schedule)
     Label3 = new ClickLabel(QStringLiteral("Tevaro：美好生活 抢先开始"), this);
     place(Label3, 0, 0, 4935, 255);
     Label3->setFont(designFont(9, true));
+    Label3->setTextFormat(Qt::PlainText);
     colours(Label3, Qt::black, QColor(224, 224, 224));
     Label3->setAutoFillBackground(true);
 
     Label1 = new ClickLabel(QStringLiteral("立即休息3分钟"), this);
     place(Label1, 240, 360, 4575, 375);
     Label1->setFont(designFont(15, true));
+    Label1->setTextFormat(Qt::PlainText); // the caption counts the rest the settings ask for
     Label1->setAlignment(Qt::AlignCenter);
     colours(Label1, QColor(0, 128, 0), Qt::transparent);
     Label1->setCursor(Qt::PointingHandCursor);
@@ -43,6 +45,7 @@ Form2::Form2(RestSchedule& schedule)
     Label2 = new ClickLabel(QStringLiteral("现在不用"), this);
     place(Label2, 1350, 915, 2175, 330);
     Label2->setFont(designFont(12, true));
+    Label2->setTextFormat(Qt::PlainText);
     Label2->setAlignment(Qt::AlignCenter);
     colours(Label2, QColor(255, 0, 0), Qt::transparent);
     Label2->setCursor(Qt::PointingHandCursor);

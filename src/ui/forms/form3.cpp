@@ -66,6 +66,7 @@ Form3::Form3(RestSchedule& schedule)
 
     Label1 = new QLabel(QStringLiteral("开始"), Picture1);
     Label1->setFont(designFont(72, true));
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignCenter);
     blackBox(Label1);
 

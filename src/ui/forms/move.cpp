@@ -7,31 +7,39 @@
 namespace ocuvell {
 namespace {
 
-// A drag the window system declined: the window follows the cursor at this offset
-// until the button is let go.
-struct ManualDrag {
+// The drag in progress: pressed on this form, the move not yet asked of the window system
+// (armed), or followed by hand at this offset (manual).
+struct Drag {
     QPointer<QWidget> form;
+    bool armed = false;
+    bool manual = false;
     QPoint offset;
 };
-ManualDrag g_manual;
+Drag g_drag;
 
 } // namespace
 
-bool formdrag(QWidget& form, Qt::MouseButtons buttons, QPoint globalPos) {
-    // A movement with no button held only passes over the strip; it must not start
-    // a move that would then follow the mouse until the next click.
-    if (!(buttons & Qt::LeftButton) || form.isMaximized()) {
-        g_manual = {};
+bool formdrag(QWidget& form, QEvent::Type type, Qt::MouseButtons buttons, QPoint globalPos) {
+    const bool left = buttons & Qt::LeftButton;
+    if (type == QEvent::MouseButtonPress) {
+        g_drag = {};
+        if (left && !form.isMaximized())
+            g_drag = {&form, true, false, {}};
         return false;
     }
-    if (g_manual.form == &form) {
-        form.move(globalPos - g_manual.offset);
-        return true;
+    // A release, or a movement with no button held, ends any drag.
+    if (type != QEvent::MouseMove || !left || form.isMaximized() || g_drag.form != &form) {
+        g_drag = {};
+        return false;
     }
-    QWindow* window = form.windowHandle();
-    if (window && window->startSystemMove())
-        return true;
-    g_manual = {&form, globalPos - form.pos()};
+    if (g_drag.manual) {
+        form.move(globalPos - g_drag.offset);
+    } else if (g_drag.armed) {
+        g_drag.armed = false;
+        QWindow* window = form.windowHandle();
+        if (!window || !window->startSystemMove())
+            g_drag = {&form, false, true, globalPos - form.pos()};
+    }
     return true;
 }
 

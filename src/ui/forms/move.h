@@ -1,5 +1,6 @@
 #pragma once
 // Dragging a window that has no system caption by its home-made title strip.
+#include <QEvent>
 #include <QPoint>
 #include <Qt>
 
@@ -7,12 +8,13 @@ class QWidget;
 
 namespace ocuvell {
 
-// Called for every mouse movement over the title strip, with the buttons held and the
-// cursor's screen position. While the left button is held the move is handed to the
-// window system, so the window follows the mouse as if its caption had been pressed;
-// where the window system has no such move, the window is moved along with the cursor
-// instead. Returns whether the window is being dragged: never while it is maximised,
-// and never for a movement without the left button.
-bool formdrag(QWidget& form, Qt::MouseButtons buttons, QPoint globalPos);
+// Called for every press, movement and release of the mouse over the title strip, with
+// the buttons held and the cursor's screen position. A press of the left button starts a
+// drag; its first movement hands the move to the window system, once: a window manager
+// sent the request again (perhaps after the button is up) keeps the window on the pointer
+// until the next click. Where the window system has no such move, the window follows the
+// cursor itself. The release ends the drag. Returns whether the event moved or is moving
+// the window: never while it is maximised, and never without the left button.
+bool formdrag(QWidget& form, QEvent::Type type, Qt::MouseButtons buttons, QPoint globalPos);
 
 } // namespace ocuvell

@@ -1,5 +1,7 @@
 #include "ui/forms/notices.h"
 
+#include "ui/widgets/plain_text.h"
+
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -16,9 +18,8 @@ Notices::Notices(Show show) : show_(std::move(show)) {
     if (!show_)
         show_ = [this](const QString& title, const QString& text, bool wait) {
             QWidget* over = window_ && window_->isVisible() ? window_ : nullptr;
-            auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, over);
             // The text may hold a file's name or a file's content: never markup.
-            box->setTextFormat(Qt::PlainText);
+            QMessageBox* box = plainWarningBox(over, title, text).release();
             box->setAttribute(Qt::WA_DeleteOnClose);
             if (wait) {
                 box->exec();
