@@ -4,9 +4,10 @@
 //   model_ramp.exe FOLDER OUT_FILE
 #include "core/display/backends.h"
 #include "core/model/colour_model.h"
-#include "core/settings/paths.h"
+#include "core/settings/settings_place.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 int main(int argc, char** argv) {
@@ -14,10 +15,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: model_ramp FOLDER OUT_FILE\n");
         return 2;
     }
-    ocuvell::setProgramDirectoryForTesting(argv[1]);
+    const std::filesystem::path folder = argv[1];
+    ocuvell::SettingsPlace place({folder, folder / "user"});
     auto display = ocuvell::makeMemoryDisplay();
     ocuvell::Display* shown = display.get();
-    ocuvell::ColourModel model(std::move(display));
+    ocuvell::ColourModel model(std::move(display), place);
     model.colorload();
     model.eyeModeOn();
     ocuvell::GammaRamp ramp;
