@@ -22,14 +22,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/ocuvell.rc PROPERTIES
 # A window program: no console comes up beside it.
 set_target_properties(ocuvell PROPERTIES WIN32_EXECUTABLE ON)
 
-# The identity default ramp the restore command returns to.
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/monitor.txt
-  COMMAND ${CMAKE_COMMAND} -DOUT=${CMAKE_BINARY_DIR}/monitor.txt
-          -P ${PROJECT_SOURCE_DIR}/cmake/monitor_txt.cmake
-  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/monitor_txt.cmake
-  COMMENT "Writing the default ramp monitor.txt")
-add_custom_target(ocuvell_monitor_txt ALL DEPENDS ${CMAKE_BINARY_DIR}/monitor.txt)
-add_dependencies(ocuvell ocuvell_monitor_txt)
+# monitor.txt, the identity default ramp, comes from the main build file, as on Linux.
 
 # What the program loads: Qt's three libraries, the windows platform plugin, the native
 # widget style, and the compiler's runtime that built them (the posix thread model's).
