@@ -68,7 +68,7 @@ ctxt_delta() { awk 'NR == FNR {a[$1] = $2; next} {d += $2 - ($1 in a ? a[$1] : 0
   END {for (t in a) if (!(t in seen)) d += 1; print d}' <(echo "$1") <(echo "$2"); }
 # CPU time of all its threads in nanoseconds (the scheduler's own count: /proc/PID/stat
 # counts in 10 ms ticks, too coarse for a program that sleeps almost all the time).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d", s}'; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/"$1"/status; }
 # The program's own wake-ups are the voluntary switches; the others are the scheduler
 # handing the core to another process, and grow with the machine's load.

@@ -179,7 +179,7 @@ cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || {
   grep -E 'error|FAILED' "$work/build.log" | head -n 40 >&2
   die "build failed"
 }
-cmake --install "$work/build" >"$work/install.log" 2>&1 || die "install failed"
+cmake --install "$work/build" --prefix "$prefix" >"$work/install.log" 2>&1 || die "install failed"
 inputs >"$stamp"
 complete || die "the install lacks Qt6Widgets.dll, qwindows.dll or qt-cmake"
 rm -rf "$work"

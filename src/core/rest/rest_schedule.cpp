@@ -1,7 +1,6 @@
 #include "core/rest/rest_schedule.h"
 
 #include "core/rest/time_of_day.h"
-#include "core/settings/number_text.h"
 
 #include <charconv>
 #include <limits>
