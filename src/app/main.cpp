@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
     const bool realDisplay =
         display->trouble() == ocuvell::DisplayTrouble::NoTrouble && display->keepsRampAfterExit();
     ocuvell::Model model(std::move(display), clock, settings);
+    model.loadMoreSettings();
     QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
     ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);
 

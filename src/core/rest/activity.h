@@ -1,0 +1,34 @@
+#pragma once
+// What the schedule may ask of the desktop about the user: how long no key or pointer
+// was used, and whether a full-screen window has the focus. Each is read only when the
+// schedule wakes anyway; a source that has news of its own says so through the schedule.
+#include <cstdint>
+#include <optional>
+
+namespace ocuvell {
+
+class IdleSource {
+  public:
+    virtual ~IdleSource() = default;
+    // Milliseconds since the last input; nothing when the desktop cannot tell. A program
+    // that keeps the screen saver away (a video player) resets it, as input does.
+    virtual std::optional<long long> idleMilliseconds() = 0;
+};
+
+class FullscreenSource {
+  public:
+    virtual ~FullscreenSource() = default;
+    // Whether the window the user works in covers its screen (a video, a game, a slide
+    // show), or the desktop says the user must not be disturbed.
+    virtual bool fullscreenActive() = 0;
+    // A source without change notices is asked again every second while a tip waits.
+    virtual bool needsPolling() const { return false; }
+};
+
+// Milliseconds between two readings of a 32-bit millisecond counter that wraps (after
+// 49.7 days), the later one first; right while the two lie less than one wrap apart.
+inline long long millisecondsBetween(std::uint32_t later, std::uint32_t earlier) {
+    return static_cast<std::uint32_t>(later - earlier);
+}
+
+} // namespace ocuvell
