@@ -2,6 +2,7 @@
 // the model over the display, the windows, the tray, the session's end) and runs it.
 #include "app/command_line.h"
 #include "app/end_signals.h"
+#include "app/session_events.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
@@ -146,6 +147,11 @@ int main(int argc, char** argv) {
             model.save();
     };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, saveForSession);
+
+    // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
+    // looks at the clock and at how long the user was away.
+    ocuvell::SessionEvents sessionEvents([&model] { model.sessionAway(); },
+                                         [&model] { model.sessionBack(); });
 
     // The tray form: the icon, and the main window brought up (its load step runs here).
     ocuvell::cd tray(form1);
