@@ -3,6 +3,7 @@
 // was used, and whether a full-screen window has the focus. Each is read only when the
 // schedule wakes anyway; a source that has news of its own says so through the schedule.
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace ocuvell {
@@ -23,7 +24,18 @@ class FullscreenSource {
     virtual bool fullscreenActive() = 0;
     // A source without change notices is asked again every second while a tip waits.
     virtual bool needsPolling() const { return false; }
+    // A source with change notices: the event loop watches fd() for reading and calls
+    // dispatch(), which never blocks and says whether the answer may have changed.
+    virtual int fd() const { return -1; }
+    virtual bool dispatch() { return false; }
+    // Whether anyone asks: a source watches the desktop only while the option is on.
+    virtual void watch(bool /*on*/) {}
 };
+
+// The desktop's own, or nothing where it cannot tell (no X server, a Wayland session,
+// whose XWayland sees only the input of X programs).
+std::unique_ptr<IdleSource> openIdleSource();
+std::unique_ptr<FullscreenSource> openFullscreenSource();
 
 // Milliseconds between two readings of a 32-bit millisecond counter that wraps (after
 // 49.7 days), the later one first; right while the two lie less than one wrap apart.

@@ -458,8 +458,16 @@ void RestSchedule::fullscreenChanged() {
     planTicks();
 }
 
+void RestSchedule::setFullscreenSource(FullscreenSource* source) {
+    fullscreen_ = source;
+    if (fullscreen_)
+        fullscreen_->watch(deferFullscreen_);
+}
+
 void RestSchedule::setDeferFullscreen(bool on) {
     deferFullscreen_ = on;
+    if (fullscreen_)
+        fullscreen_->watch(on);
     if (!on && tipHeldBack_ && remindersOn_ && !tipsHeld())
         tipDue();
     planTicks();

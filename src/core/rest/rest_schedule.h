@@ -75,7 +75,7 @@ class RestSchedule {
     void fullscreenChanged();
     // The sources the options below read; nullptr takes one away.
     void setIdleSource(IdleSource* source) { idle_ = source; }
-    void setFullscreenSource(FullscreenSource* source) { fullscreen_ = source; }
+    void setFullscreenSource(FullscreenSource* source);
 
     // --- The options of the [more] section -------------------------------------------
     void setDeferFullscreen(bool on);
