@@ -4,8 +4,9 @@
 // notice of either, so the schedule asks every second while it holds a tip back.
 #include "core/rest/activity.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 namespace ocuvell {
 
