@@ -225,8 +225,8 @@ void RestSchedule::tick() {
         checkAway();
         if (restTimeReached() && !tipsHeld())
             tipDue();
-        else if (tipHeldBack_ && !tipsHeld() && fullscreen_ && fullscreen_->needsPolling())
-            tipDue();
+        else if (tipHeldBack_ && !tipsHeld())
+            tipDue(); // a source's news missed, or one without news: asked at each tick
         if (counting())
             countdownStep();
     }
@@ -449,6 +449,9 @@ void RestSchedule::sessionBack() {
         now - *sessionAwayAt_ >= restLength_ * 60LL)
         restTakenAway(now);
     sessionAwayAt_.reset();
+    // The idle time of a server asleep with the machine did not run: an absence seen
+    // before the sleep is measured afresh.
+    awayFrom_.reset();
     recheckClock();
 }
 
