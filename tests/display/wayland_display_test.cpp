@@ -83,7 +83,7 @@ TEST_F(WaylandGamma, StoredEyeProtectionAndSliderStepsReachEveryOutputThatTakesG
     EXPECT_EQ(stderrAtOpen, ""); // one output refusing is no news while others work
     EXPECT_FALSE(display.keepsRampAfterExit());
 
-    colour.colorload();
+    colour.captureDisplay();
     colour.eyeModeOn();
     const GammaRamp shown = colour.engine().newramp();
     EXPECT_EQ(colour.engine().baseramp(), GammaRamp::identity());

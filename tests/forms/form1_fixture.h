@@ -46,7 +46,7 @@ class Form1Test : public ::testing::Test {
     }
     // A key as stored in the settings file.
     std::string stored(const std::string& section, const std::string& key) {
-        return iniread(*settings, section, key);
+        return readIniValue(*settings, section, key);
     }
 
     void writeConfig(const std::string& text) { std::ofstream(dir / "config.ini") << text; }

@@ -24,7 +24,7 @@ TEST_F(ColourModelTest, ModeOnEndsWithTheRampOfTheLastLevelThatChanged) {
     EXPECT_EQ(shown(), colourRamp(GammaRamp::identity(), 0, 0, -20));
     EXPECT_EQ(view.notices,
               (std::vector<Notice>{{Level::Brightness, -10, {}}, {Level::Blue, -20, {}}}));
-    EXPECT_EQ(c.Pdeyerun(), std::optional<std::string>("1"));
+    EXPECT_EQ(c.eyeModeFlag(), std::optional<std::string>("1"));
     // No monitor.txt: the restore inside warned once.
     ASSERT_EQ(view.warnings.size(), 1u);
     EXPECT_EQ(view.warnings[0].first, "tips");
@@ -62,7 +62,7 @@ TEST_F(ColourModelTest, ModeOffIsRecordedBeforeTheRestoreWarns) {
     ColourModel& c = start(startRamp);
     c.eyeModeOn();
     std::optional<std::string> flagWhenWarned;
-    view.onWarn = [&] { flagWhenWarned = c.Pdeyerun(); };
+    view.onWarn = [&] { flagWhenWarned = c.eyeModeFlag(); };
     c.eyeModeOff();
     EXPECT_EQ(flagWhenWarned, std::optional<std::string>("0"));
     EXPECT_EQ(levels(c), kNeutral);

@@ -73,7 +73,7 @@ class ColourModelTest : public ::testing::Test {
     }
     // A key as stored in the settings file.
     std::string stored(const std::string& section, const std::string& key) {
-        return iniread(*settings, section, key);
+        return readIniValue(*settings, section, key);
     }
 
     // A colour model on a display that shows start, loaded as at start-up.
@@ -83,7 +83,7 @@ class ColourModelTest : public ::testing::Test {
         colour = std::make_unique<ColourModel>(std::move(display), *settings);
         view.display = &colour->engine().display();
         colour->setView(&view);
-        colour->colorload();
+        colour->captureDisplay();
         writes = 0;
         return *colour;
     }

@@ -89,14 +89,14 @@ TEST_F(ModelTest, SaveWritesNineKeysInOrderAndRemovesAnUnsetEyeFlag) {
     Model& m = make();
     m.loadRestSettings();
     m.schedule().loadStoredReminders(true);
-    m.colour().colorload();
+    m.colour().captureDisplay();
     m.colour().setColour(0, 7);
     m.save();
     EXPECT_EQ(testing::fileBytes(dir / "config.ini"),
               "[dsxx]\r\nmei=45\r\nxiuxi=5\r\npdrun=1\r\n"
               "[eye]\r\nliangdu=0\r\nduibidu=100\r\nrgbr=7\r\nrgbg=0\r\nrgbb=0\r\n");
     // A stored eye flag goes while the switch is unused in this run...
-    iniwrite(*settings, "eye", "pdrun", "1");
+    writeIniValue(*settings, "eye", "pdrun", "1");
     m.save();
     EXPECT_EQ(stored("eye", "pdrun"), "pdrun");
     // ...and once it was used, its state is stored with the rest.
@@ -113,7 +113,7 @@ TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {
     panel.nextRest.clear();
     m.schedule().rescheduleFromNow(); // no window: nothing is shown, nothing breaks
     EXPECT_EQ(panel.nextRest, "");
-    m.colour().colorload();
+    m.colour().captureDisplay();
     m.colour().setBrightness(5);
     EXPECT_TRUE(view.notices.empty());
 }

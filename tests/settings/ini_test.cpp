@@ -1,4 +1,4 @@
-// iniread / iniwrite through the program's paths, as the forms use them.
+// readIniValue / writeIniValue through the program's paths, as the forms use them.
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
 #include "support/scratch_dir.h"
@@ -40,36 +40,36 @@ class IniTest : public ::testing::Test {
 } // namespace
 
 TEST_F(IniTest, FirstStartReadsKeyNamesThenCloseWritesNineKeys) {
-    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "mei");
-    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "pdrun");
-    EXPECT_EQ(iniread(place(), "eye", "pdrun"), "pdrun");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), "mei");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "pdrun"), "pdrun");
+    EXPECT_EQ(readIniValue(place(), "eye", "pdrun"), "pdrun");
     EXPECT_FALSE(fs::exists(dir_ / "program" / "config.ini"));
 
-    iniwrite(place(), "dsxx", "mei", "45");
-    iniwrite(place(), "dsxx", "xiuxi", "5");
-    iniwrite(place(), "dsxx", "pdrun", "1");
+    writeIniValue(place(), "dsxx", "mei", "45");
+    writeIniValue(place(), "dsxx", "xiuxi", "5");
+    writeIniValue(place(), "dsxx", "pdrun", "1");
     for (const char* key : {"liangdu", "duibidu", "rgbr", "rgbg", "rgbb"})
-        iniwrite(place(), "eye", key, "0");
-    iniwrite(place(), "eye", "pdrun", std::nullopt);
+        writeIniValue(place(), "eye", key, "0");
+    writeIniValue(place(), "eye", "pdrun", std::nullopt);
     EXPECT_EQ(fileBytes(dir_ / "program" / "config.ini"),
               "[dsxx]\r\nmei=45\r\nxiuxi=5\r\npdrun=1\r\n"
               "[eye]\r\nliangdu=0\r\nduibidu=0\r\nrgbr=0\r\nrgbg=0\r\nrgbb=0\r\n");
-    EXPECT_EQ(iniread(place(), "eye", "pdrun"), "pdrun");
-    EXPECT_EQ(iniread(place(), "dsxx", "xiuxi"), "5");
+    EXPECT_EQ(readIniValue(place(), "eye", "pdrun"), "pdrun");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "xiuxi"), "5");
 }
 
 TEST_F(IniTest, StoredTextComesBackAsTheProgramExpects) {
-    iniwrite(place(), "dsxx", "mei", std::string(300, '9'));
-    EXPECT_EQ(iniread(place(), "dsxx", "mei"), std::string(255, '9'));
-    iniwrite(place(), "dsxx", "pdrun", "");
-    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "");
-    iniwrite(place(), "dsxx", "pdrun", " ");
-    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "");
-    iniwrite(place(), "dsxx", "pdrun", "00");
-    EXPECT_EQ(iniread(place(), "dsxx", "pdrun"), "00");
+    writeIniValue(place(), "dsxx", "mei", std::string(300, '9'));
+    EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), std::string(255, '9'));
+    writeIniValue(place(), "dsxx", "pdrun", "");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "pdrun"), "");
+    writeIniValue(place(), "dsxx", "pdrun", " ");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "pdrun"), "");
+    writeIniValue(place(), "dsxx", "pdrun", "00");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "pdrun"), "00");
     // The buffer's text ends at its first NUL.
     putFile(dir_ / "program" / "config.ini", std::string("[eye]\r\nrgbr=1\0junk\r\n", 20));
-    EXPECT_EQ(iniread(place(), "eye", "rgbr"), "1");
+    EXPECT_EQ(readIniValue(place(), "eye", "rgbr"), "1");
 }
 
 TEST_F(IniTest, UnwritableProgramFolderFallsBackToUserFolder) {
@@ -79,8 +79,8 @@ TEST_F(IniTest, UnwritableProgramFolderFallsBackToUserFolder) {
     EXPECT_EQ(place().folder(), dir_ / "xdg" / "Ocuvell");
     EXPECT_EQ(place().configPath(), dir_ / "xdg" / "Ocuvell" / "config.ini");
 
-    iniwrite(place(), "eye", "rgbb", "-20");
-    EXPECT_EQ(iniread(place(), "eye", "rgbb"), "-20");
+    writeIniValue(place(), "eye", "rgbb", "-20");
+    EXPECT_EQ(readIniValue(place(), "eye", "rgbb"), "-20");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbb=-20\r\n");
 }
 
@@ -89,9 +89,9 @@ TEST_F(IniTest, NoWritableFolderAnywhereKeepsTheProgramFolder) {
     use(dir_ / "not-there");
     EXPECT_EQ(place().folder(), dir_ / "not-there");
     ::testing::internal::CaptureStderr();
-    iniwrite(place(), "eye", "rgbb", "-20");
+    writeIniValue(place(), "eye", "rgbb", "-20");
     EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(iniread(place(), "eye", "rgbb"), "rgbb");
+    EXPECT_EQ(readIniValue(place(), "eye", "rgbb"), "rgbb");
 }
 
 // An installed copy (bin/ beside share/ocuvell/) keeps its settings in the user's folder
@@ -101,7 +101,7 @@ TEST_F(IniTest, AnInstalledCopyUsesTheUsersFolderEvenWhereItCouldWriteBesideItse
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / "share" / "ocuvell");
     use(prefix / "bin");
-    iniwrite(place(), "dsxx", "mei", "30");
+    writeIniValue(place(), "dsxx", "mei", "30");
     EXPECT_FALSE(fs::exists(prefix / "bin" / "config.ini"));
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[dsxx]\r\nmei=30\r\n");
 }
@@ -116,8 +116,8 @@ TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {
         fs::permissions(installed, fs::perms::owner_all);
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     }
-    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "60");
-    iniwrite(place(), "dsxx", "xiuxi", "5");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), "60");
+    writeIniValue(place(), "dsxx", "xiuxi", "5");
     fs::permissions(installed, fs::perms::owner_all);
     EXPECT_EQ(fileBytes(installed / "config.ini"), "[dsxx]\r\nmei=60\r\n");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"),
@@ -166,8 +166,8 @@ std::vector<std::string> listing(const fs::path& dir) {
 TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
     const fs::path program = dir_ / "program";
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(iniread(place(), "dsxx", "mei"), i == 0 ? "mei" : "45");
-        iniwrite(place(), "dsxx", "mei", "45");
+        EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), i == 0 ? "mei" : "45");
+        writeIniValue(place(), "dsxx", "mei", "45");
         EXPECT_EQ(listing(program), std::vector<std::string>{"config.ini"});
     }
 
@@ -175,10 +175,10 @@ TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
     // run stays with the folder it chose...
     const fs::path later = dir_ / "later";
     use(later);
-    iniwrite(place(), "eye", "rgbr", "7");
+    writeIniValue(place(), "eye", "rgbr", "7");
     fs::create_directories(later);
-    EXPECT_EQ(iniread(place(), "eye", "rgbr"), "7");
-    iniwrite(place(), "eye", "rgbg", "8");
+    EXPECT_EQ(readIniValue(place(), "eye", "rgbr"), "7");
+    writeIniValue(place(), "eye", "rgbg", "8");
     EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[eye]\r\nrgbr=7\r\nrgbg=8\r\n");
     EXPECT_TRUE(listing(later).empty());
 
@@ -187,7 +187,7 @@ TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
     fs::remove(dir_ / "xdg" / "Ocuvell" / "config.ini");
     fs::create_directories(dir_ / "xdg" / "Ocuvell" / "config.ini");
     ::testing::internal::CaptureStderr();
-    iniwrite(place(), "eye", "rgbb", "9");
+    writeIniValue(place(), "eye", "rgbb", "9");
     ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(told_.size(), 1u);
     EXPECT_EQ(told_[0].kind, SettingsProblem::Kind::Write);
@@ -202,14 +202,14 @@ TEST_F(IniTest, SettingsFolderIsDecidedOnceWithoutLeavingFilesBehind) {
 // folder can be written again.
 TEST_F(IniTest, ASettingsMoveOutlivesTheRunAndKeepsTheChangeThatFailed) {
     const fs::path program = dir_ / "program";
-    iniwrite(place(), "dsxx", "mei", "45");
+    writeIniValue(place(), "dsxx", "mei", "45");
     fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
     if (::access(program.c_str(), W_OK) == 0) {
         fs::permissions(program, fs::perms::owner_all);
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     }
     ::testing::internal::CaptureStderr();
-    iniwrite(place(), "dsxx", "mei", "30");
+    writeIniValue(place(), "dsxx", "mei", "30");
     ::testing::internal::GetCapturedStderr();
     fs::permissions(program, fs::perms::owner_all);
     const fs::path user = dir_ / "xdg" / "Ocuvell";
@@ -218,7 +218,7 @@ TEST_F(IniTest, ASettingsMoveOutlivesTheRunAndKeepsTheChangeThatFailed) {
 
     use(program); // the next start
     EXPECT_EQ(place().folder(), user);
-    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "30");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), "30");
     EXPECT_NE(fileBytes(user / kMovedFileName).find(program.string()), std::string::npos);
 }
 
@@ -233,9 +233,9 @@ TEST_F(IniTest, AReadOnlyUserFolderIsStillReadAndNamedWhenAWriteFails) {
     putFile(user / "config.ini", "[dsxx]\r\nmei=30\r\n");
     fs::permissions(user, fs::perms::owner_read | fs::perms::owner_exec);
     use(prefix / "bin");
-    EXPECT_EQ(iniread(place(), "dsxx", "mei"), "30");
+    EXPECT_EQ(readIniValue(place(), "dsxx", "mei"), "30");
     ::testing::internal::CaptureStderr();
-    iniwrite(place(), "dsxx", "mei", "31");
+    writeIniValue(place(), "dsxx", "mei", "31");
     ::testing::internal::GetCapturedStderr();
     const bool refused = ::access(user.c_str(), W_OK) != 0;
     fs::permissions(user, fs::perms::owner_all);

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     auto display = ocuvell::makeMemoryDisplay();
     ocuvell::Display* shown = display.get();
     ocuvell::ColourModel model(std::move(display), place);
-    model.colorload();
+    model.captureDisplay();
     model.eyeModeOn();
     ocuvell::GammaRamp ramp;
     if (!shown->readRamp(ramp))

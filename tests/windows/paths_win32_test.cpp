@@ -37,11 +37,11 @@ TEST(PathsWin32, SettingsFileLivesBesideTheProgramAndRoundTrips) {
     EXPECT_EQ(file.filename(), "config.ini");
 
     const bool existed = fs::exists(file);
-    iniwrite(place, "windows-test", "mei", std::string("45"));
+    writeIniValue(place, "windows-test", "mei", std::string("45"));
     EXPECT_TRUE(fs::exists(file)) << file.string();
-    EXPECT_EQ(iniread(place, "windows-test", "mei"), "45");
-    iniwrite(place, "windows-test", "mei", std::nullopt);
-    EXPECT_EQ(iniread(place, "windows-test", "mei"), "mei");
+    EXPECT_EQ(readIniValue(place, "windows-test", "mei"), "45");
+    writeIniValue(place, "windows-test", "mei", std::nullopt);
+    EXPECT_EQ(readIniValue(place, "windows-test", "mei"), "mei");
     if (!existed)
         fs::remove(file);
 }

@@ -45,7 +45,7 @@ void ColourModel::notify(Level level, int value) {
         view_->levelChanged(level, value);
 }
 
-void ColourModel::colorload() {
+void ColourModel::captureDisplay() {
     engine_.capture();
     for (Level l : kLevels)
         setLevel(l, neutral(l));
@@ -117,11 +117,11 @@ void ColourModel::eyeModeOn() {
         if (const std::optional<int> v =
                 storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
-    Pdeyerun_ = switchText(true);
+    eyeModeFlag_ = switchText(true);
 }
 
 void ColourModel::eyeModeOff() {
-    Pdeyerun_ = switchText(false);
+    eyeModeFlag_ = switchText(false);
     restore();
 }
 

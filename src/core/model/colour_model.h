@@ -1,7 +1,7 @@
 #pragma once
 // The colour half of the program: the five colour levels, eye-protection mode and the
 // engine that turns them into the display's ramp. It speaks in the program's terms
-// (colorload, restore, eye mode on and off, OK); the window shows the levels and is told
+// (capture the display, restore, eye mode on and off, OK); the window shows the levels and is told
 // of every change through ColourView.
 #include "core/display/display.h"
 #include "core/display/gamma_engine.h"
@@ -34,7 +34,7 @@ class ColourModel {
     void setView(ColourView* view) { view_ = view; }
 
     // Start-up: capture the display's ramp, then every level to its neutral position.
-    void colorload();
+    void captureDisplay();
     // One level moved (by the user or by the program). Nothing happens when it holds that
     // value already; otherwise the level's own ramp is built from the base and applied:
     // brightness → rampall, contrast → the contrast build, a colour → the colour build of
@@ -58,7 +58,7 @@ class ColourModel {
 
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
     // "1" or "0" once the eye-protection switch has been used, unset before.
-    const std::optional<std::string>& Pdeyerun() const { return Pdeyerun_; }
+    const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
 
     GammaEngine& engine() { return engine_; }
     const GammaEngine& engine() const { return engine_; }
@@ -72,7 +72,7 @@ class ColourModel {
     SettingsPlace& place_;
     ColourView* view_ = nullptr;
     std::array<int, 5> levels_;
-    std::optional<std::string> Pdeyerun_;
+    std::optional<std::string> eyeModeFlag_;
 };
 
 } // namespace ocuvell

@@ -50,7 +50,7 @@ void Model::save() const {
     writeSetting(place_, Setting::Reminders, schedule_.remindersOn() ? 1 : 0);
     colour_.saveLevels();
     // Unset until the eye-protection switch was first used: the key is removed.
-    writeSetting(place_, Setting::EyeMode, colour_.Pdeyerun());
+    writeSetting(place_, Setting::EyeMode, colour_.eyeModeFlag());
 }
 
 void Model::loadMoreSettings() {

@@ -27,7 +27,7 @@ bool writeTo(SettingsPlace& place, const std::string& section, const std::string
 
 } // namespace
 
-std::string iniread(SettingsPlace& place, const std::string& section, const std::string& key) {
+std::string readIniValue(SettingsPlace& place, const std::string& section, const std::string& key) {
     const std::filesystem::path file = place.configPath();
     std::string why;
     std::string text = profileRead(file, section, key, key, kReadBufferSize, &why);
@@ -38,8 +38,8 @@ std::string iniread(SettingsPlace& place, const std::string& section, const std:
     return text;
 }
 
-void iniwrite(SettingsPlace& place, const std::string& section, const std::string& key,
-              const std::optional<std::string>& value) {
+void writeIniValue(SettingsPlace& place, const std::string& section, const std::string& key,
+                   const std::optional<std::string>& value) {
     // The program goes on with its values either way. When the failure moved the settings
     // to the user's folder, the change goes there, not only the ones after it.
     bool moved = false;

@@ -10,10 +10,10 @@ namespace ocuvell {
 
 // The stored value (at most 255 bytes), or the key's own name when the file, the
 // section or the key is absent.
-std::string iniread(SettingsPlace& place, const std::string& section, const std::string& key);
+std::string readIniValue(SettingsPlace& place, const std::string& section, const std::string& key);
 // Writes value; std::nullopt removes the key. Never leaves a half-written file. A write the
 // settings' folder refuses is told, and made again where the settings then go.
-void iniwrite(SettingsPlace& place, const std::string& section, const std::string& key,
-              const std::optional<std::string>& value);
+void writeIniValue(SettingsPlace& place, const std::string& section, const std::string& key,
+                   const std::optional<std::string>& value);
 
 } // namespace ocuvell

@@ -19,11 +19,11 @@ static_assert([] {
 }());
 
 std::string readSetting(SettingsPlace& place, Setting s) {
-    return iniread(place, row(s).section, row(s).key);
+    return readIniValue(place, row(s).section, row(s).key);
 }
 
 void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text) {
-    iniwrite(place, row(s).section, row(s).key, text);
+    writeIniValue(place, row(s).section, row(s).key, text);
 }
 
 void writeSetting(SettingsPlace& place, Setting s, int value) {

@@ -69,7 +69,7 @@ constexpr const SettingRow& row(Setting s) {
     return i < kSettings.size() ? kSettings[i] : kMoreSettings[i - kSettings.size()];
 }
 
-// The stored text, or the key's own name when it is absent (iniread's contract).
+// The stored text, or the key's own name when it is absent (readIniValue's contract).
 std::string readSetting(SettingsPlace& place, Setting s);
 // Writes text; std::nullopt removes the key.
 void writeSetting(SettingsPlace& place, Setting s, const std::optional<std::string>& text);

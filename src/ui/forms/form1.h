@@ -63,7 +63,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
 
     Model& model() { return model_; }
     RestSchedule& schedule() { return schedule_; }
-    const std::optional<std::string>& Pdeyerun() const { return model_.colour().Pdeyerun(); }
+    const std::optional<std::string>& Pdeyerun() const { return model_.colour().eyeModeFlag(); }
 
     // Handlers, callable as the operations of the same names.
     void edit_Click(int index);

@@ -111,7 +111,7 @@ void Form1::watchDisplay() {
 }
 
 void Form1::colorload() {
-    model_.colour().colorload();
+    model_.colour().captureDisplay();
     showColourNotice();
     colo_[1]->setText(number(Slider1_->value()));
     colo_[3]->setText(number(Slider2_->value()));

@@ -142,6 +142,9 @@ void Form1::buildFrame() {
     title_ = label(pmenu_, QStringLiteral("Tevaro的Ocuvell     Tevaro:美好一天 抢先开始"), 10.5,
                    true, 0xFFFFFF);
     place(title_, 120, 30, 4605, 255);
+    // A substitute for the caption font may run wider (Wine's CJK fonts do): the bar has
+    // room up to the minus, so the caption widens rather than losing its last characters.
+    title_->resize(std::max(title_->width(), title_->sizeHint().width()), title_->height());
     title_->setMouseTracking(true);
 
     Image1_ = image(pmenu_, ":/ocuvell/title_minus.png", true);
