@@ -149,7 +149,7 @@ TEST_F(ModelTest, SessionBackReappliesTheLastRamp) {
     model = std::make_unique<Model>(std::move(display), clock, *settings);
     model->sessionBack();
     EXPECT_EQ(writes, 0);
-    model->colour().colorload();
+    model->colour().captureDisplay();
     model->colour().setBrightness(-20);
     GammaRamp applied{};
     ASSERT_TRUE(shown->readRamp(applied));
