@@ -392,12 +392,12 @@ void RestSchedule::restLater() {
 // ended when input came back (now less the idle time). An absence is never counted
 // shorter than it was seen to be, so a video player resetting the idle timer, or input
 // now and then, keeps it from counting.
-bool RestSchedule::checkAway() {
+void RestSchedule::checkAway() {
     if (!awayCountsAsRest_ || !idle_ || counting())
-        return false;
+        return;
     const std::optional<long long> idle = idle_->idleMilliseconds();
     if (!idle)
-        return false;
+        return;
     lastIdleMs_ = std::max(0LL, *idle);
     const long long lastInput = clock_.seconds() - lastIdleMs_ / 1000;
     // A second either way is the two clocks' rounding, not input.
@@ -408,7 +408,6 @@ bool RestSchedule::checkAway() {
     }
     if (!awayFrom_ && lastIdleMs_ >= restLength_ * 60000LL)
         awayFrom_ = lastInput;
-    return returned;
 }
 
 // As if a rest had ended at returnedAt: the next rest one interval on from there (never a
@@ -456,8 +455,10 @@ void RestSchedule::sessionBack() {
 }
 
 void RestSchedule::fullscreenChanged() {
-    if (remindersOn_ && tipHeldBack_ && !tipsHeld())
+    if (remindersOn_ && tipHeldBack_ && !tipsHeld()) {
+        checkAway(); // the tip's look at the user plans from a fresh idle time
         tipDue();
+    }
     planTicks();
 }
 

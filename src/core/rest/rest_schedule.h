@@ -168,7 +168,7 @@ class RestSchedule {
     bool restTimeReached();
     void showTip();
     void tipDue();
-    bool checkAway();
+    void checkAway();
     void restTakenAway(long long returnedAt);
     void recheckClock();
     void countdownStep();
