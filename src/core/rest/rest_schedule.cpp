@@ -212,6 +212,12 @@ void RestSchedule::tick() {
     planTicks();
 }
 
+void RestSchedule::clockSet() {
+    if (remindersOn_ && restTimeReached() && !tipsHeld())
+        showTip();
+    planTicks();
+}
+
 void RestSchedule::showTip() {
     // The length as it was typed ("05" stays "05"), unless it is one the countdown cannot
     // run, which the rest replaces by the last usable length.

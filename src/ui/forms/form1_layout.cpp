@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QStringList>
 #include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 namespace ocuvell {
@@ -233,6 +234,54 @@ void Form1::layOutRestSummary() {
     }
     Label3_[1]->setText(lines.join(QLatin1Char('\n')));
     Label3_[1]->resize(width, Label3_[1]->height());
+}
+
+// The overlay comes last in the window: raised over the main page as it always was, the
+// frame back on top once the load step has raised it, and keyboard focus reaching its
+// controls before the commands kept for the keyboard, as when it was built with the rest.
+void Form1::ensureOverlay() {
+    if (overlayBuilt())
+        return;
+    buildOverlay();
+    for (int i = 0; i < 5; ++i)
+        if (pending_.levels[i])
+            levelChanged(static_cast<Level>(i), *pending_.levels[i]);
+    if (pending_.valueShown[0])
+        colo_[1]->setText(QString::number(Slider1_->value()));
+    if (pending_.valueShown[1])
+        colo_[3]->setText(QString::number(Slider2_->value()));
+    if (pending_.noticeAsked)
+        showColourNotice();
+    if (pending_.intervalEntry)
+        Text2_->setText(*pending_.intervalEntry);
+    if (pending_.restLengthEntry)
+        Text3_->setText(*pending_.restLengthEntry);
+    if (loaded_) {
+        Image7_->setPixmap(setok_[1]->pixmap());
+        Image8_->setPixmap(setno_[1]->pixmap());
+    }
+    if (pending_.hidden)
+        ppset_->hide();
+    ppset_->raise();
+    if (loaded_)
+        Shape1_->raise();
+    QWidget* before = Text3_; // the overlay's last control
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             okdsxxadd_, form2tip_, Command1_, Command2_, SafeSwitch3_, SafeSwitch4_, Label2_[2],
+             Label2_[3], edit_[2], Label3_[2], edit_[3], Label3_[3], Shape1_}) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue; // not in the keyboard's order at all
+        QWidget::setTabOrder(before, w);
+        before = w;
+    }
+    connectOverlay();
+}
+
+void Form1::hideOverlay() {
+    if (overlayBuilt())
+        ppset_->hide();
+    else
+        pending_.hidden = true;
 }
 
 void Form1::buildOverlay() {
