@@ -1,4 +1,4 @@
-// One iniread and one iniwrite on a settings file holding the program's nine keys, as the
+// One readIniValue and one writeIniValue on a settings file holding the program's nine keys, as the
 // start-up and the close do them: the path rebuilt, the file read or rewritten each time.
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
@@ -39,7 +39,7 @@ struct BenchFolder {
 void BM_iniread(benchmark::State& state) {
     BenchFolder folder;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ocuvell::iniread(*folder.place, "eye", "rgbb"));
+        benchmark::DoNotOptimize(ocuvell::readIniValue(*folder.place, "eye", "rgbb"));
 }
 BENCHMARK(BM_iniread);
 
@@ -47,7 +47,7 @@ void BM_iniwrite(benchmark::State& state) {
     BenchFolder folder;
     int value = 0;
     for (auto _ : state)
-        ocuvell::iniwrite(*folder.place, "eye", "rgbb", std::to_string(value++ % 100 - 50));
+        ocuvell::writeIniValue(*folder.place, "eye", "rgbb", std::to_string(value++ % 100 - 50));
 }
 BENCHMARK(BM_iniwrite);
 

@@ -39,7 +39,7 @@ std::string readIniValue(SettingsPlace& place, const std::string& section, const
 }
 
 void writeIniValue(SettingsPlace& place, const std::string& section, const std::string& key,
-              const std::optional<std::string>& value) {
+                   const std::optional<std::string>& value) {
     // The program goes on with its values either way. When the failure moved the settings
     // to the user's folder, the change goes there, not only the ones after it.
     bool moved = false;

@@ -14,6 +14,6 @@ std::string readIniValue(SettingsPlace& place, const std::string& section, const
 // Writes value; std::nullopt removes the key. Never leaves a half-written file. A write the
 // settings' folder refuses is told, and made again where the settings then go.
 void writeIniValue(SettingsPlace& place, const std::string& section, const std::string& key,
-              const std::optional<std::string>& value);
+                   const std::optional<std::string>& value);
 
 } // namespace ocuvell
