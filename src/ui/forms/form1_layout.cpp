@@ -2,6 +2,7 @@
 // and turned into pixels at 15 twips to the pixel.
 #include "core/controls/property_bag.h"
 #include "core/settings/settings_table.h"
+#include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/design.h"
@@ -48,7 +49,7 @@ QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
 ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
     auto* i = new ClickImage(parent);
     if (resource)
-        i->setPixmap(QPixmap(QString::fromLatin1(resource)));
+        i->setPixmap(artPixmap(QString::fromLatin1(resource)));
     i->setScaledContents(stretch);
     return i;
 }
@@ -171,7 +172,7 @@ void Form1::buildMainPage() {
     Label3_[0]->setWordWrap(true);
     Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image3_ = new QLabel(this);
-    Image3_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
+    Image3_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
     place(Image3_, 1920, 1920, 1920, 1920);
     SafeSwitch1_ = new SafeSwitch(this);
     place(SafeSwitch1_, 2160, 4080, 1170, 345);
@@ -192,7 +193,7 @@ void Form1::buildMainPage() {
     layOutRestSummary();
 
     Picture1_ = new QLabel(this);
-    Picture1_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
+    Picture1_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
     place(Picture1_, 5160, 1920, 1920, 1920);
     // The blank screen of the picture spans about x 14..114, y 18..88.
     Shape2_ = filledShape(Picture1_, 0x808080);
