@@ -1,6 +1,8 @@
 #pragma once
 // The look shared by every window: twips to pixels, colours and the design font.
 #include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
 #include <QWidget>
 
 namespace ocuvell::design {
@@ -19,11 +21,26 @@ inline void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
-// The design face first; an installed CJK face keeps the same point size.
+// The design face first; an installed CJK face keeps the same point size. Only the faces
+// this system has are named: for each one missing, the toolkit would ask the font
+// configuration for a list of stand-ins, script by script, before trying the next name.
+inline const QStringList& designFamilies() {
+    static const QStringList families = [] {
+        const QStringList wanted{QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+                                 QStringLiteral("WenQuanYi Micro Hei"),
+                                 QStringLiteral("Noto Sans CJK SC")};
+        QStringList installed;
+        for (const QString& family : wanted)
+            if (QFontDatabase::hasFamily(family))
+                installed << family;
+        return installed.isEmpty() ? wanted : installed;
+    }();
+    return families;
+}
+
 inline QFont designFont(double points, bool bold = false) {
     QFont f;
-    f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    f.setFamilies(designFamilies());
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
