@@ -1,7 +1,6 @@
 #pragma once
 // The look shared by every window: twips to pixels, colours and the design font.
 #include <QFont>
-#include <QFontDatabase>
 #include <QStringList>
 #include <QWidget>
 
@@ -21,23 +20,16 @@ inline void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
-// The design face first; an installed CJK face keeps the same point size. Only the faces
-// this system has are named: for each one missing, the toolkit would ask the font
-// configuration for a list of stand-ins, script by script, before trying the next name.
-inline const QStringList& designFamilies() {
-    static const QStringList families = [] {
-        const QStringList wanted{QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                                 QStringLiteral("WenQuanYi Micro Hei"),
-                                 QStringLiteral("Noto Sans CJK SC")};
-        QStringList installed;
-        for (const QString& family : wanted)
-            if (QFontDatabase::hasFamily(family))
-                installed << family;
-        return installed.isEmpty() ? wanted : installed;
-    }();
-    return families;
+// The design faces, first choice first: the design's own, then installed CJK faces.
+inline QStringList designFaces() {
+    return {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")};
 }
 
+// The faces the controls ask for, in that order (design_fonts_posix.cpp, _win32.cpp).
+const QStringList& designFamilies();
+
+// The design face first; an installed CJK face keeps the same point size.
 inline QFont designFont(double points, bool bold = false) {
     QFont f;
     f.setFamilies(designFamilies());
