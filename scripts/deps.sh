@@ -5,7 +5,8 @@ set -euo pipefail
 mode=${1:-test}
 # libwayland-dev and libwayland-bin (wayland-scanner): the Wayland compositors' gamma
 # control; qt6-wayland: the windows of a Wayland session without XWayland.
-pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev
+# libxss-dev: the idle time (MIT-SCREEN-SAVER) for away-counts-as-rest.
+pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev libxss-dev
       xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils fonts-wqy-microhei
       xdg-utils libwayland-dev libwayland-bin qt6-wayland)
 if [ "$mode" = test ] || [ "$mode" = windows ]; then
@@ -28,6 +29,8 @@ if [ "$mode" = test ]; then
   pkgs+=(lintian openbox wmctrl)
   # A headless Wayland compositor whose outputs refuse gamma control.
   pkgs+=(sway)
+  # A private system bus with a mock logind, for sleep, resume and unlock.
+  pkgs+=(dbus python3-dbusmock)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

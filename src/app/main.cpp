@@ -3,11 +3,13 @@
 #include "app/clock_watch.h"
 #include "app/command_line.h"
 #include "app/end_signals.h"
+#include "app/session_events.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
 #include "core/display/ramp_state.h"
 #include "core/instance/single_instance.h"
 #include "core/model/model.h"
+#include "core/rest/activity.h"
 #include "core/rest/clock.h"
 #include "core/settings/paths.h"
 #include "core/settings/settings_place.h"
@@ -18,6 +20,7 @@
 #include "ui/tray/cd.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -123,7 +126,22 @@ int main(int argc, char** argv) {
     // worth remembering.
     const bool realDisplay =
         display->trouble() == ocuvell::DisplayTrouble::NoTrouble && display->keepsRampAfterExit();
+    // What the desktop says of the user, for the [more] options: read only while they are on.
+    const std::unique_ptr<ocuvell::IdleSource> idle = ocuvell::openIdleSource();
+    const std::unique_ptr<ocuvell::FullscreenSource> fullscreen = ocuvell::openFullscreenSource();
     ocuvell::Model model(std::move(display), clock, settings);
+    model.schedule().setIdleSource(idle.get());
+    model.schedule().setFullscreenSource(fullscreen.get());
+    model.loadMoreSettings();
+    // A full-screen source with news: the focus or a window's state changed.
+    std::unique_ptr<QSocketNotifier> fullscreenNews;
+    if (fullscreen && fullscreen->fd() >= 0) {
+        fullscreenNews = std::make_unique<QSocketNotifier>(fullscreen->fd(), QSocketNotifier::Read);
+        QObject::connect(fullscreenNews.get(), &QSocketNotifier::activated, [&fullscreen, &model] {
+            if (fullscreen->dispatch())
+                model.schedule().fullscreenChanged();
+        });
+    }
     QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
     ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);
 
@@ -149,6 +167,11 @@ int main(int argc, char** argv) {
             model.save();
     };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, saveForSession);
+
+    // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
+    // looks at the clock and at how long the user was away.
+    ocuvell::SessionEvents sessionEvents([&model] { model.sessionAway(); },
+                                         [&model] { model.sessionBack(); });
 
     // The tray form: the icon, and the main window brought up (its load step runs here).
     ocuvell::cd tray(form1);

@@ -118,5 +118,49 @@ TEST_F(ModelTest, TheScheduleReachesTheWindowOnlyWhileOneIsAttached) {
     EXPECT_TRUE(view.notices.empty());
 }
 
+// The [more] section: absent keys are the defaults, a postpone out of range is too, and
+// each change is applied and written at once.
+TEST_F(ModelTest, MoreOptionsAreReadFromTheirSectionAndWrittenAtOnce) {
+    writeConfig("[more]\ndefer_fullscreen=1\npostpone_minutes=121\n");
+    Model& m = make();
+    m.loadMoreSettings();
+    EXPECT_TRUE(m.schedule().deferFullscreen());
+    EXPECT_FALSE(m.schedule().awayCountsAsRest());
+    EXPECT_EQ(m.schedule().postponeMinutes(), 10);
+    writeConfig("[more]\npostpone_minutes= 120 \n");
+    m.loadMoreSettings();
+    EXPECT_FALSE(m.schedule().deferFullscreen());
+    EXPECT_EQ(m.schedule().postponeMinutes(), 120);
+
+    m.setAwayCountsAsRest(true);
+    m.setPostponeMinutes(3);
+    m.setDeferFullscreen(false);
+    EXPECT_TRUE(m.schedule().awayCountsAsRest());
+    EXPECT_EQ(stored("more", "away_counts_as_rest"), "1");
+    EXPECT_EQ(stored("more", "postpone_minutes"), "3");
+    EXPECT_EQ(stored("more", "defer_fullscreen"), "0");
+}
+
+// A resume puts the last ramp back on the display, and nothing before there is one.
+TEST_F(ModelTest, SessionBackReappliesTheLastRamp) {
+    int writes = 0;
+    auto display = std::make_unique<CountingDisplay>(&writes);
+    Display* shown = display.get();
+    model = std::make_unique<Model>(std::move(display), clock, *settings);
+    model->sessionBack();
+    EXPECT_EQ(writes, 0);
+    model->colour().captureDisplay();
+    model->colour().setBrightness(-20);
+    GammaRamp applied{};
+    ASSERT_TRUE(shown->readRamp(applied));
+    ASSERT_TRUE(shown->writeRamp(GammaRamp::identity())); // a driver's reset
+    const int before = writes;
+    model->sessionBack();
+    EXPECT_EQ(writes, before + 1);
+    GammaRamp now{};
+    ASSERT_TRUE(shown->readRamp(now));
+    EXPECT_EQ(now, applied);
+}
+
 } // namespace
 } // namespace ocuvell::test

@@ -3,7 +3,9 @@
 #include "support/tray_fixture.h"
 #include "ui/forms/form2.h"
 #include "ui/forms/form3.h"
+#include "ui/forms/form_more.h"
 #include "ui/widgets/click_image.h"
+#include "ui/widgets/safe_switch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QThread>
 #include <QTimer>
 #include <filesystem>
@@ -62,7 +65,7 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     const std::string before = testing::fileBytes(dir_ / "config.ini");
     cd& tray = start();
     const auto actions = tray.menu()->actions();
-    ASSERT_EQ(actions.size(), 3);
+    ASSERT_EQ(actions.size(), 6); // and, after a separator, the two below
     EXPECT_EQ(actions[0]->text(), "Display");
     EXPECT_EQ(actions[1]->text(), "About");
     EXPECT_EQ(actions[2]->text(), "Exit");
@@ -81,6 +84,40 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     EXPECT_FALSE(tray.trayIcon()->isVisible());
     // Exit from the menu stores nothing.
     EXPECT_EQ(testing::fileBytes(dir_ / "config.ini"), before);
+}
+
+// After the three commands: the options window, and rest-later while reminders are on.
+TEST_F(TrayTest, MoreSettingsAndRestLater) {
+    cd& tray = start();
+    const auto actions = tray.menu()->actions();
+    ASSERT_EQ(actions.size(), 6);
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), "更多设置…");
+    EXPECT_EQ(actions[5]->text(), "稍后休息");
+
+    actions[4]->trigger();
+    FormMore* more = tray.moreForm();
+    ASSERT_TRUE(more && more->isVisible());
+    EXPECT_EQ(more->windowTitle(), "更多设置");
+    EXPECT_FALSE(more->awaySwitch()->Value());
+    EXPECT_EQ(more->postponeBox()->value(), 10);
+    more->awaySwitch()->setValue(true); // as a click raises it
+    more->postponeBox()->setValue(25);
+    const std::string config = testing::fileBytes(dir_ / "config.ini");
+    EXPECT_NE(config.find("[more]\r\naway_counts_as_rest=1\r\npostpone_minutes=25"),
+              std::string::npos)
+        << config;
+    EXPECT_NE(config.find("keep=me"), std::string::npos);
+
+    // Loaded at 10:00 with a 30-minute interval: the next rest 10:30, then 25 minutes on.
+    ASSERT_EQ(tray.form1()->Label5()->text(), "10:30");
+    emit tray.menu()->aboutToShow();
+    ASSERT_TRUE(actions[5]->isEnabled());
+    actions[5]->trigger();
+    EXPECT_EQ(tray.form1()->Label5()->text(), "10:55");
+    tray.form1()->schedule().switchReminders(false);
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(actions[5]->isEnabled());
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {

@@ -59,12 +59,20 @@ bool GammaEngine::applyBase() {
     return apply(base_);
 }
 
+bool GammaEngine::reapply() {
+    if (!last_)
+        return false;
+    const GammaRamp ramp = *last_;
+    return apply(ramp);
+}
+
 bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.
     if (!display_ || !captured_ || base_.allZero())
         return false;
     if (!display_->writeRamp(ramp))
         return false;
+    last_ = ramp;
     if (state_)
         state_->applied(base_, ramp);
     return true;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace ocuvell {
 
@@ -36,6 +37,9 @@ class GammaEngine {
     bool contrast(int percent);                // applies
     bool colour(int red, int green, int blue); // three rampchannel calls, then applies
     bool applyBase();                          // applies baseramp; newramp untouched
+    // The ramp last applied, once more (after a resume reset the display's); nothing
+    // before the first apply.
+    bool reapply();
 
     const GammaRamp& baseramp() const { return base_; }
     const GammaRamp& newramp() const { return new_; }
@@ -50,6 +54,7 @@ class GammaEngine {
     GammaRamp base_{};
     GammaRamp new_{};
     bool captured_ = false;
+    std::optional<GammaRamp> last_;
     std::unique_ptr<RampState> state_;
 };
 

@@ -9,6 +9,9 @@ static_assert(row(Setting::Interval).neutral == RestSchedule::kDefaultInterval);
 static_assert(row(Setting::RestLength).neutral == RestSchedule::kDefaultRestLength);
 static_assert(row(Setting::Interval).min == RestSchedule::kMinInterval);
 static_assert(row(Setting::RestLength).max == RestSchedule::kMaxRestLength);
+static_assert(row(Setting::PostponeMinutes).neutral == RestSchedule::kDefaultPostpone);
+static_assert(row(Setting::PostponeMinutes).min == RestSchedule::kMinPostpone);
+static_assert(row(Setting::PostponeMinutes).max == RestSchedule::kMaxPostpone);
 
 Model::Model(std::unique_ptr<Display> display, Clock& clock, SettingsPlace& place)
     : place_(place), colour_(std::move(display), place), schedule_(clock) {}
@@ -48,6 +51,39 @@ void Model::save() const {
     colour_.saveLevels();
     // Unset until the eye-protection switch was first used: the key is removed.
     writeSetting(place_, Setting::EyeMode, colour_.eyeModeFlag());
+}
+
+void Model::loadMoreSettings() {
+    schedule_.setDeferFullscreen(
+        flagOn(Setting::DeferFullscreen, readSetting(place_, Setting::DeferFullscreen)));
+    schedule_.setAwayCountsAsRest(
+        flagOn(Setting::AwayCountsAsRest, readSetting(place_, Setting::AwayCountsAsRest)));
+    schedule_.setPostponeMinutes(storedNumberOrDefault(
+        readSetting(place_, Setting::PostponeMinutes), Setting::PostponeMinutes));
+}
+
+void Model::setDeferFullscreen(bool on) {
+    schedule_.setDeferFullscreen(on);
+    writeSetting(place_, Setting::DeferFullscreen, on ? 1 : 0);
+}
+
+void Model::setAwayCountsAsRest(bool on) {
+    schedule_.setAwayCountsAsRest(on);
+    writeSetting(place_, Setting::AwayCountsAsRest, on ? 1 : 0);
+}
+
+void Model::setPostponeMinutes(int minutes) {
+    schedule_.setPostponeMinutes(minutes);
+    writeSetting(place_, Setting::PostponeMinutes, schedule_.postponeMinutes());
+}
+
+void Model::sessionAway() {
+    schedule_.sessionAway();
+}
+
+void Model::sessionBack() {
+    colour_.engine().reapply();
+    schedule_.sessionBack();
 }
 
 } // namespace ocuvell

@@ -37,6 +37,19 @@ class Model {
     // is removed while the eye-protection switch was never used).
     void save() const;
 
+    // The options window's [more] section: read at start-up into the schedule; each
+    // change is applied and written at once (the close does not write them).
+    void loadMoreSettings();
+    void setDeferFullscreen(bool on);
+    void setAwayCountsAsRest(bool on);
+    void setPostponeMinutes(int minutes);
+
+    // The machine or the session is back (a resume, an unlock): the display gets the last
+    // ramp again, since drivers and compositors often reset it, and the schedule looks at
+    // the clock and at how long the user was away.
+    void sessionAway();
+    void sessionBack();
+
   private:
     SettingsPlace& place_;
     ColourModel colour_;

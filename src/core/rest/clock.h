@@ -15,6 +15,9 @@ class Clock {
     // How far the present minute has gone, in milliseconds (0..59999), so that a tick can
     // be asked for just after the next one starts.
     virtual int millisecondsIntoMinute() const { return secondsOfDay() % 60 * 1000; }
+    // Seconds on the same count as localMinutes: how long an absence, a sleep or a lock
+    // lasted, and when input came back.
+    virtual long long seconds() const { return localMinutes() * 60 + secondsOfDay() % 60; }
 };
 
 // The machine's local time.

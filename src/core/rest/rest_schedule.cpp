@@ -2,6 +2,7 @@
 
 #include "core/rest/time_of_day.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -81,15 +82,31 @@ void RestSchedule::detach(const RestViews& views) {
 // While reminders are off, and while a tip waits for its answer with no rest counting,
 // nothing can happen until the user acts; a rest counts every second; otherwise the only
 // question is whether the rest time has come, which changes at a minute's start.
+// Away-counts-as-rest adds to a waiting tip one look when the idle time would reach a
+// rest's length and, once it has, a look every second, so that the return is seen at
+// once; a full-screen source without change notices is asked every second while it
+// holds a tip back.
 void RestSchedule::planTicks() {
     if (!views_.ticks)
         return;
-    if (!remindersOn_ || (tipsHeld() && !counting()))
+    if (!remindersOn_) {
         views_.ticks->stopTicking();
-    else if (counting())
+    } else if (counting()) {
         views_.ticks->tickEverySecond();
-    else
+    } else if (tipsHeld()) {
+        if (!awayCountsAsRest_ || !idle_)
+            views_.ticks->stopTicking();
+        else if (awayFrom_)
+            views_.ticks->tickOnceIn(1000);
+        else
+            views_.ticks->tickOnceIn(static_cast<int>(
+                std::clamp(restLength_ * 60000LL - lastIdleMs_ + kMinuteMarginMs, 1000LL,
+                           static_cast<long long>(kMaxRestLength) * 60000)));
+    } else if (tipHeldBack_ && fullscreen_ && fullscreen_->needsPolling()) {
+        views_.ticks->tickOnceIn(1000);
+    } else {
         views_.ticks->tickOnceIn(60000 - clock_.millisecondsIntoMinute() + kMinuteMarginMs);
+    }
 }
 
 void RestSchedule::loadStoredReminders(bool on) {
@@ -172,6 +189,7 @@ void RestSchedule::setNextRest(int minuteOfDay) {
 }
 
 void RestSchedule::rescheduleFromNow() {
+    tipHeldBack_ = false;
     settleEntries();
     if (views_.panel) {
         views_.panel->showRestValues(intervalEntry_.text, restLengthEntry_.text);
@@ -204,18 +222,23 @@ bool RestSchedule::restTimeReached() {
 void RestSchedule::tick() {
     // Nothing is checked while reminders are off; turning them on reschedules.
     if (remindersOn_) {
+        checkAway();
         if (restTimeReached() && !tipsHeld())
-            showTip();
+            tipDue();
+        else if (tipHeldBack_ && !tipsHeld())
+            tipDue(); // a source's news missed, or one without news: asked at each tick
         if (counting())
             countdownStep();
     }
     planTicks();
 }
 
-void RestSchedule::clockSet() {
-    if (remindersOn_ && restTimeReached() && !tipsHeld())
+// A due tip waits while a full-screen window has the focus; the source's news (or, for a
+// source without news, the next second's look) brings it.
+void RestSchedule::tipDue() {
+    tipHeldBack_ = deferFullscreen_ && fullscreen_ && fullscreen_->fullscreenActive();
+    if (!tipHeldBack_)
         showTip();
-    planTicks();
 }
 
 void RestSchedule::showTip() {
@@ -344,6 +367,130 @@ void RestSchedule::dismissSettings() {
 void RestSchedule::postpone() {
     setNextRest(addMinutes(nextRest_.value_or(roundedNow()), intervalMinutes()));
     planTicks();
+}
+
+void RestSchedule::restLater() {
+    if (!remindersOn_)
+        return;
+    const bool tipUp = stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest;
+    // A rest time that has come is behind us: later counts from now.
+    const int from = tipUp || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
+    setNextRest(addMinutes(from, postponeMinutes_));
+    tipHeldBack_ = false;
+    if (tipUp) {
+        tipAnswered();
+        if (views_.tip)
+            views_.tip->removeTip();
+    }
+    if (views_.panel)
+        views_.panel->showNextRest(nextRestTime());
+    planTicks();
+}
+
+// Reads the idle time. Idle for a rest's length marks the user away from the last input
+// on; a later look that finds input after that moment takes the absence as a rest that
+// ended when input came back (now less the idle time). An absence is never counted
+// shorter than it was seen to be, so a video player resetting the idle timer, or input
+// now and then, keeps it from counting.
+void RestSchedule::checkAway() {
+    if (!awayCountsAsRest_ || !idle_ || counting())
+        return;
+    const std::optional<long long> idle = idle_->idleMilliseconds();
+    if (!idle)
+        return;
+    lastIdleMs_ = std::max(0LL, *idle);
+    const long long lastInput = clock_.seconds() - lastIdleMs_ / 1000;
+    // A second either way is the two clocks' rounding, not input.
+    const bool returned = awayFrom_ && lastInput > *awayFrom_ + 1;
+    if (returned) {
+        awayFrom_.reset();
+        restTakenAway(lastInput);
+    }
+    if (!awayFrom_ && lastIdleMs_ >= restLength_ * 60000LL)
+        awayFrom_ = lastInput;
+}
+
+// As if a rest had ended at returnedAt: the next rest one interval on from there (never a
+// time already gone), and a tip waiting for the user goes.
+void RestSchedule::restTakenAway(long long returnedAt) {
+    const long long ago =
+        std::clamp(clock_.seconds() - returnedAt, 0LL, std::max(0LL, interval_ * 60LL - 60));
+    const int returnedSecond =
+        static_cast<int>(wrap(clock_.secondsOfDay() - ago, kMinutesPerDay * 60LL));
+    setNextRest(addMinutes((returnedSecond + 59) / 60, interval_));
+    tipHeldBack_ = false;
+    if (stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest) {
+        tipAnswered();
+        if (views_.tip)
+            views_.tip->removeTip();
+    }
+    if (views_.panel)
+        views_.panel->showNextRest(nextRestTime());
+}
+
+void RestSchedule::recheckClock() {
+    if (remindersOn_ && !counting()) {
+        checkAway();
+        if (restTimeReached() && !tipsHeld())
+            tipDue();
+    }
+    planTicks();
+}
+
+void RestSchedule::clockSet() {
+    recheckClock();
+}
+
+void RestSchedule::sessionAway() {
+    if (!sessionAwayAt_)
+        sessionAwayAt_ = clock_.seconds();
+}
+
+void RestSchedule::sessionBack() {
+    const long long now = clock_.seconds();
+    if (remindersOn_ && awayCountsAsRest_ && sessionAwayAt_ && !counting() &&
+        now - *sessionAwayAt_ >= restLength_ * 60LL)
+        restTakenAway(now);
+    sessionAwayAt_.reset();
+    // The idle time of a server asleep with the machine did not run: an absence seen
+    // before the sleep is measured afresh.
+    awayFrom_.reset();
+    recheckClock();
+}
+
+void RestSchedule::fullscreenChanged() {
+    if (remindersOn_ && tipHeldBack_ && !tipsHeld()) {
+        checkAway(); // the tip's look at the user plans from a fresh idle time
+        tipDue();
+    }
+    planTicks();
+}
+
+void RestSchedule::setFullscreenSource(FullscreenSource* source) {
+    fullscreen_ = source;
+    if (fullscreen_)
+        fullscreen_->watch(deferFullscreen_);
+}
+
+void RestSchedule::setDeferFullscreen(bool on) {
+    deferFullscreen_ = on;
+    if (fullscreen_)
+        fullscreen_->watch(on);
+    if (!on && tipHeldBack_ && remindersOn_ && !tipsHeld())
+        tipDue();
+    planTicks();
+}
+
+void RestSchedule::setAwayCountsAsRest(bool on) {
+    awayCountsAsRest_ = on;
+    if (!on)
+        awayFrom_.reset();
+    planTicks();
+}
+
+void RestSchedule::setPostponeMinutes(int minutes) {
+    postponeMinutes_ =
+        minutes >= kMinPostpone && minutes <= kMaxPostpone ? minutes : kDefaultPostpone;
 }
 
 void RestSchedule::rescheduleAfterARest() {

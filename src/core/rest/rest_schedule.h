@@ -3,6 +3,7 @@
 // rest time, the tip and the countdown of a rest. It holds all of them as values and
 // tells its views what to show; the windows push what the user does through the
 // operations below and never hold schedule state themselves.
+#include "core/rest/activity.h"
 #include "core/rest/clock.h"
 #include "core/rest/rest_views.h"
 
@@ -64,6 +65,31 @@ class RestSchedule {
     void dismissSettings();      // its Back: what was typed stays entered
     void postpone();             // the next rest one interval later
     void rescheduleAfterARest(); // now plus the interval plus the rest length
+    // The tray's rest-later: the next rest postponeMinutes later (from now when its time
+    // has come); a tip up for it goes. Nothing while reminders are off.
+    void restLater();
+
+    // --- The desktop ----------------------------------------------------------------
+    // The machine goes to sleep or the session is locked, and comes back: the clock is
+    // looked at at once, and with away-counts-as-rest on, an absence at least as long as a
+    // rest counts as one ending now.
+    void sessionAway();
+    void sessionBack();
+    // The full-screen source saw the focus or a window's state change.
+    void fullscreenChanged();
+    // The sources the options below read; nullptr takes one away.
+    void setIdleSource(IdleSource* source) { idle_ = source; }
+    void setFullscreenSource(FullscreenSource* source);
+
+    // --- The options of the [more] section -------------------------------------------
+    void setDeferFullscreen(bool on);
+    void setAwayCountsAsRest(bool on);
+    void setPostponeMinutes(int minutes);
+    bool deferFullscreen() const { return deferFullscreen_; }
+    bool awayCountsAsRest() const { return awayCountsAsRest_; }
+    int postponeMinutes() const { return postponeMinutes_; }
+    // A due tip waits for a full-screen window to go.
+    bool tipHeldBack() const { return tipHeldBack_; }
 
     // --- Load and save -------------------------------------------------------------
     // The stored interval and rest length, as stored. Anything absent, not a whole number
@@ -98,6 +124,9 @@ class RestSchedule {
     static constexpr int kDefaultRestLength = 5;
     static constexpr int kMinInterval = 1;
     static constexpr int kMaxRestLength = 555; // a rest's ticks stay within 16 bits
+    static constexpr int kDefaultPostpone = 10;
+    static constexpr int kMinPostpone = 1;
+    static constexpr int kMaxPostpone = 120;
     // How long after a minute starts the waiting schedule looks at the clock: late enough
     // that a timer a little early still lands in the new minute.
     static constexpr int kMinuteMarginMs = 100;
@@ -124,12 +153,28 @@ class RestSchedule {
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
 
+    IdleSource* idle_ = nullptr;
+    FullscreenSource* fullscreen_ = nullptr;
+    bool deferFullscreen_ = false;
+    bool awayCountsAsRest_ = false;
+    int postponeMinutes_ = kDefaultPostpone;
+    bool tipHeldBack_ = false;
+    // The last input before an absence seen to be as long as a rest (Clock::seconds), and
+    // the idle time last read while a tip waits.
+    std::optional<long long> awayFrom_;
+    long long lastIdleMs_ = 0;
+    std::optional<long long> sessionAwayAt_; // when the sleep or the lock began
+
     void planTicks();
     void settleEntries();
     void setNextRest(int minuteOfDay);
     int roundedNow() const;
     bool restTimeReached();
     void showTip();
+    void tipDue();
+    void checkAway();
+    void restTakenAway(long long returnedAt);
+    void recheckClock();
     void countdownStep();
     void endOfRest();
     void tipAnswered();

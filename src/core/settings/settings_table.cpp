@@ -12,6 +12,9 @@ static_assert([] {
     for (std::size_t i = 0; i < kSettings.size(); ++i)
         if (static_cast<std::size_t>(kSettings[i].setting) != i)
             return false;
+    for (std::size_t i = 0; i < kMoreSettings.size(); ++i)
+        if (static_cast<std::size_t>(kMoreSettings[i].setting) != kSettings.size() + i)
+            return false;
     return true;
 }());
 
@@ -32,6 +35,11 @@ std::optional<int> storedLevel(const std::string& text, Setting s) {
     if (!value)
         return std::nullopt;
     return std::clamp(*value, row(s).min, row(s).max);
+}
+
+int storedNumberOrDefault(const std::string& text, Setting s) {
+    const std::optional<int> value = parseWholeNumber(text);
+    return value && *value >= row(s).min && *value <= row(s).max ? *value : row(s).neutral;
 }
 
 bool flagOn(Setting s, const std::string& text) {

@@ -1,7 +1,8 @@
 #pragma once
-// The nine settings of config.ini, declared once: where each lives, what it may hold and
-// what stands in for it. Every reader and writer of the file, and every control's range,
-// is taken from here.
+// The settings of config.ini, declared once: where each lives, what it may hold and what
+// stands in for it. Every reader and writer of the file, and every control's range, is
+// taken from here. The nine historical keys come first; the options of the [more] section
+// follow in a table of their own, which the main window's close never writes.
 #include "core/settings/settings_place.h"
 
 #include <array>
@@ -21,6 +22,10 @@ enum class Setting {
     Green,
     Blue,
     EyeMode, // eye-protection mode on or off
+    // The options window's [more] section.
+    DeferFullscreen,  // a due rest waits while a full-screen window has the focus
+    AwayCountsAsRest, // time away from the keyboard counts as a rest taken
+    PostponeMinutes,  // how much later the tray's postpone moves the next rest
 };
 
 // How a stored flag reads as on: reminders are on unless switched off explicitly, eye
@@ -51,8 +56,17 @@ inline constexpr std::array<SettingRow, 9> kSettings{{
     {Setting::EyeMode, "eye", "pdrun", 0, 1, 0, FlagRule::OnOnlyWhenOne},
 }};
 
+// Off unless stored as "1"; the postpone takes whole minutes from 1 to 120, and anything
+// else stored stands for the default.
+inline constexpr std::array<SettingRow, 3> kMoreSettings{{
+    {Setting::DeferFullscreen, "more", "defer_fullscreen", 0, 1, 0, FlagRule::OnOnlyWhenOne},
+    {Setting::AwayCountsAsRest, "more", "away_counts_as_rest", 0, 1, 0, FlagRule::OnOnlyWhenOne},
+    {Setting::PostponeMinutes, "more", "postpone_minutes", 1, 120, 10},
+}};
+
 constexpr const SettingRow& row(Setting s) {
-    return kSettings[static_cast<std::size_t>(s)];
+    const auto i = static_cast<std::size_t>(s);
+    return i < kSettings.size() ? kSettings[i] : kMoreSettings[i - kSettings.size()];
 }
 
 // The stored text, or the key's own name when it is absent (readIniValue's contract).
@@ -64,6 +78,9 @@ void writeSetting(SettingsPlace& place, Setting s, int value);
 // A stored number for a control with the setting's bounds: clamped into them as a slider
 // takes it; nothing when the text is no whole number (an absent key reads as its name).
 std::optional<int> storedLevel(const std::string& text, Setting s);
+// A stored number within the setting's bounds as it is; anything else (absent, no whole
+// number, out of bounds) gives the setting's default.
+int storedNumberOrDefault(const std::string& text, Setting s);
 // Whether a flag's text counts as on, by the setting's rule.
 bool flagOn(Setting s, const std::string& text);
 

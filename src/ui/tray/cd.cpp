@@ -2,6 +2,7 @@
 
 #include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/form_more.h"
 #include "ui/widgets/click_image.h"
 
 #include <QCoreApplication>
@@ -119,6 +120,13 @@ void cd::buildMenu() {
     menu_->addAction(QStringLiteral("Display"), this, &cd::xs_Click);
     menu_->addAction(QStringLiteral("About"), this, &cd::abt_Click);
     menu_->addAction(QStringLiteral("Exit"), this, &cd::tc_Click);
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("更多设置…"), this, &cd::more_Click);
+    later_ = menu_->addAction(QStringLiteral("稍后休息"), this, &cd::later_Click);
+    // Reminders are switched in the main window: the entry follows them as the menu opens.
+    const auto follow = [this] { later_->setEnabled(form1_.schedule().remindersOn()); };
+    connect(menu_, &QMenu::aboutToShow, this, follow);
+    follow();
 }
 
 void cd::showForm1() {
@@ -140,6 +148,16 @@ void cd::xs_Click() {
 
 void cd::abt_Click() {
     hooks_.openUrl(QUrl(QString::fromLatin1(kAboutPage)));
+}
+
+void cd::more_Click() {
+    if (!more_)
+        more_ = new FormMore(form1_.model(), this);
+    more_->Show();
+}
+
+void cd::later_Click() {
+    form1_.schedule().restLater();
 }
 
 void cd::tc_Click() {

@@ -6,12 +6,14 @@
 #include <QWidget>
 #include <functional>
 
+class QAction;
 class QMenu;
 class QUrl;
 
 namespace ocuvell {
 
 class Form1;
+class FormMore;
 
 class cd : public QWidget {
     Q_OBJECT
@@ -45,9 +47,12 @@ class cd : public QWidget {
     bool trayPolling() const { return trayPoll_.isActive(); }
 
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
-    void xs_Click();  // "Display"
-    void abt_Click(); // "About"
-    void tc_Click();  // "Exit"
+    void xs_Click();    // "Display"
+    void abt_Click();   // "About"
+    void tc_Click();    // "Exit"
+    void more_Click();  // "更多设置…": the options window
+    void later_Click(); // "稍后休息": the next rest later (enabled while reminders are on)
+    FormMore* moreForm() const { return more_; }
 
   private:
     void buildMenu();
@@ -59,6 +64,8 @@ class cd : public QWidget {
     Hooks hooks_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
+    QAction* later_ = nullptr;
+    FormMore* more_ = nullptr; // made on first use
     QTimer trayPoll_;
     bool trayHere_ = false;
     bool iconRemoved_ = false; // by Exit or the red cross: it never comes back

@@ -1,0 +1,31 @@
+#pragma once
+// The machine going to sleep and waking, the session locked and unlocked, as the system
+// tells them: away when either begins, back when it ends. Where the system cannot tell
+// (no system bus), nothing is told and nothing else changes.
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace ocuvell {
+
+class SessionEvents : public QObject {
+    Q_OBJECT
+  public:
+    SessionEvents(std::function<void()> away, std::function<void()> back);
+    ~SessionEvents() override;
+    // Whether the system's news can reach us.
+    bool listening() const { return listening_; }
+
+  private slots:
+    void prepareForSleep(bool start);
+    void locked();
+    void unlocked();
+
+  private:
+    struct Native;
+    std::function<void()> away_, back_;
+    std::unique_ptr<Native> native_;
+    bool listening_ = false;
+};
+
+} // namespace ocuvell

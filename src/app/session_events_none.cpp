@@ -1,0 +1,25 @@
+// A build without Qt's D-Bus module hears of no sleep and no lock.
+#include "app/session_events.h"
+
+namespace ocuvell {
+
+struct SessionEvents::Native {};
+
+SessionEvents::SessionEvents(std::function<void()> away, std::function<void()> back)
+    : away_(std::move(away)), back_(std::move(back)) {}
+
+SessionEvents::~SessionEvents() = default;
+
+void SessionEvents::prepareForSleep(bool start) {
+    (start ? away_ : back_)();
+}
+
+void SessionEvents::locked() {
+    away_();
+}
+
+void SessionEvents::unlocked() {
+    back_();
+}
+
+} // namespace ocuvell

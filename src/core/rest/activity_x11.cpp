@@ -1,0 +1,189 @@
+// The idle time from the MIT-SCREEN-SAVER extension, and the active window's full-screen
+// state from the window manager's _NET_ACTIVE_WINDOW and _NET_WM_STATE, each over a
+// connection of its own. The full-screen state is watched, not polled: PropertyNotify on
+// the root window (the focus moves) and on the active window (its state changes).
+#include "core/rest/activity.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+#include <cstdlib>
+#include <cstring>
+
+namespace ocuvell {
+
+namespace {
+
+bool x11Desktop() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return x && *x && !(wayland && *wayland);
+}
+
+// Errors on a window that went away between two requests are expected on the watching
+// connection; Xlib's default handler would end the program. Other connections' errors go
+// where they went before.
+::Display* g_watching = nullptr;
+XErrorHandler g_previous = nullptr;
+int watchingErrors(::Display* dpy, XErrorEvent* e) {
+    if (dpy == g_watching)
+        return 0;
+    return g_previous ? g_previous(dpy, e) : 0;
+}
+
+class X11Idle : public IdleSource {
+  public:
+    X11Idle(::Display* dpy, XScreenSaverInfo* info) : dpy_(dpy), info_(info) {}
+    ~X11Idle() override {
+        XFree(info_);
+        XCloseDisplay(dpy_);
+    }
+    std::optional<long long> idleMilliseconds() override {
+        if (!XScreenSaverQueryInfo(dpy_, DefaultRootWindow(dpy_), info_))
+            return std::nullopt;
+        return static_cast<long long>(info_->idle);
+    }
+
+  private:
+    ::Display* dpy_;
+    XScreenSaverInfo* info_;
+};
+
+class X11Fullscreen : public FullscreenSource {
+  public:
+    explicit X11Fullscreen(::Display* dpy) : dpy_(dpy) {
+        activeAtom_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+        stateAtom_ = XInternAtom(dpy_, "_NET_WM_STATE", False);
+        fullscreenAtom_ = XInternAtom(dpy_, "_NET_WM_STATE_FULLSCREEN", False);
+        g_watching = dpy_;
+        g_previous = XSetErrorHandler(watchingErrors);
+    }
+    ~X11Fullscreen() override {
+        XSetErrorHandler(g_previous);
+        g_watching = nullptr;
+        XCloseDisplay(dpy_);
+    }
+
+    void watch(bool on) override {
+        if (on == watching_)
+            return;
+        watching_ = on;
+        XSelectInput(dpy_, DefaultRootWindow(dpy_), on ? PropertyChangeMask : NoEventMask);
+        if (on) {
+            follow();
+        } else if (active_) {
+            XSelectInput(dpy_, active_, NoEventMask);
+            active_ = None;
+        }
+        XFlush(dpy_);
+    }
+
+    // Replies can bring events along into Xlib's queue, where the descriptor no longer
+    // shows them: they are taken in before the answer is trusted.
+    bool fullscreenActive() override {
+        bool full = false;
+        do {
+            dispatch();
+            full = activeIsFullscreen();
+        } while (XEventsQueued(dpy_, QueuedAlready) > 0);
+        return full;
+    }
+
+    int fd() const override { return ConnectionNumber(dpy_); }
+
+    bool dispatch() override {
+        bool changed = false;
+        while (XPending(dpy_)) {
+            XEvent e;
+            XNextEvent(dpy_, &e);
+            if (e.type != PropertyNotify || !watching_)
+                continue;
+            if (e.xproperty.window == DefaultRootWindow(dpy_) && e.xproperty.atom == activeAtom_) {
+                follow();
+                changed = true;
+            } else if (e.xproperty.window == active_ && e.xproperty.atom == stateAtom_) {
+                changed = true;
+            }
+        }
+        return changed;
+    }
+
+  private:
+    bool activeIsFullscreen() {
+        if (!watching_ || !active_)
+            return false;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, active_, stateAtom_, 0, 64, False, XA_ATOM, &type, &format,
+                               &count, &after, &data) != Success ||
+            !data)
+            return false;
+        bool full = false;
+        if (type == XA_ATOM && format == 32) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < count; ++i)
+                full = full || atoms[i] == fullscreenAtom_;
+        }
+        XFree(data);
+        return full;
+    }
+
+    // Watches the window that has the focus now, and no longer the one before.
+    void follow() {
+        Window now = None;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), activeAtom_, 0, 1, False, XA_WINDOW,
+                               &type, &format, &count, &after, &data) == Success &&
+            data) {
+            if (type == XA_WINDOW && format == 32 && count == 1)
+                std::memcpy(&now, data, sizeof now);
+            XFree(data);
+        }
+        if (now == active_)
+            return;
+        if (active_)
+            XSelectInput(dpy_, active_, NoEventMask);
+        active_ = now;
+        if (active_)
+            XSelectInput(dpy_, active_, PropertyChangeMask);
+        XFlush(dpy_);
+    }
+
+    ::Display* dpy_;
+    Atom activeAtom_, stateAtom_, fullscreenAtom_;
+    Window active_ = None;
+    bool watching_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<IdleSource> openIdleSource() {
+    if (!x11Desktop())
+        return nullptr;
+    ::Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return nullptr;
+    int event = 0, error = 0;
+    XScreenSaverInfo* info = nullptr;
+    if (!XScreenSaverQueryExtension(dpy, &event, &error) || !(info = XScreenSaverAllocInfo())) {
+        XCloseDisplay(dpy);
+        return nullptr;
+    }
+    return std::make_unique<X11Idle>(dpy, info);
+}
+
+std::unique_ptr<FullscreenSource> openFullscreenSource() {
+    if (!x11Desktop())
+        return nullptr;
+    ::Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return nullptr;
+    return std::make_unique<X11Fullscreen>(dpy);
+}
+
+} // namespace ocuvell

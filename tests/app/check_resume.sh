@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Sleep and resume through logind on a private system bus (python3-dbusmock's logind
+# template): the real program with eye protection on, its ramp reset behind its back (as
+# a driver does on resume), then PrepareForSleep(false) and a session unlock each put the
+# program's ramp back. Without a system bus the program starts and runs as before.
+# Usage: check_resume.sh PROGRAM GAMMA_DUMP SOURCE_DIR
+set -uo pipefail
+program=$1 gamma_dump=$2 src=$3
+. "$src/tests/install/lib.sh"
+
+command -v dbus-daemon >/dev/null || { echo "dbus-daemon is not installed: skipped" >&2; exit 77; }
+/usr/bin/python3 -c 'import dbusmock' 2>/dev/null || { echo "python3-dbusmock is not installed: skipped" >&2; exit 77; }
+command -v xrandr >/dev/null || { echo "xrandr is not installed: skipped" >&2; exit 77; }
+display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
+export DISPLAY="$display"
+
+# The private system bus: anyone may own and call anything on it.
+cat > "$tmp/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$tmp/system_bus_socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+  </policy>
+</busconfig>
+CONF
+dbus-daemon --config-file="$tmp/bus.conf" --nofork --nopidfile >"$tmp/bus.log" 2>&1 &
+pids+=($!)
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$tmp/system_bus_socket"
+wait_for 10 test -S "$tmp/system_bus_socket" || { fail "no private system bus"; exit 1; }
+/usr/bin/python3 -m dbusmock --system --template logind >"$tmp/logind.log" 2>&1 &
+pids+=($!)
+login() { gdbus call --system -d org.freedesktop.login1 -o "$1" -m "${@:2}"; }
+wait_for 10 login /org/freedesktop/login1 org.freedesktop.DBus.Peer.Ping \
+  || { fail "the mock logind did not come up"; cat "$tmp/logind.log" >&2; exit 1; }
+session=$(login /org/freedesktop/login1 org.freedesktop.DBus.Mock.AddSession \
+  c1 seat0 1000 user true | sed -n "s/.*'\(\/[^']*\)'.*/\1/p")
+
+first_entry() { "$gamma_dump" "$display" first | awk 'NR == 2 {print $2; exit}' ; }
+mid_entry() { "$gamma_dump" "$display" first | awk 'NR == 130 {print $2; exit}' ; }
+reset_ramp() { for o in $(xrandr | awk '/ connected/ {print $1}'); do xrandr --output "$o" --gamma 1:1:1; done; }
+
+run_program() {
+  rm -rf "$tmp/prog" "$tmp/home" "$tmp/runtime"
+  mkdir -p "$tmp/prog" "$tmp/home" "$tmp/runtime"
+  chmod 700 "$tmp/runtime"
+  cp "$program" "$tmp/prog/ocuvell"
+  # Eye protection on, darker: the program's ramp differs from the identity one.
+  printf '[eye]\r\npdrun=1\r\nliangdu=-30\r\n' >"$tmp/prog/config.ini"
+  env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" DISPLAY="$display" \
+      LANG=C.UTF-8 BROWSER=true DBUS_SYSTEM_BUS_ADDRESS="$1" "$tmp/prog/ocuvell" \
+      >"$tmp/run.out" 2>"$tmp/run.err" &
+  program_pid=$!
+  pids+=($program_pid)
+  wait_for 20 has_main_window || { fail "no main window"; cat "$tmp/run.err" >&2; exit 1; }
+}
+darkened() { [ "$(mid_entry)" -lt 30000 ]; }
+
+reset_ramp
+run_program "$DBUS_SYSTEM_BUS_ADDRESS"
+wait_for 10 darkened || fail "the program's ramp is not on the display: $(mid_entry)"
+ramp=$(mid_entry)
+
+reset_ramp
+[ "$(mid_entry)" -gt 30000 ] || fail "xrandr did not reset the ramp"
+login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
+  org.freedesktop.login1.Manager PrepareForSleep b '[<true>]' >/dev/null
+login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
+  org.freedesktop.login1.Manager PrepareForSleep b '[<false>]' >/dev/null
+wait_for 5 eval '[ "$(mid_entry)" = "$ramp" ]' && ok "resume put the program's ramp back" \
+  || fail "after resume the ramp is $(mid_entry), not $ramp"
+
+if [ -n "$session" ]; then
+  reset_ramp
+  login "$session" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Lock '' '@av []' >/dev/null
+  login "$session" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Unlock '' '@av []' >/dev/null
+  wait_for 5 eval '[ "$(mid_entry)" = "$ramp" ]' && ok "an unlock put the program's ramp back" \
+    || fail "after an unlock the ramp is $(mid_entry), not $ramp"
+else
+  fail "the mock logind made no session"
+fi
+kill "$program_pid"; wait "$program_pid" 2>/dev/null
+
+# No system bus at all: the program comes up and shows its ramp as before.
+reset_ramp
+run_program "unix:path=$tmp/no-such-bus"
+wait_for 10 darkened && ok "without a system bus the program runs and colours the display" \
+  || fail "without a system bus the ramp is $(mid_entry)"
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended without a system bus"
+
+[ $failures -eq 0 ] || { echo "$failures check(s) failed" >&2; cat "$tmp/run.err" >&2; exit 1; }
