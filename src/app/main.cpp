@@ -1,5 +1,6 @@
 // Ocuvell: main builds the program once (the single-instance lock, the settings place,
 // the model over the display, the windows, the tray, the session's end) and runs it.
+#include "app/clock_watch.h"
 #include "app/command_line.h"
 #include "app/end_signals.h"
 #include "app/session_events.h"
@@ -153,6 +154,9 @@ int main(int argc, char** argv) {
     ocuvell::Form1 form1(model, formHooks);
     notices.setWindow(&form1);
     ocuvell::RestForms restForms(model.schedule());
+    // A clock set by hand, by a time service or on waking is looked at at once, not at
+    // the schedule's next minute tick.
+    ocuvell::ClockWatch clockWatch([&model] { model.schedule().clockSet(); });
 
     // The session's end: a logout's signal or the session manager's request to save keeps
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.

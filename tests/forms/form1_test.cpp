@@ -49,7 +49,7 @@ GammaRamp contrastRamp(const GammaRamp& base, int percent) {
     return e.newramp();
 }
 
-std::vector<int> sliders(const Form1& f) {
+std::vector<int> sliders(Form1& f) {
     return {f.Slider1()->value(), f.Slider2()->value(), f.Slider3(0)->value(),
             f.Slider3(1)->value(), f.Slider3(2)->value()};
 }

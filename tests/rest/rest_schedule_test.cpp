@@ -654,6 +654,31 @@ TEST_F(Schedule, ClockSetOnOrBack) {
     EXPECT_TRUE(windows.tipShown);
 }
 
+// Told that the clock was set, the schedule looks at once instead of at its next
+// minute tick, plans that tick from the new time, and leaves a countdown's beat alone.
+TEST_F(Schedule, ClockSetIsLookedAtAtOnce) {
+    using Mode = testing::RecordingTicks::Mode;
+    testing::RecordingTicks ticks;
+    schedule.attach({.ticks = &ticks});
+    clock.set(10, 0, 0);
+    start("5", "1"); // due 10:05
+    clock.set(10, 3, 20);
+    schedule.clockSet();
+    EXPECT_FALSE(windows.tipShown);
+    EXPECT_EQ(ticks.onceInMs, 40000 + RestSchedule::kMinuteMarginMs);
+    clock.set(10, 20, 0);
+    schedule.clockSet();
+    ASSERT_TRUE(windows.tipShown);
+    EXPECT_EQ(ticks.mode, Mode::Stopped);
+    schedule.acceptTip();
+    tick(3);
+    clock.set(11, 0, 0);
+    schedule.clockSet();
+    EXPECT_EQ(schedule.countdown().ticks, 3);
+    EXPECT_EQ(ticks.mode, Mode::EverySecond);
+    EXPECT_EQ(ticks.beatsStarted, 1);
+}
+
 // Reminders off during the sleep: turning them on sets a new rest time from the
 // present, and the minutes that went by while off count for nothing.
 TEST_F(Schedule, NoStaleTipAfterRemindersComeBackOn) {

@@ -437,6 +437,10 @@ void RestSchedule::recheckClock() {
     planTicks();
 }
 
+void RestSchedule::clockSet() {
+    recheckClock();
+}
+
 void RestSchedule::sessionAway() {
     if (!sessionAwayAt_)
         sessionAwayAt_ = clock_.seconds();

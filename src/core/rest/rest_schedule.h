@@ -45,7 +45,11 @@ class RestSchedule {
     const RestViews& views() const { return views_; }
 
     // --- What happened -------------------------------------------------------------
-    void tick();                   // a second went by
+    void tick(); // a second went by
+    // The wall clock was set (by hand, a time service's step, a resume): a rest time it
+    // went past shows its tip now, not at the next minute's tick, and that tick is planned
+    // from the new time. A countdown keeps its beat.
+    void clockSet();
     void rescheduleFromNow();      // the next rest: one interval from now
     void startCountdown();         // a rest's counters from the rest length
     void acceptTip();              // the tip's rest-now line

@@ -2,6 +2,7 @@
 // tells what was opened.
 #include "core/settings/bounded_read.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -65,10 +66,17 @@ BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBy
         ::close(fd);
         return result;
     }
-    // The file may grow while it is read: one byte past the limit is enough to know.
-    result.bytes.resize(maxBytes + 1);
+    // Room for the file as it stands and a byte more, not for the largest allowed: the
+    // file may grow while it is read, and gets more room then, up to one byte past the
+    // limit, which is enough to know.
+    result.bytes.resize(std::min(static_cast<std::size_t>(st.st_size), maxBytes) + 1);
     std::size_t got = 0;
-    while (got < result.bytes.size()) {
+    for (;;) {
+        if (got == result.bytes.size()) {
+            if (got > maxBytes)
+                break;
+            result.bytes.resize(std::min(got * 2, maxBytes + 1));
+        }
         const ssize_t n = ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
         if (n == 0)
             break;

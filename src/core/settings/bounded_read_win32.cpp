@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <system_error>
 
 namespace ocuvell {
@@ -47,9 +48,16 @@ BoundedRead readRegularFile(const std::filesystem::path& path, std::size_t maxBy
         ::CloseHandle(h);
         return result;
     }
-    result.bytes.resize(maxBytes + 1);
+    // Room for the file as it stands and a byte more; a file that grows meanwhile gets
+    // more, up to one byte past the limit, which is enough to know.
+    result.bytes.resize(static_cast<std::size_t>(size) + 1);
     std::size_t got = 0;
-    while (got < result.bytes.size()) {
+    for (;;) {
+        if (got == result.bytes.size()) {
+            if (got > maxBytes)
+                break;
+            result.bytes.resize(std::min(got * 2, maxBytes + 1));
+        }
         DWORD n = 0;
         if (!::ReadFile(h, result.bytes.data() + got, static_cast<DWORD>(result.bytes.size() - got),
                         &n, nullptr)) {

@@ -1,5 +1,6 @@
 #include "ui/assets/artwork.h"
 
+#include <QImageReader>
 #include <QtGlobal>
 
 // The resources sit in a static library; naming their initialiser here makes the
@@ -13,6 +14,16 @@ namespace ocuvell {
 void initArtwork() {
     static const bool done = (registerOcuvellResources(), true);
     (void)done;
+}
+
+QImage artImage(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QPixmap artPixmap(const QString& path) {
+    return QPixmap::fromImage(artImage(path));
 }
 
 } // namespace ocuvell

@@ -42,13 +42,10 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
     initArtwork();
     buildFrame();
     buildMainPage();
-    buildOverlay();
     buildHiddenControls();
-    // The overlay covers the main page until the load step closes it.
-    ppset_->raise();
     loadSwitchProperties();
     connectHandlers();
-    connectColourPage();
+    watchDisplay();
     // Runs only when the schedule asks for a tick.
     model_.attach(*this, restViews());
 }
@@ -67,6 +64,14 @@ void Form1::connectHandlers() {
     connect(image2_, &ClickImage::clicked, this, &Form1::image2_Click);
     for (int i = 0; i < 4; ++i)
         connect(edit_[i], &ClickImage::clicked, this, [this, i] { edit_Click(i); });
+    connect(okdsxxadd_, &QPushButton::clicked, this, &Form1::okdsxxadd_Click);
+    connect(form2tip_, &QPushButton::clicked, this, &Form1::form2tip_Click);
+    connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(&Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::connectOverlay() {
     for (int i = 1; i <= 3; ++i) {
         connect(setok_[i], &ClickImage::clicked, this, [this, i] { setok_Click(i); });
         connect(setno_[i], &ClickImage::clicked, this, [this, i] { setno_Click(i); });
@@ -79,11 +84,7 @@ void Form1::connectHandlers() {
             [this](const QString& text) { schedule_.enterRestLength(text.toStdString()); });
     for (QLineEdit* box : {Text2_, Text3_})
         connect(box, &QLineEdit::returnPressed, this, [this] { setok_Click(1); });
-    connect(okdsxxadd_, &QPushButton::clicked, this, &Form1::okdsxxadd_Click);
-    connect(form2tip_, &QPushButton::clicked, this, &Form1::form2tip_Click);
-    connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(&Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connectColourPage();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -99,6 +100,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::edit_Click(int index) {
+    if (index == 0 || index == 1)
+        ensureOverlay();
+    if (!overlayBuilt())
+        return; // no page to hide, none to open
     QWidget* pages[4] = {eyeset_, xxset_, hsset_, gjset_};
     for (QWidget* p : pages)
         p->hide();
@@ -175,13 +180,19 @@ void Form1::showRestValues(const std::string& interval, const std::string& restL
     layOutRestSummary();
 }
 void Form1::showIntervalEntry(const std::string& text) {
-    Text2_->setText(QString::fromStdString(text));
+    if (overlayBuilt())
+        Text2_->setText(QString::fromStdString(text));
+    else
+        pending_.intervalEntry = QString::fromStdString(text);
 }
 void Form1::showRestLengthEntry(const std::string& text) {
-    Text3_->setText(QString::fromStdString(text));
+    if (overlayBuilt())
+        Text3_->setText(QString::fromStdString(text));
+    else
+        pending_.restLengthEntry = QString::fromStdString(text);
 }
 void Form1::closeSettings() {
-    ppset_->hide();
+    hideOverlay();
 }
 void Form1::showReminders(bool on) {
     setHeadingGreen(Label2_[1], on);

@@ -97,27 +97,30 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     QLabel* dhhour(int i) const { return dhhour_[i]; }
     SafeSwitch* SafeSwitch1() const { return SafeSwitch1_; }
     SafeSwitch* SafeSwitch2() const { return SafeSwitch2_; }
-    QWidget* ppset() const { return ppset_; }
-    QWidget* eyeset() const { return eyeset_; }
-    QWidget* xxset() const { return xxset_; }
-    QWidget* hsset() const { return hsset_; }
-    QWidget* gjset() const { return gjset_; }
-    QLineEdit* Text2() const { return Text2_; }
-    QLineEdit* Text3() const { return Text3_; }
-    QLabel* colo(int i) const { return colo_[i]; }
+    // The settings overlay and its pages are built the first time anything asks for them
+    // (an edit icon, or these accessors): the first frame never shows them.
+    QWidget* ppset() { return overlay(ppset_); }
+    QWidget* eyeset() { return overlay(eyeset_); }
+    QWidget* xxset() { return overlay(xxset_); }
+    QWidget* hsset() { return overlay(hsset_); }
+    QWidget* gjset() { return overlay(gjset_); }
+    QLineEdit* Text2() { return overlay(Text2_); }
+    QLineEdit* Text3() { return overlay(Text3_); }
+    QLabel* colo(int i) { return overlay(colo_[i]); }
     // The colour page's line saying that colours cannot be changed here; hidden when
     // they can.
-    QLabel* colourNotice() const { return colourNotice_; }
-    QSlider* Slider1() const { return Slider1_; }
-    QSlider* Slider2() const { return Slider2_; }
-    QSlider* Slider3(int i) const { return Slider3_[i]; }
-    QLineEdit* Text4(int i) const { return Text4_[i]; }
-    QPushButton* Command3() const { return Command3_; }
-    QPushButton* Command4() const { return Command4_; }
-    ClickImage* Image7() const { return Image7_; }
-    ClickImage* Image8() const { return Image8_; }
-    ClickImage* setok(int i) const { return setok_[i]; }
-    ClickImage* setno(int i) const { return setno_[i]; }
+    QLabel* colourNotice() { return overlay(colourNotice_); }
+    QSlider* Slider1() { return overlay(Slider1_); }
+    QSlider* Slider2() { return overlay(Slider2_); }
+    QSlider* Slider3(int i) { return overlay(Slider3_[i]); }
+    QLineEdit* Text4(int i) { return overlay(Text4_[i]); }
+    QPushButton* Command3() { return overlay(Command3_); }
+    QPushButton* Command4() { return overlay(Command4_); }
+    ClickImage* Image7() { return overlay(Image7_); }
+    ClickImage* Image8() { return overlay(Image8_); }
+    ClickImage* setok(int i) { return overlay(setok_[i]); }
+    ClickImage* setno(int i) { return overlay(setno_[i]); }
+    bool overlayBuilt() const { return ppset_ != nullptr; }
     QTimer& Timer1() { return Timer1_; }
 
   protected:
@@ -144,6 +147,15 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void buildFrame();
     void buildMainPage();
     void buildOverlay();
+    // Builds the overlay if it is not there yet, showing what the model told it meanwhile.
+    void ensureOverlay();
+    template <typename W> W* overlay(W*& member) {
+        ensureOverlay();
+        return member;
+    }
+    // Closes the overlay, built or not.
+    void hideOverlay();
+    void connectOverlay();
     void buildColourPage();
     void buildRestPage();
     void layOutRestSummary();
@@ -186,6 +198,15 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     SafeSwitch* SafeSwitch2_ = nullptr;
     SafeSwitch* SafeSwitch3_ = nullptr;
     SafeSwitch* SafeSwitch4_ = nullptr;
+
+    // What the overlay shows while it is not built yet, for the moment it is.
+    struct OverlayState {
+        bool hidden = false; // it covers the main page until the load step closes it
+        std::array<std::optional<int>, 5> levels; // the last the model reported of each
+        std::array<bool, 2> valueShown{};         // colo(1), colo(3) show their slider's value
+        bool noticeAsked = false;                 // the colour notice was looked at
+        std::optional<QString> intervalEntry, restLengthEntry;
+    } pending_;
 
     QWidget* ppset_ = nullptr;
     std::array<QFrame*, 2> Line1_{};

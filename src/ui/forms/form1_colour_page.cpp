@@ -92,7 +92,6 @@ void Form1::connectColourPage() {
     connect(Command4_, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Image7_, &ClickImage::clicked, this, &Form1::Image7_Click);
     connect(Image8_, &ClickImage::clicked, this, &Form1::Image8_Click);
-    watchDisplay();
 }
 
 void Form1::watchDisplay() {
@@ -113,11 +112,19 @@ void Form1::watchDisplay() {
 void Form1::colorload() {
     model_.colour().captureDisplay();
     showColourNotice();
+    if (!overlayBuilt()) {
+        pending_.valueShown = {true, true};
+        return;
+    }
     colo_[1]->setText(number(Slider1_->value()));
     colo_[3]->setText(number(Slider2_->value()));
 }
 
 void Form1::showColourNotice() {
+    if (!overlayBuilt()) {
+        pending_.noticeAsked = true;
+        return;
+    }
     // Without it the sliders would move with no effect on the screen and no word why;
     // the values can still be set and stored for a display that can take them.
     GammaEngine& engine = model_.colour().engine();
@@ -146,6 +153,13 @@ void Form1::Slider3_Change(int index) {
 }
 
 void Form1::levelChanged(Level level, int value) {
+    if (!overlayBuilt()) {
+        const int i = static_cast<int>(level);
+        pending_.levels[i] = value;
+        if (i < 2)
+            pending_.valueShown[i] = true;
+        return;
+    }
     // The slider follows without reporting the move back to the model.
     const auto follow = [value](QSlider* slider) {
         const QSignalBlocker quiet(slider);
@@ -178,18 +192,18 @@ void Form1::warn(const std::string& title, const std::string& text) {
 }
 
 void Form1::Command4_Click() {
-    model_.colour().applyColourTexts({Text4_[0]->text().toStdString(),
-                                      Text4_[1]->text().toStdString(),
-                                      Text4_[2]->text().toStdString()});
+    model_.colour().applyColourTexts({Text4(0)->text().toStdString(),
+                                      Text4(1)->text().toStdString(),
+                                      Text4(2)->text().toStdString()});
 }
 
 void Form1::Image7_Click() {
-    ppset_->hide();
+    hideOverlay();
     model_.colour().saveLevels();
 }
 
 void Form1::Image8_Click() {
-    ppset_->hide();
+    hideOverlay();
 }
 
 void Form1::Command3_Click() {
@@ -203,7 +217,7 @@ void Form1::SafeSwitch1_Click(bool value) {
         model_.colour().eyeModeOn();
     } else {
         edit_[0]->hide();
-        ppset_->hide();
+        hideOverlay();
         model_.colour().eyeModeOff();
         setHeadingGreen(Label2_[0], false);
     }

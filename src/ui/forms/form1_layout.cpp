@@ -2,6 +2,7 @@
 // and turned into pixels at 15 twips to the pixel.
 #include "core/controls/property_bag.h"
 #include "core/settings/settings_table.h"
+#include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/design.h"
@@ -15,6 +16,7 @@
 #include <QSlider>
 #include <QStringList>
 #include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 namespace ocuvell {
@@ -47,7 +49,7 @@ QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
 ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
     auto* i = new ClickImage(parent);
     if (resource)
-        i->setPixmap(QPixmap(QString::fromLatin1(resource)));
+        i->setPixmap(artPixmap(QString::fromLatin1(resource)));
     i->setScaledContents(stretch);
     return i;
 }
@@ -170,7 +172,7 @@ void Form1::buildMainPage() {
     Label3_[0]->setWordWrap(true);
     Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image3_ = new QLabel(this);
-    Image3_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
+    Image3_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
     place(Image3_, 1920, 1920, 1920, 1920);
     SafeSwitch1_ = new SafeSwitch(this);
     place(SafeSwitch1_, 2160, 4080, 1170, 345);
@@ -191,7 +193,7 @@ void Form1::buildMainPage() {
     layOutRestSummary();
 
     Picture1_ = new QLabel(this);
-    Picture1_->setPixmap(QPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
+    Picture1_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
     place(Picture1_, 5160, 1920, 1920, 1920);
     // The blank screen of the picture spans about x 14..114, y 18..88.
     Shape2_ = filledShape(Picture1_, 0x808080);
@@ -233,6 +235,54 @@ void Form1::layOutRestSummary() {
     }
     Label3_[1]->setText(lines.join(QLatin1Char('\n')));
     Label3_[1]->resize(width, Label3_[1]->height());
+}
+
+// The overlay comes last in the window: raised over the main page as it always was, the
+// frame back on top once the load step has raised it, and keyboard focus reaching its
+// controls before the commands kept for the keyboard, as when it was built with the rest.
+void Form1::ensureOverlay() {
+    if (overlayBuilt())
+        return;
+    buildOverlay();
+    for (int i = 0; i < 5; ++i)
+        if (pending_.levels[i])
+            levelChanged(static_cast<Level>(i), *pending_.levels[i]);
+    if (pending_.valueShown[0])
+        colo_[1]->setText(QString::number(Slider1_->value()));
+    if (pending_.valueShown[1])
+        colo_[3]->setText(QString::number(Slider2_->value()));
+    if (pending_.noticeAsked)
+        showColourNotice();
+    if (pending_.intervalEntry)
+        Text2_->setText(*pending_.intervalEntry);
+    if (pending_.restLengthEntry)
+        Text3_->setText(*pending_.restLengthEntry);
+    if (loaded_) {
+        Image7_->setPixmap(setok_[1]->pixmap());
+        Image8_->setPixmap(setno_[1]->pixmap());
+    }
+    if (pending_.hidden)
+        ppset_->hide();
+    ppset_->raise();
+    if (loaded_)
+        Shape1_->raise();
+    QWidget* before = Text3_; // the overlay's last control
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             okdsxxadd_, form2tip_, Command1_, Command2_, SafeSwitch3_, SafeSwitch4_, Label2_[2],
+             Label2_[3], edit_[2], Label3_[2], edit_[3], Label3_[3], Shape1_}) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue; // not in the keyboard's order at all
+        QWidget::setTabOrder(before, w);
+        before = w;
+    }
+    connectOverlay();
+}
+
+void Form1::hideOverlay() {
+    if (overlayBuilt())
+        ppset_->hide();
+    else
+        pending_.hidden = true;
 }
 
 void Form1::buildOverlay() {

@@ -35,11 +35,13 @@ void Form1::load() {
         edit_[0]->show();
         setHeadingGreen(Label2_[0], true);
         SafeSwitch1_->setValue(true);
-        ppset_->hide();
+        hideOverlay();
     }
 
-    Image7_->setPixmap(setok_[1]->pixmap());
-    Image8_->setPixmap(setno_[1]->pixmap());
+    if (overlayBuilt()) {
+        Image7_->setPixmap(setok_[1]->pixmap());
+        Image8_->setPixmap(setno_[1]->pixmap());
+    }
     edit_[1]->setPixmap(edit_[0]->pixmap());
 }
 

@@ -23,7 +23,7 @@ namespace {
 // The close picture; drawn here when the program's artwork lacks it.
 QPixmap closePicture() {
     initArtwork();
-    QPixmap pm(QStringLiteral(":/ocuvell/rest_close.png"));
+    QPixmap pm = artPixmap(QStringLiteral(":/ocuvell/rest_close.png"));
     if (!pm.isNull())
         return pm.scaled(60, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     pm = QPixmap(60, 60);

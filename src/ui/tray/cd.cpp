@@ -1,5 +1,6 @@
 #include "ui/tray/cd.h"
 
+#include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/forms/form_more.h"
 #include "ui/widgets/click_image.h"
@@ -20,11 +21,12 @@ namespace {
 // for high-resolution task switchers only; decoding it is most of the icon's cost, so it
 // joins once the main window is up.
 QIcon programIcon(bool withLarge) {
+    initArtwork();
     QIcon icon;
     for (const char* size : {"16", "32", "48", "256"}) {
         if (!withLarge && std::string_view(size) == "256")
             continue;
-        icon.addFile(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size)));
+        icon.addPixmap(artPixmap(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size))));
     }
     return icon;
 }

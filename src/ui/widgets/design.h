@@ -1,6 +1,7 @@
 #pragma once
 // The look shared by every window: twips to pixels, colours and the design font.
 #include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 namespace ocuvell::design {
@@ -19,11 +20,19 @@ inline void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
+// The design faces, first choice first: the design's own, then installed CJK faces.
+inline QStringList designFaces() {
+    return {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")};
+}
+
+// The faces the controls ask for, in that order (design_fonts_posix.cpp, _win32.cpp).
+const QStringList& designFamilies();
+
 // The design face first; an installed CJK face keeps the same point size.
 inline QFont designFont(double points, bool bold = false) {
     QFont f;
-    f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    f.setFamilies(designFamilies());
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;

@@ -55,13 +55,13 @@ class SwitchArt : public QObject {
     // program's windows use one skin of three, and decoding is most of a switch's start.
     const QPixmap& strip(int skin) {
         if (strips_[skin].isNull())
-            strips_[skin] = QPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(skin));
+            strips_[skin] = artPixmap(QStringLiteral(":/ocuvell/switch_skin%1.png").arg(skin));
         return strips_[skin];
     }
     const QRegion& shape(int mask) {
         if (!shapeLoaded_[mask]) {
             shapes_[mask] =
-                shapeFromMask(QImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(mask)));
+                shapeFromMask(artImage(QStringLiteral(":/ocuvell/switch_mask%1.png").arg(mask)));
             shapeLoaded_[mask] = true;
         }
         return shapes_[mask];

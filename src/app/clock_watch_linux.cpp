@@ -1,0 +1,70 @@
+// The wall clock's changes through a timer file: armed far ahead on the real-time clock
+// with cancel-on-set, its wait ends whenever the clock is set (and on resume from
+// suspend), and the event loop sees the file readable. It never expires by itself.
+#include "app/clock_watch.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+namespace ocuvell {
+namespace {
+
+constexpr std::time_t kFarAheadSeconds = 10LL * 366 * 86400;
+
+bool arm(int fd, std::time_t at) {
+    itimerspec spec{};
+    spec.it_value.tv_sec = at;
+    return timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) == 0;
+}
+
+} // namespace
+
+struct ClockWatch::Watch {
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr;
+};
+
+ClockWatch::ClockWatch(std::function<void()> clockSet, QObject* parent)
+    : QObject(parent), watch_(std::make_unique<Watch>()) {
+    const int fd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (!arm(fd, std::time(nullptr) + kFarAheadSeconds)) {
+        ::close(fd);
+        return;
+    }
+    watch_->fd = fd;
+    watch_->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(watch_->notifier, &QSocketNotifier::activated, this,
+            [fd, clockSet = std::move(clockSet)] {
+                // ECANCELED: the clock was set. An expiry (only ever a test's moment)
+                // counts the same. Either way the timer is armed afresh from the new time.
+                std::uint64_t expiries = 0;
+                if (::read(fd, &expiries, sizeof expiries) < 0 && errno == EAGAIN)
+                    return;
+                arm(fd, std::time(nullptr) + kFarAheadSeconds);
+                clockSet();
+            });
+}
+
+ClockWatch::~ClockWatch() {
+    if (watch_->fd >= 0) {
+        delete watch_->notifier; // before the file it watches
+        ::close(watch_->fd);
+    }
+}
+
+bool ClockWatch::watching() const {
+    return watch_->fd >= 0;
+}
+
+void ClockWatch::alsoAt(std::chrono::system_clock::time_point moment) {
+    if (watch_->fd >= 0)
+        arm(watch_->fd, std::chrono::system_clock::to_time_t(moment));
+}
+
+} // namespace ocuvell
