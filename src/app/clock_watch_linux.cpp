@@ -16,9 +16,9 @@ namespace {
 constexpr std::time_t kFarAheadSeconds = 10LL * 366 * 86400;
 
 bool arm(int fd, std::time_t at) {
-    itimerspec spec{};
-    spec.it_value.tv_sec = at;
-    return timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) == 0;
+    itimerspec when{};
+    when.it_value.tv_sec = at;
+    return timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr) == 0;
 }
 
 } // namespace
