@@ -17,9 +17,10 @@ class SessionEvents : public QObject {
     bool listening() const { return listening_; }
 
   private slots:
-    void prepareForSleep(bool start);
-    void locked();
-    void unlocked();
+    // The same on every platform: what the platform's file connects them to differs.
+    void prepareForSleep(bool start) { (start ? away_ : back_)(); }
+    void locked() { away_(); }
+    void unlocked() { back_(); }
 
   private:
     struct Native;

@@ -10,16 +10,4 @@ SessionEvents::SessionEvents(std::function<void()> away, std::function<void()> b
 
 SessionEvents::~SessionEvents() = default;
 
-void SessionEvents::prepareForSleep(bool start) {
-    (start ? away_ : back_)();
-}
-
-void SessionEvents::locked() {
-    away_();
-}
-
-void SessionEvents::unlocked() {
-    back_();
-}
-
 } // namespace ocuvell

@@ -63,16 +63,4 @@ SessionEvents::~SessionEvents() {
     }
 }
 
-void SessionEvents::prepareForSleep(bool start) {
-    (start ? away_ : back_)();
-}
-
-void SessionEvents::locked() {
-    away_();
-}
-
-void SessionEvents::unlocked() {
-    back_();
-}
-
 } // namespace ocuvell
