@@ -18,6 +18,7 @@
 #include "ui/forms/notices.h"
 #include "ui/forms/rest_windows.h"
 #include "ui/tray/cd.h"
+#include "ui/widgets/after_first_frame.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -126,22 +127,27 @@ int main(int argc, char** argv) {
     // worth remembering.
     const bool realDisplay =
         display->trouble() == ocuvell::DisplayTrouble::NoTrouble && display->keepsRampAfterExit();
-    // What the desktop says of the user, for the [more] options: read only while they are on.
+    // What the desktop says of the user, for the [more] options: reached only once they are on.
     const std::unique_ptr<ocuvell::IdleSource> idle = ocuvell::openIdleSource();
     const std::unique_ptr<ocuvell::FullscreenSource> fullscreen = ocuvell::openFullscreenSource();
+    // The full-screen source's news (the focus or a window's state changed), watched from
+    // the moment it watches the desktop.
+    std::unique_ptr<QSocketNotifier> fullscreenNews;
     ocuvell::Model model(std::move(display), clock, settings);
+    if (fullscreen) {
+        fullscreen->onWatchable([&fullscreen, &fullscreenNews, &model] {
+            fullscreenNews =
+                std::make_unique<QSocketNotifier>(fullscreen->fd(), QSocketNotifier::Read);
+            QObject::connect(fullscreenNews.get(), &QSocketNotifier::activated,
+                             [&fullscreen, &model] {
+                                 if (fullscreen->dispatch())
+                                     model.schedule().fullscreenChanged();
+                             });
+        });
+    }
     model.schedule().setIdleSource(idle.get());
     model.schedule().setFullscreenSource(fullscreen.get());
     model.loadMoreSettings();
-    // A full-screen source with news: the focus or a window's state changed.
-    std::unique_ptr<QSocketNotifier> fullscreenNews;
-    if (fullscreen && fullscreen->fd() >= 0) {
-        fullscreenNews = std::make_unique<QSocketNotifier>(fullscreen->fd(), QSocketNotifier::Read);
-        QObject::connect(fullscreenNews.get(), &QSocketNotifier::activated, [&fullscreen, &model] {
-            if (fullscreen->dispatch())
-                model.schedule().fullscreenChanged();
-        });
-    }
     QTimer recordFlush; // goes before the record it flushes, which writes what waits as it goes
     ocuvell::RampState* remembered = keepRampRecord(model, realDisplay, recordFlush);
 
@@ -168,14 +174,18 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, saveForSession);
 
-    // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
-    // looks at the clock and at how long the user was away.
-    ocuvell::SessionEvents sessionEvents([&model] { model.sessionAway(); },
-                                         [&model] { model.sessionBack(); });
-
     // The tray form: the icon, and the main window brought up (its load step runs here).
     ocuvell::cd tray(form1);
     tray.load();
+
+    // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
+    // looks at the clock and at how long the user was away. Heard from the main window's
+    // first frame on: the system bus is a connection and a few exchanges it does not need.
+    std::unique_ptr<ocuvell::SessionEvents> sessionEvents;
+    new ocuvell::AfterFirstFrame(&form1, &form1, [&sessionEvents, &model] {
+        sessionEvents = std::make_unique<ocuvell::SessionEvents>([&model] { model.sessionAway(); },
+                                                                 [&model] { model.sessionBack(); });
+    });
 
     std::unique_ptr<FirstPaintProbe> probe;
     if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||

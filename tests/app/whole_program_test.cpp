@@ -97,7 +97,7 @@ TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
         const Form2* tip = program_->restForms.loadedTip();
         tipWhileOpen = tip && tip->isVisible();
     };
-    start();
+    load(hooks());
     program_->form1.Timer1().stop(); // the test is the clock
     EXPECT_TRUE(warnings_.empty());
     QCoreApplication::processEvents();

@@ -12,6 +12,8 @@
 #include "ui/forms/rest_windows.h"
 #include "ui/tray/cd.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QUrl>
 #include <filesystem>
@@ -76,10 +78,18 @@ class TrayFixture : public ::testing::Test {
 
     // Builds the program and loads the tray form, as main does; the boxes that waited for
     // the program to be wired come from the event loop.
-    cd& start(cd::Hooks h) {
+    cd& load(cd::Hooks h) {
         program_ = std::make_unique<Program>(*this, std::move(h));
         program_->tray.load();
         program_->notices.ready();
+        return program_->tray;
+    }
+    // The same, and the event loop run until the icon, which waits for the main window's
+    // first frame, is there.
+    cd& start(cd::Hooks h) {
+        load(std::move(h));
+        for (QDeadlineTimer icon(5000); !program_->tray.trayIcon() && !icon.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         return program_->tray;
     }
     cd& start(bool trayAvailable = true) { return start(hooks(trayAvailable)); }

@@ -51,8 +51,10 @@ class X11Display final : public Display {
             *why = DisplayTrouble::NoScreenResources;
             return false;
         }
-        for (int i = 0; i < res->noutput; ++i) {
-            XRROutputInfo* info = XRRGetOutputInfo(dpy_, res, res->outputs[i]);
+        // XWayland names all its outputs alike, so the first tells; each output asked is
+        // a round trip to the server at start.
+        if (res->noutput > 0) {
+            XRROutputInfo* info = XRRGetOutputInfo(dpy_, res, res->outputs[0]);
             const bool xwayland = info && std::strncmp(info->name, "XWAYLAND", 8) == 0;
             if (info)
                 XRRFreeOutputInfo(info);

@@ -3,6 +3,7 @@
 // was used, and whether a full-screen window has the focus. Each is read only when the
 // schedule wakes anyway; a source that has news of its own says so through the schedule.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,8 +29,21 @@ class FullscreenSource {
     // dispatch(), which never blocks and says whether the answer may have changed.
     virtual int fd() const { return -1; }
     virtual bool dispatch() { return false; }
-    // Whether anyone asks: a source watches the desktop only while the option is on.
+    // Whether anyone asks: a source watches the desktop only while the option is on, and
+    // reaches it the first time it does, so a run without the option pays nothing for it.
     virtual void watch(bool /*on*/) {}
+    // Called once fd() is there to be watched (the first watch(true) of a source with
+    // change notices).
+    void onWatchable(std::function<void()> watchable) { watchable_ = std::move(watchable); }
+
+  protected:
+    void becameWatchable() const {
+        if (watchable_)
+            watchable_();
+    }
+
+  private:
+    std::function<void()> watchable_;
 };
 
 // The desktop's own, or nothing where it cannot tell (no X server, a Wayland session,

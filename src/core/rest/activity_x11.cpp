@@ -1,7 +1,8 @@
 // The idle time from the MIT-SCREEN-SAVER extension, and the active window's full-screen
 // state from the window manager's _NET_ACTIVE_WINDOW and _NET_WM_STATE, each over a
 // connection of its own. The full-screen state is watched, not polled: PropertyNotify on
-// the root window (the focus moves) and on the active window (its state changes).
+// the root window (the focus moves) and on the active window (its state changes). Each
+// connects the first time its option asks, not at start.
 #include "core/rest/activity.h"
 
 #include <X11/Xatom.h>
@@ -33,39 +34,53 @@ int watchingErrors(::Display* dpy, XErrorEvent* e) {
 
 class X11Idle : public IdleSource {
   public:
-    X11Idle(::Display* dpy, XScreenSaverInfo* info) : dpy_(dpy), info_(info) {}
     ~X11Idle() override {
-        XFree(info_);
-        XCloseDisplay(dpy_);
+        if (info_)
+            XFree(info_);
+        if (dpy_)
+            XCloseDisplay(dpy_);
     }
     std::optional<long long> idleMilliseconds() override {
-        if (!XScreenSaverQueryInfo(dpy_, DefaultRootWindow(dpy_), info_))
+        if (!connect() || !XScreenSaverQueryInfo(dpy_, DefaultRootWindow(dpy_), info_))
             return std::nullopt;
         return static_cast<long long>(info_->idle);
     }
 
   private:
-    ::Display* dpy_;
-    XScreenSaverInfo* info_;
+    // The first question connects; a server without the extension is not asked again.
+    bool connect() {
+        if (dpy_ || tried_)
+            return dpy_ != nullptr;
+        tried_ = true;
+        ::Display* dpy = XOpenDisplay(nullptr);
+        int event = 0, error = 0;
+        if (!dpy || !XScreenSaverQueryExtension(dpy, &event, &error) ||
+            !(info_ = XScreenSaverAllocInfo())) {
+            if (dpy)
+                XCloseDisplay(dpy);
+            return false;
+        }
+        dpy_ = dpy;
+        return true;
+    }
+
+    ::Display* dpy_ = nullptr;
+    XScreenSaverInfo* info_ = nullptr;
+    bool tried_ = false;
 };
 
 class X11Fullscreen : public FullscreenSource {
   public:
-    explicit X11Fullscreen(::Display* dpy) : dpy_(dpy) {
-        activeAtom_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
-        stateAtom_ = XInternAtom(dpy_, "_NET_WM_STATE", False);
-        fullscreenAtom_ = XInternAtom(dpy_, "_NET_WM_STATE_FULLSCREEN", False);
-        g_watching = dpy_;
-        g_previous = XSetErrorHandler(watchingErrors);
-    }
     ~X11Fullscreen() override {
+        if (!dpy_)
+            return;
         XSetErrorHandler(g_previous);
         g_watching = nullptr;
         XCloseDisplay(dpy_);
     }
 
     void watch(bool on) override {
-        if (on == watching_)
+        if (on == watching_ || (on && !connect()))
             return;
         watching_ = on;
         XSelectInput(dpy_, DefaultRootWindow(dpy_), on ? PropertyChangeMask : NoEventMask);
@@ -81,6 +96,8 @@ class X11Fullscreen : public FullscreenSource {
     // Replies can bring events along into Xlib's queue, where the descriptor no longer
     // shows them: they are taken in before the answer is trusted.
     bool fullscreenActive() override {
+        if (!dpy_)
+            return false;
         bool full = false;
         do {
             dispatch();
@@ -89,11 +106,11 @@ class X11Fullscreen : public FullscreenSource {
         return full;
     }
 
-    int fd() const override { return ConnectionNumber(dpy_); }
+    int fd() const override { return dpy_ ? ConnectionNumber(dpy_) : -1; }
 
     bool dispatch() override {
         bool changed = false;
-        while (XPending(dpy_)) {
+        while (dpy_ && XPending(dpy_)) {
             XEvent e;
             XNextEvent(dpy_, &e);
             if (e.type != PropertyNotify || !watching_)
@@ -109,6 +126,23 @@ class X11Fullscreen : public FullscreenSource {
     }
 
   private:
+    // The first watch connects, once: a server that refuses is not asked again.
+    bool connect() {
+        if (dpy_ || tried_)
+            return dpy_ != nullptr;
+        tried_ = true;
+        dpy_ = XOpenDisplay(nullptr);
+        if (!dpy_)
+            return false;
+        activeAtom_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+        stateAtom_ = XInternAtom(dpy_, "_NET_WM_STATE", False);
+        fullscreenAtom_ = XInternAtom(dpy_, "_NET_WM_STATE_FULLSCREEN", False);
+        g_watching = dpy_;
+        g_previous = XSetErrorHandler(watchingErrors);
+        becameWatchable();
+        return true;
+    }
+
     bool activeIsFullscreen() {
         if (!watching_ || !active_)
             return false;
@@ -154,36 +188,21 @@ class X11Fullscreen : public FullscreenSource {
         XFlush(dpy_);
     }
 
-    ::Display* dpy_;
-    Atom activeAtom_, stateAtom_, fullscreenAtom_;
+    ::Display* dpy_ = nullptr;
+    Atom activeAtom_ = None, stateAtom_ = None, fullscreenAtom_ = None;
     Window active_ = None;
     bool watching_ = false;
+    bool tried_ = false;
 };
 
 } // namespace
 
 std::unique_ptr<IdleSource> openIdleSource() {
-    if (!x11Desktop())
-        return nullptr;
-    ::Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy)
-        return nullptr;
-    int event = 0, error = 0;
-    XScreenSaverInfo* info = nullptr;
-    if (!XScreenSaverQueryExtension(dpy, &event, &error) || !(info = XScreenSaverAllocInfo())) {
-        XCloseDisplay(dpy);
-        return nullptr;
-    }
-    return std::make_unique<X11Idle>(dpy, info);
+    return x11Desktop() ? std::make_unique<X11Idle>() : nullptr;
 }
 
 std::unique_ptr<FullscreenSource> openFullscreenSource() {
-    if (!x11Desktop())
-        return nullptr;
-    ::Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy)
-        return nullptr;
-    return std::make_unique<X11Fullscreen>(dpy);
+    return x11Desktop() ? std::make_unique<X11Fullscreen>() : nullptr;
 }
 
 } // namespace ocuvell

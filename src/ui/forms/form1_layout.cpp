@@ -4,6 +4,7 @@
 #include "core/settings/settings_table.h"
 #include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
+#include "ui/widgets/banded_picture.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/design.h"
 #include "ui/widgets/safe_switch.h"
@@ -171,7 +172,7 @@ void Form1::buildMainPage() {
     place(Label3_[0], 2010, 1305, 2175, 570);
     Label3_[0]->setWordWrap(true);
     Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image3_ = new QLabel(this);
+    Image3_ = new BandedPicture(this);
     Image3_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
     place(Image3_, 1920, 1920, 1920, 1920);
     SafeSwitch1_ = new SafeSwitch(this);
@@ -192,7 +193,7 @@ void Form1::buildMainPage() {
     }
     layOutRestSummary();
 
-    Picture1_ = new QLabel(this);
+    Picture1_ = new BandedPicture(this);
     Picture1_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
     place(Picture1_, 5160, 1920, 1920, 1920);
     // The blank screen of the picture spans about x 14..114, y 18..88.

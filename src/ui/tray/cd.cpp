@@ -3,6 +3,7 @@
 #include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/forms/form_more.h"
+#include "ui/widgets/after_first_frame.h"
 #include "ui/widgets/click_image.h"
 
 #include <QCoreApplication>
@@ -55,12 +56,35 @@ cd::~cd() {
 
 void cd::load() {
     buildMenu();
-    icon_ = new QSystemTrayIcon(windowIcon(), this);
-    icon_->setContextMenu(menu_); // a right click opens the menu, as users expect
-    connect(icon_, &QSystemTrayIcon::activated, this, &cd::trayActivated);
+    hide();
+
+    form1_.setWindowIcon(windowIcon());
+    form1_.setRemoveTrayIcon([this] { removeIcon(); });
+    // Until the icon is in a notification area, the minus must not hide the window.
+    form1_.setHideMinimises(true);
+    // Seen before the minus acts on its click: a panel that went away since must not
+    // leave the window hidden with no icon to bring it back.
+    form1_.Image1()->installEventFilter(this);
+    form1_.Show();
+    // Asking whether there is a notification area, and docking in it, take a few exchanges
+    // with the desktop: the main window's first frame goes first.
+    new AfterFirstFrame(&form1_, this, [this] { addIcon(); });
+    QTimer::singleShot(kLargeIconDelayMs, this, [this] {
+        setWindowIcon(programIcon(true));
+        form1_.setWindowIcon(windowIcon());
+    });
+}
+
+void cd::addIcon() {
     // Started at login, the program may come up before the panel: the icon is made now
     // and shows as soon as a notification area appears.
     trayHere_ = hooks_.trayAvailable();
+    form1_.setHideMinimises(!trayHere_);
+    icon_ = new QSystemTrayIcon(windowIcon(), this);
+    icon_->setContextMenu(menu_); // a right click opens the menu, as users expect
+    connect(icon_, &QSystemTrayIcon::activated, this, &cd::trayActivated);
+    if (iconRemoved_) // the program is on its way out
+        return;
     if (trayHere_) {
         icon_->show();
     } else {
@@ -68,20 +92,6 @@ void cd::load() {
                              "button minimises the main window instead of hiding it.\n");
         trayPoll_.start();
     }
-
-    hide();
-
-    form1_.setWindowIcon(windowIcon());
-    form1_.setRemoveTrayIcon([this] { removeIcon(); });
-    form1_.setHideMinimises(!trayHere_);
-    // Seen before the minus acts on its click: a panel that went away since must not
-    // leave the window hidden with no icon to bring it back.
-    form1_.Image1()->installEventFilter(this);
-    form1_.Show();
-    QTimer::singleShot(kLargeIconDelayMs, this, [this] {
-        setWindowIcon(programIcon(true));
-        form1_.setWindowIcon(windowIcon());
-    });
 }
 
 void cd::removeIcon() {

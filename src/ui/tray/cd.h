@@ -33,7 +33,8 @@ class cd : public QWidget {
     explicit cd(Form1& form1, Hooks hooks = {});
     ~cd() override;
 
-    // The load step: adds the icon and brings up the main window.
+    // The load step: brings up the main window, and adds the icon once its first frame is
+    // on the screen.
     void load();
 
     Form1* form1() const { return &form1_; }
@@ -56,6 +57,7 @@ class cd : public QWidget {
 
   private:
     void buildMenu();
+    void addIcon();
     void showForm1();
     void removeIcon();
     bool eventFilter(QObject* watched, QEvent* event) override;
