@@ -12,18 +12,7 @@ build=$(cd "${1:-$root/build/release}" && pwd)
 png=${2:-}
 keep=${3:-}
 work=$(mktemp -d)
-xdir="$work/x"
-cleanup() { kill $(jobs -p) 2>/dev/null || true; bash "$root/scripts/xdummy.sh" stop "$xdir"; rm -rf "$work"; }
-trap cleanup EXIT
-export DISPLAY=$(bash "$root/scripts/xdummy.sh" start "$xdir")
-unset WAYLAND_DISPLAY
-mkdir -m 700 "$work/run"
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
-  XDG_STATE_HOME="$work/state" HOME="$work"
-g++ -O2 -std=c++20 -fPIC "$root/bench/bare/bare_window.cpp" -o "$work/bare" $(pkg-config --cflags --libs Qt6Widgets)
-mkdir -p "$work/ocuvell"
-cp "$build/ocuvell" "$work/ocuvell/ocuvell"
-[ -f "$build/monitor.txt" ] && cp "$build/monitor.txt" "$work/ocuvell/"
+. "$root/bench/private_x.sh"
 
 # Runs exe under callgrind up to its "shown" line, dumps the counts there and ends it;
 # prints the instructions counted. A first plain run fills the font cache.

@@ -18,26 +18,13 @@ for p in xdotool trayer xwininfo; do
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $pkg >/dev/null; }
 done
 work=$(mktemp -d)
-xdir="$work/x"
-cleanup() { kill $(jobs -p) 2>/dev/null || true; bash "$root/scripts/xdummy.sh" stop "$xdir"; rm -rf "$work"; }
-trap cleanup EXIT
-export DISPLAY=$(bash "$root/scripts/xdummy.sh" start "$xdir")
-unset WAYLAND_DISPLAY
-# Private folders: the program's settings, remembered ramps and lock stay in the scratch area.
-mkdir -m 700 "$work/run"
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
-  XDG_STATE_HOME="$work/state" HOME="$work"
+. "$root/bench/private_x.sh"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 sleep 1
 # The pointer rests in the bottom left corner, away from every window, as for a user at
 # work elsewhere: a pointer over a switch would rightly keep its hover poll running.
 away() { xdotool mousemove 2 1077; }
 away
-
-g++ -O2 -std=c++20 -fPIC "$root/bench/bare/bare_window.cpp" -o "$work/bare" $(pkg-config --cflags --libs Qt6Widgets)
-mkdir -p "$work/ocuvell"
-cp "$build/ocuvell" "$work/ocuvell/ocuvell"
-[ -f "$build/monitor.txt" ] && cp "$build/monitor.txt" "$work/ocuvell/"
 
 # Starts exe; leaves the milliseconds to its "shown" line in $ms and its pid in $pid (not
 # in a subshell: the program must stay this shell's child). The pipe stays open until
@@ -70,6 +57,12 @@ ctxt_delta() { awk 'NR == FNR {a[$1] = $2; next} {d += $2 - ($1 in a ? a[$1] : 0
 # counts in 10 ms ticks, too coarse for a program that sleeps almost all the time).
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d", s}'; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/"$1"/status; }
+# The resident pages of the font files mapped (the glyphs drawn, and what the font engine
+# reads to hint them, with the pages the kernel maps around each read): shared with every
+# program that shows the same font, and a window of CJK text has more of them than a Latin
+# one, so the memory line also shows each program without them.
+font_kb() { awk '/^[0-9a-f]+-/ {font = ($6 ~ /\.(ttf|ttc|otf|otc|pfb|pcf(\.gz)?)$/)}
+  /^Rss:/ && font {s += $2} END {print s + 0}' /proc/"$1"/smaps; }
 # The program's own wake-ups are the voluntary switches; the others are the scheduler
 # handing the core to another process, and grow with the machine's load.
 idle() { # pid seconds -> "cpu_ms_per_s ctx_per_s (voluntary)"
@@ -94,10 +87,10 @@ for _ in $(seq "$runs"); do
   awk -v a="$o" -v b="$b" 'BEGIN {printf "%.2f\n", a / b}' >> "$work/ratio"
 done
 
-startup "$work/bare"; bpid=$pid; sleep 10; bare_rss=$(rss_kb $bpid)
+startup "$work/bare"; bpid=$pid; sleep 10; bare_rss=$(rss_kb $bpid); bare_font=$(font_kb $bpid)
 [ "$phase" -gt 0 ] && bare_idle=$(idle $bpid "$phase")
 stop
-startup "$work/ocuvell/ocuvell"; opid=$pid; sleep 10; ocu_rss=$(rss_kb $opid)
+startup "$work/ocuvell/ocuvell"; opid=$pid; sleep 10; ocu_rss=$(rss_kb $opid); ocu_font=$(font_kb $opid)
 if [ "$phase" -gt 0 ]; then
   ocu_shown=$(idle $opid "$phase")
   # Hide the main window with its minus image, as a user would.
@@ -124,6 +117,11 @@ printf '  %-26s %.2f\n' "ratio of the medians" "$(awk -v a="$(median < "$work/oc
 printf 'resident memory after 10 s: Ocuvell %.1f MB, bare Qt %.1f MB, ratio %.2f\n' \
   "$(awk -v k=$ocu_rss 'BEGIN{print k/1024}')" "$(awk -v k=$bare_rss 'BEGIN{print k/1024}')" \
   "$(awk -v a=$ocu_rss -v b=$bare_rss 'BEGIN{print a/b}')"
+printf '  without font files: Ocuvell %.1f MB, bare Qt %.1f MB, ratio %.2f (font files %.1f MB, %.1f MB)\n' \
+  "$(awk -v k=$((ocu_rss - ocu_font)) 'BEGIN{print k/1024}')" \
+  "$(awk -v k=$((bare_rss - bare_font)) 'BEGIN{print k/1024}')" \
+  "$(awk -v a=$((ocu_rss - ocu_font)) -v b=$((bare_rss - bare_font)) 'BEGIN{print a/b}')" \
+  "$(awk -v k=$ocu_font 'BEGIN{print k/1024}')" "$(awk -v k=$bare_font 'BEGIN{print k/1024}')"
 if [ "$phase" -gt 0 ]; then
   # Wake-ups: voluntary plus involuntary context switches of all the process's threads.
   wakes() { awk '{print $2}' <<< "$1"; }

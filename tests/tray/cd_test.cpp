@@ -34,7 +34,10 @@ class TrayTest : public testing::TrayFixture {
     }
 };
 
-TEST_F(TrayTest, LoadAddsTheIconAndShowsTheLoadedMainWindow) {
+TEST_F(TrayTest, LoadShowsTheLoadedMainWindowAndAddsTheIconAfterItsFirstFrame) {
+    load(hooks());
+    EXPECT_EQ(program_->tray.trayIcon(), nullptr);
+    EXPECT_TRUE(program_->form1.isVisible());
     cd& tray = start();
     EXPECT_FALSE(tray.isVisible());
     EXPECT_TRUE(tray.form1()->loaded());
