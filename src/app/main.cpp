@@ -14,6 +14,7 @@
 #include "core/settings/paths.h"
 #include "core/settings/settings_place.h"
 #include "core/settings/state_dir.h"
+#include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/forms/notices.h"
 #include "ui/forms/rest_windows.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
         return status;
 
     ocuvell::chooseWindowSystem();
+    ocuvell::startReadingArt(ocuvell::Form1::firstFramePictures());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));

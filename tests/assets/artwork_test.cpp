@@ -120,3 +120,16 @@ TEST(Artwork, IconHoldsNineImagesWithMasks) {
     EXPECT_GT(qGreen(mid), qRed(mid));
     EXPECT_EQ(qAlpha(first.pixel(first.width() - 1, first.height() - 1)), 0);
 }
+
+// Pictures read ahead on the second thread are those a plain read gives, taken once: a
+// second request reads the file again, and a path never read ahead is read when asked.
+TEST(Artwork, ReadAheadGivesThePicturesAPlainReadGives) {
+    const QString eye = QStringLiteral(":/ocuvell/monitor_eye.png");
+    const QString leaf = QStringLiteral(":/ocuvell/leaf32.png");
+    const QImage plain = ocuvell::artImage(eye);
+    ocuvell::startReadingArt({eye, QStringLiteral(":/ocuvell/no_such.png")});
+    EXPECT_EQ(ocuvell::artImage(eye), plain);
+    EXPECT_EQ(ocuvell::artImage(eye), plain);
+    EXPECT_FALSE(ocuvell::artImage(leaf).isNull());
+    EXPECT_TRUE(ocuvell::artImage(QStringLiteral(":/ocuvell/no_such.png")).isNull());
+}

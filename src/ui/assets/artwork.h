@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 namespace ocuvell {
 
@@ -14,5 +15,10 @@ void initArtwork();
 // whether it reads PNG, which costs start-up time and memory for nothing.
 QImage artImage(const QString& path);
 QPixmap artPixmap(const QString& path);
+
+// Starts reading these pictures on a second thread, for artImage() to take when asked.
+// Called from the main thread before the application object exists, it lets the largest
+// pictures of the first frame decode while the toolkit connects to the display.
+void startReadingArt(const QStringList& paths);
 
 } // namespace ocuvell

@@ -43,6 +43,8 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
     static constexpr int kWidth = 641;  // 9615 twips, the title strip's width
     static constexpr int kHeight = 315; // 4725 twips
+    // The largest pictures of the first frame: the two monitors.
+    static QStringList firstFramePictures();
 
     // The model outlives the window; the window attaches itself as its view.
     explicit Form1(Model& model, Form1Hooks hooks = {}, QWidget* parent = nullptr);

@@ -161,6 +161,11 @@ void Form1::buildFrame() {
     title_->installEventFilter(this);
 }
 
+QStringList Form1::firstFramePictures() {
+    return {QStringLiteral(":/ocuvell/monitor_eye.png"),
+            QStringLiteral(":/ocuvell/monitor_blank.png")};
+}
+
 void Form1::buildMainPage() {
     Label2_[0] = label(this, QStringLiteral("显示器设置"), 15, true);
     place(Label2_[0], 2040, 840, 1815, 375);
@@ -173,7 +178,7 @@ void Form1::buildMainPage() {
     Label3_[0]->setWordWrap(true);
     Label3_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image3_ = new BandedPicture(this);
-    Image3_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_eye.png")));
+    Image3_->setPixmap(artPixmap(firstFramePictures()[0]));
     place(Image3_, 1920, 1920, 1920, 1920);
     SafeSwitch1_ = new SafeSwitch(this);
     place(SafeSwitch1_, 2160, 4080, 1170, 345);
@@ -194,7 +199,7 @@ void Form1::buildMainPage() {
     layOutRestSummary();
 
     Picture1_ = new BandedPicture(this);
-    Picture1_->setPixmap(artPixmap(QStringLiteral(":/ocuvell/monitor_blank.png")));
+    Picture1_->setPixmap(artPixmap(firstFramePictures()[1]));
     place(Picture1_, 5160, 1920, 1920, 1920);
     // The blank screen of the picture spans about x 14..114, y 18..88.
     Shape2_ = filledShape(Picture1_, 0x808080);
