@@ -31,6 +31,13 @@ QImage readPng(const QString& path) {
 struct ReadAhead {
     QThread* thread = nullptr;
     QHash<QString, QImage> images;
+    // A run that ends before it shows anything (a second copy) never takes them.
+    ~ReadAhead() {
+        if (thread) {
+            thread->wait();
+            delete thread;
+        }
+    }
 };
 ReadAhead& readAhead() {
     static ReadAhead ahead;
