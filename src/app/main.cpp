@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
         return status;
 
     ocuvell::chooseWindowSystem();
-    ocuvell::startReadingArt(ocuvell::Form1::firstFramePictures());
     QApplication app(argc, argv);
+    // Reading pictures looks up image plugins, which needs the application object made.
+    ocuvell::startReadingArt(ocuvell::Form1::firstFramePictures());
     QApplication::setApplicationName(QStringLiteral("Ocuvell"));
     QApplication::setApplicationVersion(QStringLiteral(OCUVELL_VERSION));
     // Lets the desktop match the windows to the menu entry and its icon.

@@ -51,8 +51,6 @@ void startReadingArt(const QStringList& paths) {
     ReadAhead& ahead = readAhead();
     if (ahead.thread)
         return;
-    // A QThread made here, not a bare thread: the first thread Qt meets is the one it
-    // takes for the main thread.
     ahead.thread = QThread::create([paths, &ahead] {
         for (const QString& path : paths)
             ahead.images.insert(path, readPng(path));

@@ -17,8 +17,9 @@ QImage artImage(const QString& path);
 QPixmap artPixmap(const QString& path);
 
 // Starts reading these pictures on a second thread, for artImage() to take when asked.
-// Called from the main thread before the application object exists, it lets the largest
-// pictures of the first frame decode while the toolkit connects to the display.
+// Called from the main thread once the application object exists, it lets the largest
+// pictures of the first frame decode while the program reads its settings and opens the
+// display.
 void startReadingArt(const QStringList& paths);
 
 } // namespace ocuvell
