@@ -32,21 +32,6 @@ void fill(QWidget* w, unsigned colour) {
     w->setAutoFillBackground(true);
 }
 
-void foreground(QWidget* w, unsigned colour) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, bgr(colour));
-    w->setPalette(p);
-}
-
-QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
-              unsigned colour = 0x000000) {
-    auto* l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText); // some show what the settings file or the display said
-    l->setFont(designFont(points, bold));
-    foreground(l, colour);
-    return l;
-}
-
 ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
     auto* i = new ClickImage(parent);
     if (resource)

@@ -17,10 +17,7 @@ namespace {
 
 QLabel* caption(QWidget* parent, const QString& text, double points, bool bold, unsigned colour,
                 int left, int top, int width, int height) {
-    auto* l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(designFont(points, bold));
-    colours(l, bgr(colour), Qt::transparent);
+    QLabel* l = label(parent, text, points, bold, colour);
     l->setWordWrap(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(l, left, top, width, height);

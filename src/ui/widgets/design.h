@@ -1,6 +1,7 @@
 #pragma once
 // The look shared by every window: twips to pixels, colours and the design font.
 #include <QFont>
+#include <QLabel>
 #include <QStringList>
 #include <QWidget>
 
@@ -36,6 +37,19 @@ inline QFont designFont(double points, bool bold = false) {
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
+}
+
+// A caption in the design font: plain text, since some show what the settings file or
+// the display said. Colours are written with red in the low byte, as for bgr().
+inline QLabel* label(QWidget* parent, const QString& text, double points, bool bold,
+                     unsigned colour = 0x000000) {
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(designFont(points, bold));
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, bgr(colour));
+    l->setPalette(p);
+    return l;
 }
 
 inline void colours(QWidget* w, const QColor& text, const QColor& background) {
