@@ -372,19 +372,28 @@ void RestSchedule::postpone() {
 void RestSchedule::restLater() {
     if (!remindersOn_)
         return;
-    const bool tipUp = stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest;
     // A rest time that has come is behind us: later counts from now.
-    const int from = tipUp || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
+    const int from = tipUp() || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
     setNextRest(addMinutes(from, postponeMinutes_));
+    nextRestMoved();
+    planTicks();
+}
+
+bool RestSchedule::tipUp() const {
+    return stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest;
+}
+
+// The rest a tip announced, shown or held back, is no longer due: the tip goes, and the
+// main page shows the new time.
+void RestSchedule::nextRestMoved() {
     tipHeldBack_ = false;
-    if (tipUp) {
+    if (tipUp()) {
         tipAnswered();
         if (views_.tip)
             views_.tip->removeTip();
     }
     if (views_.panel)
         views_.panel->showNextRest(nextRestTime());
-    planTicks();
 }
 
 // Reads the idle time. Idle for a rest's length marks the user away from the last input
@@ -418,14 +427,7 @@ void RestSchedule::restTakenAway(long long returnedAt) {
     const int returnedSecond =
         static_cast<int>(wrap(clock_.secondsOfDay() - ago, kMinutesPerDay * 60LL));
     setNextRest(addMinutes((returnedSecond + 59) / 60, interval_));
-    tipHeldBack_ = false;
-    if (stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest) {
-        tipAnswered();
-        if (views_.tip)
-            views_.tip->removeTip();
-    }
-    if (views_.panel)
-        views_.panel->showNextRest(nextRestTime());
+    nextRestMoved();
 }
 
 void RestSchedule::recheckClock() {

@@ -174,6 +174,8 @@ class RestSchedule {
     void tipDue();
     void checkAway();
     void restTakenAway(long long returnedAt);
+    bool tipUp() const;
+    void nextRestMoved();
     void recheckClock();
     void countdownStep();
     void endOfRest();
