@@ -9,14 +9,9 @@ set -uo pipefail
 program=$1 src=$2
 . "$src/tests/install/lib.sh"
 
-for tool in openbox wmctrl xdotool xwininfo xmessage; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped" >&2; exit 77; }
-done
-display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
-export DISPLAY="$display"
-HOME="$tmp" openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || { fail "openbox did not come up"; cat "$tmp/openbox.log" >&2; exit 1; }
+needs openbox wmctrl xdotool xwininfo xmessage
+use_private_x
+start_openbox "$tmp"
 
 mkdir -p "$tmp/prog" "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"

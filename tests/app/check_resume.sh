@@ -8,11 +8,9 @@ set -uo pipefail
 program=$1 gamma_dump=$2 src=$3
 . "$src/tests/install/lib.sh"
 
-command -v dbus-daemon >/dev/null || { echo "dbus-daemon is not installed: skipped" >&2; exit 77; }
+needs dbus-daemon xrandr
 /usr/bin/python3 -c 'import dbusmock' 2>/dev/null || { echo "python3-dbusmock is not installed: skipped" >&2; exit 77; }
-command -v xrandr >/dev/null || { echo "xrandr is not installed: skipped" >&2; exit 77; }
-display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
-export DISPLAY="$display"
+use_private_x
 
 # The private system bus: anyone may own and call anything on it.
 cat > "$tmp/bus.conf" <<CONF

@@ -7,9 +7,8 @@ set -uo pipefail
 program=$1 src=$2
 . "$src/tests/install/lib.sh"
 
-command -v trayer >/dev/null || { echo "trayer is not installed: skipped" >&2; exit 77; }
-display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
-export DISPLAY="$display"
+needs trayer
+use_private_x
 
 # A copy of its own, so its settings stay in the scratch folder.
 mkdir -p "$tmp/prog" "$tmp/home" "$tmp/runtime"

@@ -10,19 +10,14 @@ set -uo pipefail
 program=$1 src=$2
 . "$src/tests/install/lib.sh"
 
-for tool in openbox wmctrl trayer xev xprop; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped" >&2; exit 77; }
-done
-display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
-export DISPLAY="$display"
+needs openbox wmctrl trayer xev xprop
+use_private_x
 
 mkdir -p "$tmp/prog" "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 cp "$program" "$tmp/prog/ocuvell"
 cp "$(dirname "$program")/monitor.txt" "$tmp/prog/" 2>/dev/null
-HOME="$tmp/home" openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || { fail "openbox did not come up"; cat "$tmp/openbox.log" >&2; exit 1; }
+start_openbox "$tmp/home"
 
 # Every _NET_WM_MOVERESIZE the program sends reaches the root window's substructure.
 xev -root -event substructure >"$tmp/xev.log" 2>&1 &

@@ -26,6 +26,27 @@ start_x() {
   bash "$src/scripts/xdummy.sh" start "$xdir"
 }
 
+# needs TOOL...: a check without one of its tools is skipped (exit 77), not failed.
+needs() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped" >&2; exit 77; }
+  done
+}
+
+# The check's own X server as $display and DISPLAY, or the check is skipped.
+use_private_x() {
+  display=$(start_x) || { echo "no Xorg with the dummy driver: skipped" >&2; exit 77; }
+  export DISPLAY="$display"
+}
+
+# start_openbox HOME: a real window manager on the display, up before it returns.
+start_openbox() {
+  HOME="$1" openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+  pids+=($!)
+  wait_for 10 wmctrl -m || { fail "openbox did not come up"; cat "$tmp/openbox.log" >&2; exit 1; }
+}
+
 # wait_for SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
 wait_for() {
   local tries=$(($1 * 10)); shift
