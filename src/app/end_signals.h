@@ -2,7 +2,8 @@
 // The session ends the program with a signal (SIGTERM at logout, SIGHUP, Ctrl-C). Taken
 // through the event loop, the signal ends the run the ordinary way first, so what the
 // program keeps at exit (the remembered ramps) is written; then the process ends by the
-// same signal, as its parent expects.
+// same signal, as its parent expects. An end that takes more than a moment and a half
+// (a write that hangs) is cut short with a line on stderr: a logout never waits for it.
 #include <QObject>
 
 namespace ocuvell {

@@ -5,18 +5,40 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace ocuvell {
 namespace {
 
+// How long the ordinary end may take once the signal came: a session waits for its
+// programs, and a save that hangs (a dead network folder) must not hold it.
+constexpr suseconds_t kDeadlineMicroseconds = 1500000;
+
 int wakeFds[2] = {-1, -1};
 volatile std::sig_atomic_t caughtSignal = 0;
 
 void onSignal(int sig) {
+    if (caughtSignal == 0) {
+        itimerval deadline{};
+        deadline.it_value.tv_sec = kDeadlineMicroseconds / 1000000;
+        deadline.it_value.tv_usec = kDeadlineMicroseconds % 1000000;
+        ::setitimer(ITIMER_REAL, &deadline, nullptr);
+    }
     caughtSignal = sig;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(wakeFds[1], &byte, 1);
+}
+
+// The ordinary end did not come in time: say so and end by the signal that was caught.
+void onDeadline(int) {
+    static const char line[] = "ocuvell: the end did not finish in time; what was not yet "
+                               "saved is lost\n";
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line, sizeof line - 1);
+    const int sig = caughtSignal;
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+    ::_exit(128 + sig);
 }
 
 } // namespace
@@ -37,6 +59,8 @@ EndSignals::EndSignals(QObject* parent) : QObject(parent) {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGHUP, SIGINT})
         ::sigaction(sig, &action, nullptr);
+    action.sa_handler = onDeadline;
+    ::sigaction(SIGALRM, &action, nullptr);
 }
 
 int EndSignals::caught() const {

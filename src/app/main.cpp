@@ -94,7 +94,10 @@ int main(int argc, char** argv) {
     if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status))
         return status;
 
-    ocuvell::chooseWindowSystem();
+    if (std::string trouble; !ocuvell::chooseWindowSystem(trouble)) {
+        std::fprintf(stderr, "%s\n", trouble.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     // Reading pictures looks up image plugins, which needs the application object made.
     ocuvell::startReadingArt(ocuvell::Form1::firstFramePictures());
@@ -171,9 +174,15 @@ int main(int argc, char** argv) {
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
     ocuvell::EndSignals endSignals;
     bool sessionSaved = false;
-    const auto saveForSession = [&model, &sessionSaved] {
-        if (!std::exchange(sessionSaved, true))
-            model.save();
+    const auto saveForSession = [&model, &sessionSaved, &notices, &settings] {
+        if (std::exchange(sessionSaved, true))
+            return;
+        // Told on stderr only, and told there even when said before in the run.
+        notices.setSessionEnding(true);
+        settings.tellFailuresAgain();
+        model.save();
+        // A session manager's request to save may come while the session goes on.
+        notices.setSessionEnding(false);
     };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, saveForSession);
 

@@ -1,20 +1,156 @@
 // In a Wayland session the windows stay on X11 through XWayland where it is there: a
 // native Wayland window cannot place itself (the rest tip in its corner). Without it they
 // go native, placed by the compositor. A platform the user names is kept.
+//
+// Whether a display answers is asked with a bare connect to its socket, closed at once:
+// the toolkit's own connection follows, and the start pays a few microseconds, not a
+// second handshake.
 #include "app/window_system.h"
+
+#include "core/settings/settings_problem.h"
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <optional>
+#include <poll.h>
+#include <string_view>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace ocuvell {
+namespace {
 
-void chooseWindowSystem() {
+// A remote display may take a while to answer, but not for ever.
+constexpr int kRemoteWaitMs = 3000;
+constexpr int kFirstXPort = 6000;
+
+// Whether a stream connect to address succeeds within kRemoteWaitMs.
+bool connects(int family, const sockaddr* address, socklen_t length) {
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return true; // no socket to ask with: let the toolkit find out
+    bool answered = ::connect(fd, address, length) == 0;
+    // A local listener with a full queue answers EAGAIN: it is there.
+    if (!answered && errno == EAGAIN)
+        answered = true;
+    if (!answered && errno == EINPROGRESS) {
+        pollfd p{fd, POLLOUT, 0};
+        int error = 0;
+        socklen_t size = sizeof error;
+        answered = ::poll(&p, 1, kRemoteWaitMs) == 1 &&
+                   ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }
+    ::close(fd);
+    return answered;
+}
+
+// A local socket by path; abstract: in Linux's abstract namespace (a leading NUL).
+bool localAnswers(std::string_view path, bool abstract) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::size_t offset = abstract ? 1 : 0;
+    if (path.size() + offset >= sizeof address.sun_path)
+        return true; // not a name we can ask by: let the toolkit find out
+    std::memcpy(address.sun_path + offset, path.data(), path.size());
+    const auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + 1);
+    return connects(AF_UNIX, reinterpret_cast<const sockaddr*>(&address),
+                    abstract ? length - 1 : length);
+}
+
+bool tcpAnswers(const std::string& host, int port) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+        return false;
+    bool answered = false;
+    for (addrinfo* a = found; a && !answered; a = a->ai_next)
+        answered = connects(a->ai_family, a->ai_addr, a->ai_addrlen);
+    ::freeaddrinfo(found);
+    return answered;
+}
+
+// [protocol/][host]:number[.screen], as Xlib and xcb read it. Nothing when the name is
+// of a form not asked about here (a path, DECnet's "::"): the toolkit decides then.
+std::optional<bool> xDisplayAnswers(std::string_view name) {
+    const std::size_t colon = name.rfind(':');
+    if (colon == std::string_view::npos || name.front() == '/' ||
+        (colon > 0 && name[colon - 1] == ':'))
+        return std::nullopt;
+    std::string_view host = name.substr(0, colon);
+    std::string_view protocol;
+    if (const std::size_t slash = host.find('/'); slash != std::string_view::npos) {
+        protocol = host.substr(0, slash);
+        host.remove_prefix(slash + 1);
+    }
+    const std::string_view rest = name.substr(colon + 1);
+    int number = -1;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+    if (error != std::errc() || number < 0 || (end != rest.data() + rest.size() && *end != '.'))
+        return std::nullopt;
+    if ((host.empty() || host == "unix") && protocol != "tcp") {
+        const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+        return localAnswers(path, true) || localAnswers(path, false);
+    }
+    if (host.empty())
+        host = "localhost";
+    else if (host.front() == '[' && host.back() == ']') // an IPv6 address
+        host = host.substr(1, host.size() - 2);
+    return tcpAnswers(std::string(host), kFirstXPort + number);
+}
+
+// A name, or a path when it starts with a slash; names are in XDG_RUNTIME_DIR.
+bool waylandDisplayAnswers(const QByteArray& name) {
+    if (name.startsWith('/'))
+        return localAnswers(name.toStdString(), false);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        return false; // the compositor's socket cannot be found without it
+    return localAnswers((runtime + '/' + name).toStdString(), false);
+}
+
+std::string shown(const QByteArray& value) {
+    return printableText(value.toStdString());
+}
+
+} // namespace
+
+bool chooseWindowSystem(std::string& trouble) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        return true;
+    const QByteArray x = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    // A compositor that hands its socket over (WAYLAND_SOCKET) is not asked.
+    const bool handedOver = !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET");
+    const bool xAnswers = !x.isEmpty() && xDisplayAnswers(x.toStdString()).value_or(true);
+    if (xAnswers) {
         qputenv("QT_QPA_PLATFORM", "xcb");
-    else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    }
+    // A stale DISPLAY in a Wayland session: the compositor's own windows do.
+    if (!wayland.isEmpty() && (handedOver || waylandDisplayAnswers(wayland))) {
         qputenv("QT_QPA_PLATFORM", "wayland");
+        return true;
+    }
+    if (x.isEmpty() && wayland.isEmpty())
+        return true; // no display named: the command line has said so already
+    if (!x.isEmpty() && !wayland.isEmpty())
+        trouble = "ocuvell: neither the X display " + shown(x) +
+                  " (DISPLAY) nor the Wayland display " + shown(wayland) +
+                  " (WAYLAND_DISPLAY) answers.";
+    else if (!x.isEmpty())
+        trouble = "ocuvell: the X display " + shown(x) + " (DISPLAY) does not answer.";
+    else
+        trouble = "ocuvell: the Wayland display " + shown(wayland) +
+                  " (WAYLAND_DISPLAY) does not answer.";
+    return false;
 }
 
 } // namespace ocuvell

@@ -5,6 +5,8 @@
 
 namespace ocuvell {
 
-void chooseWindowSystem() {}
+bool chooseWindowSystem(std::string&) {
+    return true;
+}
 
 } // namespace ocuvell

@@ -1,4 +1,5 @@
-// The real program, twice: the second copy must end at once, quietly, with status 0.
+// The real program as a process: a second copy, the session's end, a display that does
+// not answer.
 #include "support/scratch_dir.h"
 
 #include <chrono>
@@ -8,9 +9,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -102,6 +105,31 @@ TEST(RealProgram, TheSessionsEndKeepsTheSettings) {
         }
         for (const char* line : {"mei=30", "xiuxi=5", "pdrun=1", "liangdu=0", "duibidu=100"})
             EXPECT_NE(saved.find(line), std::string::npos) << sig << ": " << saved;
+    }
+    fs::remove_all(dir);
+}
+
+// A display named but not answering (a stale DISPLAY at autostart or over ssh, a
+// compositor that is gone) ends with one line naming it and status 1, not Qt's abort.
+TEST(RealProgram, ADisplayThatDoesNotAnswerIsNamedInOneLine) {
+    const fs::path dir = programFolder();
+    ::unsetenv("QT_QPA_PLATFORM");
+    int number = 700;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const std::string x = ":" + std::to_string(number);
+    const std::pair<const char*, std::string> cases[] = {
+        {"DISPLAY", "ocuvell: the X display " + x + " (DISPLAY) does not answer.\n"},
+        {"WAYLAND_DISPLAY",
+         "ocuvell: the Wayland display gone-0 (WAYLAND_DISPLAY) does not answer.\n"}};
+    for (const auto& [name, line] : cases) {
+        ::setenv(name, name == std::string("DISPLAY") ? x.c_str() : "gone-0", 1);
+        const pid_t pid = spawn(dir / "ocuvell", dir / "stale.out", dir / "stale.err");
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ::unsetenv(name);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << name << ": " << status;
+        EXPECT_EQ(ocuvell::testing::fileBytes(dir / "stale.err"), line);
     }
     fs::remove_all(dir);
 }

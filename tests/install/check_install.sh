@@ -32,6 +32,17 @@ if [ "$actual" = "$expected" ]; then ok "installed files"; else
 fi
 [ -x "$root/usr/bin/ocuvell" ] || fail "usr/bin/ocuvell is not executable"
 
+# The manual page: formatted without a warning, and naming the menu's entries and the
+# [more] keys the README describes.
+page="$root/usr/share/man/man1/ocuvell.1.gz"
+out=$(zcat "$page" | groff -ww -man -z 2>&1; command -v man >/dev/null \
+      && MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+[ -z "$out" ] && ok "the manual page formats without a warning" || fail "the manual page: $out"
+text=$(zcat "$page" | LC_ALL=C.UTF-8 groff -man -rHY=0 -Tutf8 2>/dev/null | sed 's/.\x08//g')
+for needle in 更多设置… 稍后休息 defer_fullscreen away_counts_as_rest postpone_minutes; do
+  grep -qF "$needle" <<<"$text" || fail "the manual page does not name $needle"
+done
+
 # Icons: the leaf artwork, each at its own size.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 "x" $7*256+$8}'; }
 for size in 16 32 48 256; do

@@ -187,6 +187,22 @@ TEST(ProfilePortable, SpecialFilesAreRefusedWithoutHangingOrBeingReplaced) {
     }
 }
 
+// A file just under the read limit that a write would take past it: the next start would
+// read nothing, so the write is refused and the file stays as it was.
+TEST(ProfilePortable, AWriteThatWouldOutgrowTheReadLimitIsRefused) {
+    const fs::path file = freshTestDir() / "config.ini";
+    const std::string old = "[dsxx]\r\nmei=45\r\n;" + std::string((1u << 20) - 24, 'x') + "\r\n";
+    ASSERT_EQ(old.size(), (1u << 20) - 5);
+    putFile(file, old);
+    std::string why;
+    EXPECT_FALSE(profileWrite(file, "eye", "liangdu", std::string("-10"), &why));
+    EXPECT_EQ(why, "it would grow larger than 1 MiB, too large to be read back");
+    EXPECT_EQ(fileBytes(file), old);
+    // A change that keeps it within the limit is still written.
+    EXPECT_TRUE(profileWrite(file, "dsxx", "mei", std::string("30")));
+    EXPECT_EQ(profileRead(file, "dsxx", "mei", "mei", 256), "30");
+}
+
 TEST(ProfilePortable, LinksOfOtherUsersInSharedFoldersAreNotFollowed) {
     const fs::path dir = freshTestDir();
     const fs::path shared = dir / "shared";

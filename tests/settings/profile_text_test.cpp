@@ -171,6 +171,18 @@ TEST(ProfileSearch, LineBreaksOfEveryKind) {
     EXPECT_EQ(write("[s]\nk=1\nj=2", "s", "j", "5"), "[s]\nk=1\nj=5");
 }
 
+// Notepad's UTF-8 byte-order mark: read through, as Windows does, and kept on every write.
+TEST(ProfileSearch, AByteOrderMarkBeforeTheFirstSection) {
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(read(bom + "[dsxx]\r\nmei=30\r\n", "dsxx", "mei"), "30");
+    EXPECT_EQ(write(bom + "[dsxx]\r\nmei=30\r\n", "dsxx", "mei", "31"),
+              bom + "[dsxx]\r\nmei=31\r\n");
+    // Only at the very start: elsewhere the bytes are part of a name.
+    EXPECT_EQ(read("\r\n" + bom + "[dsxx]\r\nmei=30\r\n", "dsxx", "mei"), "mei");
+    // A file of the mark alone is empty: the new section needs no line break before it.
+    EXPECT_EQ(write(bom, "eye", "pdrun", "1"), bom + "[eye]\r\npdrun=1\r\n");
+}
+
 TEST(ProfileWrite, BuildsUpAFileAsWindowsDoes) {
     std::string file;
     file = write(file, "App1", "key1", "string1");

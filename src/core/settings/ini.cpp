@@ -5,7 +5,6 @@
 #include "core/settings/profile.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace ocuvell {
 namespace {
@@ -18,9 +17,6 @@ bool writeTo(SettingsPlace& place, const std::string& section, const std::string
     std::string why;
     if (profileWrite(file, section, key, value, &why))
         return true;
-    std::fprintf(stderr, "ocuvell: setting [%s] %s not saved to %s: %s\n",
-                 printableText(section).c_str(), printableText(key).c_str(),
-                 printableText(file.string()).c_str(), printableText(why).c_str());
     moved = place.writeFailed(file, why);
     return false;
 }

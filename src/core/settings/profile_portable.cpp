@@ -95,6 +95,10 @@ bool profileWrite(const fs::path& file, std::string_view section, std::string_vi
     std::optional<std::string> newText = profileWriteText(read.text, section, key, value);
     if (!newText)
         return fail(why, "the name or the value cannot be stored in the file");
+    // What is written must read back: a file past the read limit would start the next run
+    // on defaults.
+    if (newText->size() > kMaxFileSize)
+        return fail(why, "it would grow larger than 1 MiB, too large to be read back");
     // An absent file is created even when there is nothing to put in it (removing a key
     // from no file leaves an empty one), as Windows does.
     if (read.result == ReadResult::Read && *newText == read.text)

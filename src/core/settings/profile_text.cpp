@@ -8,6 +8,14 @@ namespace ocuvell {
 namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
+// Notepad puts a UTF-8 byte-order mark in front of the first line; Windows reads through
+// it, and a rewrite keeps it where it was.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Where the file's first line starts.
+std::size_t firstLine(std::string_view text) {
+    return text.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+}
 
 // The blanks Windows trims from the lines of the file and from the values in them.
 bool isBlank(char c) {
@@ -104,7 +112,7 @@ struct KeySearch {
 KeySearch findKey(std::string_view text, std::string_view section, std::string_view key) {
     KeySearch found;
     bool inSection = false;
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = firstLine(text); pos < text.size();) {
         Line line = lineAt(text, pos);
         pos = line.next;
         if (line.kind == LineKind::Section) {
@@ -218,7 +226,7 @@ std::optional<std::string> profileWriteText(std::string_view fileText, std::stri
         return out;
     }
 
-    if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+    if (out.size() > firstLine(out) && out.back() != '\n' && out.back() != '\r')
         out += kNewLine;
     out += "[";
     out += sectionName;

@@ -131,6 +131,11 @@ void SettingsPlace::recordMove() {
 }
 
 bool SettingsPlace::writeFailed(const fs::path& file, const std::string& why) {
+    const std::string line = printableText(file.string()) + ": " + printableText(why);
+    if (line != lastWriteFailure_) {
+        lastWriteFailure_ = line;
+        std::fprintf(stderr, "ocuvell: settings not saved to %s\n", line.c_str());
+    }
     report({SettingsProblem::Kind::Write, file, why});
     // The folder may have become read-only, or the user's folder writable: look again.
     const fs::path before = folder();
@@ -145,6 +150,11 @@ void SettingsPlace::readFailed(const fs::path& file, const std::string& why) {
         std::fprintf(stderr, "ocuvell: settings not read from %s\n", line.c_str());
     }
     report({SettingsProblem::Kind::Read, file, why});
+}
+
+void SettingsPlace::tellFailuresAgain() {
+    lastReadFailure_.clear();
+    lastWriteFailure_.clear();
 }
 
 void SettingsPlace::report(const SettingsProblem& problem) {

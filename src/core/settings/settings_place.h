@@ -47,6 +47,9 @@ class SettingsPlace {
     bool writeFailed(const std::filesystem::path& file, const std::string& why);
     // A read of file failed for why: the user hears of it.
     void readFailed(const std::filesystem::path& file, const std::string& why);
+    // stderr hears of each cause of failure once, not once per key; after this, the next
+    // failure is told there again (a save at the session's end says what it could not keep).
+    void tellFailuresAgain();
 
   private:
     std::filesystem::path decide();
@@ -58,6 +61,7 @@ class SettingsPlace {
     SettingsProblemObserver observer_;
     std::optional<std::filesystem::path> folder_;
     std::string lastReadFailure_; // stderr hears of each cause once
+    std::string lastWriteFailure_;
 };
 
 } // namespace ocuvell

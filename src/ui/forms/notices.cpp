@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 
 namespace ocuvell {
 namespace {
@@ -33,6 +34,10 @@ Notices::Notices(Show show) : show_(std::move(show)) {
 }
 
 void Notices::tell(const QString& title, const QString& text) {
+    if (sessionEnding_) {
+        std::fprintf(stderr, "ocuvell: %s\n", text.toLocal8Bit().constData());
+        return;
+    }
     if (!ready_) {
         waiting_.emplace_back(title, text);
         return;
@@ -41,6 +46,9 @@ void Notices::tell(const QString& title, const QString& text) {
 }
 
 void Notices::settingsProblem(const SettingsProblem& problem) {
+    // The settings place has told stderr already.
+    if (sessionEnding_)
+        return;
     const bool write = problem.kind == SettingsProblem::Kind::Write;
     bool& told = write ? writeProblemTold_ : readProblemTold_;
     if (told)

@@ -33,6 +33,9 @@ class Notices : public QObject {
     void settingsProblem(const SettingsProblem& problem);
     // The program is wired: what waited is shown, from the event loop.
     void ready();
+    // While the session ends nobody answers a box, and one that waits would keep the
+    // logout waiting: no box opens, what would be told goes to stderr alone.
+    void setSessionEnding(bool ending) { sessionEnding_ = ending; }
 
   private:
     void show(const QString& title, const QString& text, bool wait);
@@ -40,6 +43,7 @@ class Notices : public QObject {
     Show show_;
     QWidget* window_ = nullptr;
     bool ready_ = false;
+    bool sessionEnding_ = false;
     std::vector<std::pair<QString, QString>> waiting_;
     bool readProblemTold_ = false;
     bool writeProblemTold_ = false;
