@@ -77,13 +77,14 @@ bool tcpAnswers(const std::string& host, int port) {
     return answered;
 }
 
-// [protocol/][host]:number[.screen], as Xlib and xcb read it. Nothing when the name is
-// of a form not asked about here (a path, DECnet's "::"): the toolkit decides then.
+// [protocol/][host]:number[.screen], as xcb reads it; a name it cannot read reaches no
+// server. Nothing for a path (a launchd socket elsewhere): the toolkit decides then.
 std::optional<bool> xDisplayAnswers(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    if (colon == std::string_view::npos || name.front() == '/' ||
-        (colon > 0 && name[colon - 1] == ':'))
+    if (name.front() == '/')
         return std::nullopt;
+    const std::size_t colon = name.rfind(':');
+    if (colon == std::string_view::npos || (colon > 0 && name[colon - 1] == ':'))
+        return false;
     std::string_view host = name.substr(0, colon);
     std::string_view protocol;
     if (const std::size_t slash = host.find('/'); slash != std::string_view::npos) {
@@ -94,10 +95,14 @@ std::optional<bool> xDisplayAnswers(std::string_view name) {
     int number = -1;
     const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
     if (error != std::errc() || number < 0 || (end != rest.data() + rest.size() && *end != '.'))
-        return std::nullopt;
+        return false;
     if ((host.empty() || host == "unix") && protocol != "tcp") {
         const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
-        return localAnswers(path, true) || localAnswers(path, false);
+        if (localAnswers(path, true) || localAnswers(path, false))
+            return true;
+        // Like xcb, a local name without a protocol is tried over TCP as well.
+        if (!protocol.empty() || !host.empty())
+            return false;
     }
     if (host.empty())
         host = "localhost";
