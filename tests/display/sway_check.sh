@@ -1,6 +1,7 @@
 #!/bin/sh
 # The program under a headless sway, whose outputs answer "failed" to gamma control: it
-# says so in one line, runs on, and the colour page shows the notice.
+# says so in one line, also while outputs come, runs on, and the colour page shows the
+# notice.
 # Usage: sway_check.sh OCUVELL FORM1_TEST
 # Exit 77 (skipped, with the reason) where sway cannot start.
 set -u
@@ -64,9 +65,20 @@ for _ in $(seq 100); do
 done
 [ -n "$socket" ] || skip "sway did not start: $(tail -2 "$work/sway.log" | tr '\n' ' ')"
 
-# The whole program, its files in a home of its own, for three seconds: it must run on and
-# say once that the colours cannot be changed, for its outputs' reason. $1: the Qt
-# platform ("" for the program's own choice).
+# Outputs that come while the program runs, through sway's own command (this sway cannot
+# unplug them), when its IPC socket is there.
+ipc=$(ls "$run"/sway-ipc.*.sock 2>/dev/null | head -1)
+add_outputs() {
+  [ -n "$ipc" ] && command -v swaymsg >/dev/null 2>&1 || return 0
+  for _ in $(seq 4); do
+    env -i PATH="$PATH" SWAYSOCK="$ipc" $as_user swaymsg create_output >/dev/null 2>&1
+  done
+}
+
+# The whole program, its files in a home of its own, for three seconds while outputs come:
+# it must run on and say once that the colours cannot be changed, for its outputs' reason,
+# and not say more as the outputs change. $1: the Qt platform ("" for the
+# program's own choice).
 home=$work/home
 mkdir -p "$home"
 run_program() {
@@ -74,7 +86,9 @@ run_program() {
     XDG_CONFIG_HOME="$home/.config" XDG_STATE_HOME="$home/.state" XDG_RUNTIME_DIR="$run" \
     WAYLAND_DISPLAY="$socket" "$ocuvell" >"$work/out" 2>"$work/err" &
   program_pid=$!
-  sleep 3
+  sleep 1
+  add_outputs
+  sleep 2
   kill -0 "$program_pid" 2>/dev/null || fail "the program ended: $(cat "$work/err")"
   kill "$program_pid"
   wait "$program_pid" 2>/dev/null
@@ -83,6 +97,8 @@ run_program() {
   [ "$told" -eq 1 ] || fail "expected one line on colours, got $told: $(cat "$work/err")"
   grep -q "colours cannot be changed on this display (no Wayland output" "$work/err" ||
     fail "not the outputs' reason: $(cat "$work/err")"
+  lines=$(wc -l <"$work/err")
+  [ "$lines" -le 5 ] || fail "$lines lines on stderr: $(cat "$work/err")"
   echo "the program on ${1:-its own choice}: $(grep "colours cannot" "$work/err")"
 }
 run_program offscreen

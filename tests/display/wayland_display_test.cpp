@@ -1,6 +1,6 @@
 // The Wayland gamma-control backend against a fake compositor: outputs of gamma size 256
-// and 1024 and one that answers failed, outputs that come and go, a compositor that
-// closes the connection or offers no control.
+// and 1024, one that answers failed and ones of sizes no display has, outputs that come
+// and go, a compositor that stops reading, closes the connection or offers no control.
 #include "core/display/backends.h"
 #include "core/model/colour_model.h"
 #include "core/settings/settings_place.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <poll.h>
 
@@ -21,20 +22,29 @@ using testing::EnvVar;
 using testing::FakeCompositor;
 
 // What the program's event loop does: read the connection whenever it has something,
-// here until cond holds or two seconds pass.
-bool pumpUntil(Display& display, const std::function<bool()>& cond) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+// here until cond holds or the time is up.
+bool pumpUntil(Display& display, const std::function<bool()>& cond,
+               std::chrono::milliseconds within = std::chrono::seconds(2)) {
+    const auto deadline = std::chrono::steady_clock::now() + within;
     while (!cond()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         DisplayEvents* events = display.events();
         if (!events || events->fd() < 0)
             return cond();
-        pollfd pfd{events->fd(), POLLIN, 0};
+        pollfd pfd{events->fd(),
+                   static_cast<short>(events->wantsWrite() ? POLLIN | POLLOUT : POLLIN), 0};
         ::poll(&pfd, 1, 20);
         events->dispatch();
     }
     return true;
+}
+
+std::size_t openFds() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
 }
 
 std::vector<std::uint16_t> tablesOf(const GammaRamp& ramp, std::size_t size) {
@@ -62,6 +72,18 @@ class WaylandGamma : public ::testing::Test {
         const auto tables = compositor.tables(output);
         return !tables.empty() && tables.back().sealed &&
                tables.back().entries == tablesOf(ramp, size);
+    }
+
+    // A slider dragged hard: many ramps, each different; all taken. Returns the last.
+    GammaRamp burst(Display& display, int count) {
+        GammaRamp ramp = GammaRamp::identity();
+        for (int i = 0; i < count; ++i) {
+            ramp.at(0, 255) = static_cast<std::uint16_t>(30000 + i % 30000);
+            ramp.at(2, 128) = static_cast<std::uint16_t>(i);
+            if (!display.writeRamp(ramp))
+                ADD_FAILURE() << "write " << i << " refused";
+        }
+        return ramp;
     }
 
     FakeCompositor compositor;
@@ -148,10 +170,87 @@ TEST_F(WaylandGamma, NoOutputThatTakesGammaIsToldOnceWithItsReason) {
     EXPECT_EQ(display->trouble(), DisplayTrouble::NoWaylandOutput);
     EXPECT_EQ(stderrAtOpen, std::string("Ocuvell: colours cannot be changed on this display (") +
                                 troubleWords(display->trouble()) + ")\n");
-    // An output that comes later makes the colours controllable.
-    compositor.addOutput(256);
+    // An output that comes later makes the colours controllable, and that is told once
+    // however often the output set changes afterwards.
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 10; ++i) {
+        const int output = compositor.addOutput(256);
+        EXPECT_TRUE(
+            pumpUntil(*display, [&] { return display->trouble() == DisplayTrouble::NoTrouble; }));
+        compositor.removeOutput(output);
+        EXPECT_TRUE(pumpUntil(
+            *display, [&] { return display->trouble() == DisplayTrouble::NoWaylandOutput; }));
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Ocuvell: colours can be changed on this display now\n");
+}
+
+TEST_F(WaylandGamma, ABurstWhileTheCompositorDoesNotReadEndsWithTheNewestRampAndNoMoreFiles) {
+    auto display = open();
+    ASSERT_TRUE(display->writeRamp(GammaRamp::identity()));
+    ASSERT_TRUE(pumpUntil(*display, [&] { return shows(large, GammaRamp::identity(), 1024); }));
+    const std::size_t files = openFds();
+    const std::size_t tablesBefore = compositor.tableCount(large);
+
+    compositor.setReading(false);
+    ::testing::internal::CaptureStderr();
+    const GammaRamp last = burst(*display, 10000);
+    EXPECT_LE(openFds(), files + 2); // at most a table for each output waits
+    EXPECT_EQ(display->trouble(), DisplayTrouble::NoTrouble);
+
+    compositor.setReading(true);
     EXPECT_TRUE(
-        pumpUntil(*display, [&] { return display->trouble() == DisplayTrouble::NoTrouble; }));
+        pumpUntil(*display, [&] { return shows(small, last, 256) && shows(large, last, 1024); }));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_LE(compositor.tableCount(large), tablesBefore + 2); // the newest wins
+    EXPECT_EQ(display->trouble(), DisplayTrouble::NoTrouble);
+    EXPECT_LE(openFds(), files);
+    // Control is kept: the next change arrives as any other.
+    GammaRamp next = last;
+    next.at(1, 200) = 1234;
+    EXPECT_TRUE(display->writeRamp(next));
+    EXPECT_TRUE(pumpUntil(*display, [&] { return shows(large, next, 1024); }));
+    EXPECT_EQ(compositor.error(), "");
+}
+
+TEST_F(WaylandGamma, ACompositorThatStopsReadingIsWaitedForUntilItDisconnects) {
+    const std::size_t files = openFds();
+    auto display = open();
+    compositor.setReading(false);
+    ::testing::internal::CaptureStderr();
+    burst(*display, 10000);
+    // Not reading is not gone: nothing said, the connection still watched.
+    EXPECT_FALSE(pumpUntil(
+        *display, [&] { return display->trouble() != DisplayTrouble::NoTrouble; },
+        std::chrono::milliseconds(300)));
+    EXPECT_GE(display->events()->fd(), 0);
+
+    compositor.disconnectClients();
+    EXPECT_TRUE(
+        pumpUntil(*display, [&] { return display->trouble() == DisplayTrouble::CompositorGone; }));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Ocuvell: colours cannot be changed on this display (the Wayland compositor "
+              "closed the connection)\n");
+    EXPECT_EQ(display->events()->fd(), -1);
+    EXPECT_LE(openFds(), files); // the connection and what it held are closed
+}
+
+TEST_F(WaylandGamma, AnOutputWithAGammaSizeBeyondAnyDisplayFailsAndTheOthersWork) {
+    const int widest = compositor.addOutput(65536);
+    const int huge = compositor.addOutput(1u << 24);
+    const int absurd = compositor.addOutput(0xffffffffu);
+    auto display = open();
+    EXPECT_EQ(display->trouble(), DisplayTrouble::NoTrouble);
+    EXPECT_EQ(stderrAtOpen, "");
+    GammaRamp ramp = GammaRamp::identity();
+    ramp.at(0, 255) = 40000;
+    ASSERT_TRUE(display->writeRamp(ramp));
+    EXPECT_TRUE(pumpUntil(*display, [&] {
+        return shows(small, ramp, 256) && shows(large, ramp, 1024) && shows(widest, ramp, 65536);
+    }));
+    EXPECT_EQ(compositor.tableCount(huge), 0u);
+    EXPECT_EQ(compositor.tableCount(absurd), 0u);
+    EXPECT_EQ(compositor.error(), "");
 }
 
 TEST(WaylandSession, ADesktopWithoutGammaControlIsNamedAndXIsNeverAsked) {

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 namespace ocuvell::test {
 namespace {
@@ -105,6 +106,31 @@ TEST_F(ColourNotice, FollowsAWaylandCompositorThatGoesAway) {
     ::testing::internal::GetCapturedStderr();
     f.Slider1()->setValue(-7); // the values still move
     EXPECT_EQ(f.Slider1()->value(), -7);
+}
+
+// Slider steps faster than the compositor reads reach it through the event loop: the last
+// step is what the output ends with.
+TEST_F(ColourNotice, SliderStepsAheadOfAStalledCompositorEndOnTheLastStep) {
+    testing::FakeCompositor compositor;
+    const int output = compositor.addOutput(256);
+    testing::EnvVar wayland("WAYLAND_DISPLAY", compositor.socket().c_str());
+    Form1& f = startOn(openWaylandDisplay(nullptr));
+    compositor.setReading(false);
+    for (int value = -1; value >= -60; --value)
+        f.Slider1()->setValue(value);
+    compositor.setReading(true);
+    const GammaRamp& last = model->colour().engine().newramp();
+    const auto showsLast = [&] {
+        const auto tables = compositor.tables(output);
+        // At 256 entries an output's tables are the ramp itself.
+        return !tables.empty() &&
+               std::equal(last.entries.begin(), last.entries.end(), tables.back().entries.begin(),
+                          tables.back().entries.end());
+    };
+    for (int i = 0; i < 200 && !showsLast(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(showsLast());
+    EXPECT_FALSE(f.colourNotice()->isVisible());
 }
 
 // Run by sway_check.sh on a headless sway, whose outputs have no gamma.

@@ -14,6 +14,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -46,6 +47,7 @@ struct FakeCompositor::State {
     std::string folder;
     std::thread thread;
     std::atomic<bool> stop{false};
+    std::atomic<bool> reading{true};
     mutable std::mutex mutex; // guards what follows
     mutable std::condition_variable received;
     std::map<int, std::unique_ptr<Output>> outputs;
@@ -185,7 +187,14 @@ FakeCompositor::FakeCompositor(Options options) : state_(std::make_unique<State>
     }
     s.thread = std::thread([&s] {
         while (!s.stop) {
-            wl_event_loop_dispatch(s.loop, 50);
+            if (s.reading) {
+                wl_event_loop_dispatch(s.loop, 50);
+            } else {
+                // Only the work queued here, never the clients' sockets.
+                pollfd wake{s.wake, POLLIN, 0};
+                if (::poll(&wake, 1, 50) > 0)
+                    runWork(s.wake, 0, &s);
+            }
             wl_display_flush_clients(s.display);
         }
     });
@@ -256,6 +265,10 @@ void FakeCompositor::removeOutput(int number) {
 
 void FakeCompositor::disconnectClients() {
     call([this] { wl_display_destroy_clients(state_->display); });
+}
+
+void FakeCompositor::setReading(bool reading) {
+    call([this, reading] { state_->reading = reading; });
 }
 
 std::vector<FakeCompositor::Table> FakeCompositor::tables(int output) const {

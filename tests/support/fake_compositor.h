@@ -2,8 +2,8 @@
 // A small Wayland compositor on its own thread, for the gamma-control backend's tests and
 // benchmark: it offers outputs with a gamma size each (0: the output answers failed),
 // the gamma-control manager (unless told not to) and any other globals named, and records
-// every table it is sent. Start it after pointing XDG_RUNTIME_DIR at a private folder;
-// clients find it through socket().
+// every table it is sent. Its sizes are taken as given, however large. Start it after pointing
+// XDG_RUNTIME_DIR at a private folder; clients find it through socket().
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,6 +35,9 @@ class FakeCompositor {
     void removeOutput(int output);
     // Closes every client's connection, as a compositor that ends does.
     void disconnectClients();
+    // false: what clients send stays unread in their sockets, as with a compositor that
+    // hangs; requests queued here and events go on.
+    void setReading(bool reading);
 
     std::vector<Table> tables(int output) const;
     std::size_t tableCount(int output) const;

@@ -2,6 +2,7 @@
 // What the colour engine needs of a display: read its whole ramp, write its whole ramp.
 #include "core/display/gamma_ramp.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,15 +37,21 @@ enum class DisplayTrouble {
 const char* troubleWords(DisplayTrouble trouble);
 
 // A display whose news arrives on a file descriptor (a Wayland compositor's connection).
-// The program's event loop watches fd() for reading and calls dispatch() when it can be
-// read; dispatch() never blocks. Afterwards trouble() may say something new (outputs came,
+// The program's event loop watches fd() for reading, and for writing while wantsWrite()
+// (requests wait for the connection to take them), and calls dispatch() when it is ready;
+// dispatch() never blocks. Afterwards trouble() may say something new (outputs came,
 // went or refused control; the compositor went away). fd() is -1 once there is nothing
-// left to watch.
+// left to watch: the connection is closed then, and its number may soon name another file.
 class DisplayEvents {
   public:
     virtual ~DisplayEvents() = default;
     virtual int fd() const = 0;
+    virtual bool wantsWrite() const { return false; }
     virtual void dispatch() = 0;
+    // Called after every dispatch() and whenever fd() or wantsWrite() changes outside one
+    // (a write that has to wait, a connection that ends during a write), so the loop can
+    // follow at once. Empty to stop.
+    virtual void setWatcher(std::function<void()> changed) = 0;
 };
 
 class Display {

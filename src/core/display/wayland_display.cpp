@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <sys/mman.h>
@@ -29,6 +30,9 @@ namespace {
 // How long start-up waits for each of its two round trips: a compositor answers in
 // milliseconds; one that hangs must not keep the program from starting.
 constexpr int kAnswerMs = 1000;
+// No display has more entries per channel than a 16-bit table; a larger size is a
+// compositor's mistake, and its tables would cost hundreds of MiB or more than there is.
+constexpr std::uint32_t kMaxGammaSize = 65536;
 
 class WaylandDisplay;
 
@@ -38,6 +42,7 @@ struct Output {
     wl_output* output;
     zwlr_gamma_control_v1* control = nullptr;
     std::uint32_t size = 0; // entries per channel; 0 until gamma_size, and after failed
+    bool due = false;       // the current ramp has not been sent to it yet
     std::vector<std::uint16_t> table;
 };
 
@@ -45,11 +50,11 @@ class WaylandDisplay final : public Display, public DisplayEvents {
   public:
     explicit WaylandDisplay(wl_display* display) : display_(display) {}
     ~WaylandDisplay() override {
+        if (!display_)
+            return;
         // Each control's destroy gives the output its own tables back.
-        if (!lost_) {
-            dropProxies(true);
-            wl_display_flush(display_);
-        }
+        dropProxies(true);
+        wl_display_flush(display_);
         wl_display_disconnect(display_);
     }
 
@@ -68,23 +73,28 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         return true;
     }
 
+    // Marks every output for the new ramp; it leaves when the connection can take it.
     bool writeRamp(const GammaRamp& ramp) override {
-        if (lost_)
+        if (!display_)
             return false;
         current_ = ramp;
         haveCurrent_ = true;
         bool taken = false;
         for (auto& output : outputs_)
             if (output->size > 0)
-                taken = send(*output) || taken;
-        flush();
-        return taken && !lost_;
+                taken = output->due = true;
+        const int fdBefore = fd();
+        const bool writeBefore = wantsWrite();
+        pump();
+        if (fd() != fdBefore || wantsWrite() != writeBefore)
+            changed();
+        return taken && display_;
     }
 
     std::string name() const override { return "Wayland gamma control"; }
 
     DisplayTrouble trouble() const override {
-        if (lost_)
+        if (!display_)
             return DisplayTrouble::CompositorGone;
         for (const auto& output : outputs_)
             if (output->size > 0)
@@ -96,29 +106,40 @@ class WaylandDisplay final : public Display, public DisplayEvents {
     // The compositor puts its own tables back when the program ends.
     bool keepsRampAfterExit() const override { return false; }
 
-    int fd() const override { return lost_ ? -1 : wl_display_get_fd(display_); }
+    int fd() const override { return display_ ? wl_display_get_fd(display_) : -1; }
+    bool wantsWrite() const override { return blocked_; }
+    void setWatcher(std::function<void()> changed) override { watcher_ = std::move(changed); }
 
     void dispatch() override {
-        if (lost_)
-            return;
-        while (wl_display_prepare_read(display_) != 0)
-            if (wl_display_dispatch_pending(display_) < 0)
-                return lose();
-        // The socket is non-blocking: with nothing to read this returns at once.
-        if (wl_display_read_events(display_) < 0 || wl_display_dispatch_pending(display_) < 0)
-            return lose();
-        flush();
+        if (display_)
+            readEvents();
+        pump();
         tell();
+        changed();
     }
 
-    // One line on stderr whenever the colours stop being controllable, or for a new
-    // reason; none while they can be changed.
+    // One line on stderr when the colours stop being controllable, and one when they can
+    // be changed again. A reason is told once in a run: outputs that keep coming and
+    // going cost two lines, not two per change.
     void tell() {
         const DisplayTrouble now = trouble();
-        if (now != DisplayTrouble::NoTrouble && now != told_)
-            std::fprintf(stderr, "Ocuvell: colours cannot be changed on this display (%s)\n",
-                         troubleWords(now));
-        told_ = now;
+        if (now == state_)
+            return;
+        state_ = now;
+        if (now == DisplayTrouble::NoTrouble) {
+            if (saidTrouble_)
+                std::fprintf(stderr, "Ocuvell: colours can be changed on this display now\n");
+            saidTrouble_ = false;
+            return;
+        }
+        const auto reason = static_cast<std::size_t>(now);
+        if (said_.size() <= reason)
+            said_.resize(reason + 1);
+        if (said_[reason])
+            return;
+        said_[reason] = saidTrouble_ = true;
+        std::fprintf(stderr, "Ocuvell: colours cannot be changed on this display (%s)\n",
+                     troubleWords(now));
     }
 
   private:
@@ -149,6 +170,40 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         if (!done)
             wl_callback_destroy(callback); // the callback destroys itself when done
         return done && wl_display_get_error(display_) == 0;
+    }
+
+    // The socket is non-blocking: with nothing to read this returns at once.
+    void readEvents() {
+        while (wl_display_prepare_read(display_) != 0)
+            if (wl_display_dispatch_pending(display_) < 0)
+                return lose();
+        if (wl_display_read_events(display_) < 0 || wl_display_dispatch_pending(display_) < 0)
+            lose();
+    }
+
+    // Sends the current ramp to the outputs that have not got it. One round at a time:
+    // the next waits until the compositor has read the last (its sync is done) and the
+    // connection has taken all we wrote. A burst then costs one table per output, a
+    // compositor that stops reading holds one round, and the newest ramp wins. Queuing
+    // more would end the connection once libwayland's buffer or the kernel's count of
+    // file descriptors in flight is full.
+    void pump() {
+        if (display_ && !round_ && !blocked_)
+            sendRound();
+        flush();
+    }
+
+    void sendRound() {
+        bool sent = false;
+        for (auto& output : outputs_) {
+            if (output->due && output->size > 0)
+                sent = send(*output) || sent;
+            output->due = false;
+        }
+        if (!sent)
+            return;
+        round_ = wl_display_sync(display_);
+        wl_callback_add_listener(round_, &kRoundListener, this);
     }
 
     // The tables of the current ramp in a sealed memory file, handed to the output.
@@ -183,29 +238,44 @@ class WaylandDisplay final : public Display, public DisplayEvents {
     }
 
     void flush() {
-        if (lost_)
+        if (!display_)
             return;
-        // EAGAIN keeps the rest for the next flush; anything else means the end.
-        if (wl_display_flush(display_) < 0 && errno != EAGAIN)
-            lose();
-        else if (wl_display_get_error(display_) != 0)
+        // EAGAIN: the compositor reads slower than we write; the rest goes when the
+        // socket can take it. Anything else is the end of the connection.
+        if (wl_display_flush(display_) >= 0)
+            blocked_ = false;
+        else if (errno == EAGAIN)
+            blocked_ = true;
+        else
+            return lose();
+        if (wl_display_get_error(display_) != 0)
             lose();
     }
 
-    // The compositor died or closed the connection: every object goes, locally only.
-    // The connection itself stays open (its fd unwatched) until the display goes.
+    // The compositor ended or closed the connection: every object goes, locally, and the
+    // connection with them, so that its socket and the tables it still held are released.
     void lose() {
-        if (lost_)
+        if (!display_)
             return;
         dropProxies(false);
-        lost_ = true;
+        wl_display_disconnect(display_);
+        display_ = nullptr;
+        blocked_ = false;
         tell();
+    }
+
+    void changed() {
+        if (watcher_)
+            watcher_();
     }
 
     void dropProxies(bool tellCompositor) {
         for (auto& output : outputs_)
             dropOutput(*output, tellCompositor);
         outputs_.clear();
+        if (round_)
+            wl_callback_destroy(round_);
+        round_ = nullptr;
         if (manager_)
             tellCompositor ? zwlr_gamma_control_manager_v1_destroy(manager_)
                            : wl_proxy_destroy(reinterpret_cast<wl_proxy*>(manager_));
@@ -253,7 +323,7 @@ class WaylandDisplay final : public Display, public DisplayEvents {
             auto* proxy = static_cast<wl_output*>(
                 wl_registry_bind(registry, name, &wl_output_interface, bound));
             self->outputs_.push_back(
-                std::make_unique<Output>(Output{self, name, proxy, nullptr, 0, {}}));
+                std::make_unique<Output>(Output{self, name, proxy, nullptr, 0, false, {}}));
             self->control(*self->outputs_.back());
         } else if (std::strncmp(interface, "org_kde_", 8) == 0) {
             self->desktop_ = DisplayTrouble::KdeDesktop;
@@ -274,13 +344,14 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         outputs.erase(gone);
     }
 
-    // Gamma control: the output's size, then the current ramp if one has been set, so
-    // that an output that comes later shows what the others show.
-    static void gammaSize(void* data, zwlr_gamma_control_v1*, std::uint32_t size) {
+    // Gamma control: the output's size; the current ramp, if one has been set, follows
+    // with the next round, so that an output that comes later shows what the others show.
+    static void gammaSize(void* data, zwlr_gamma_control_v1* control, std::uint32_t size) {
         auto* output = static_cast<Output*>(data);
+        if (size > kMaxGammaSize)
+            return failed(data, control);
         output->size = size;
-        if (size > 0 && output->owner->haveCurrent_)
-            output->owner->send(*output);
+        output->due = size > 0 && output->owner->haveCurrent_;
     }
 
     // Another program holds this output's gamma, or it has none: the others go on.
@@ -289,6 +360,8 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         zwlr_gamma_control_v1_destroy(control);
         output->control = nullptr;
         output->size = 0;
+        output->due = false;
+        output->table = {};
     }
 
     static void syncDone(void* data, wl_callback* callback, std::uint32_t) {
@@ -296,19 +369,30 @@ class WaylandDisplay final : public Display, public DisplayEvents {
         wl_callback_destroy(callback);
     }
 
+    // The compositor has read the last round: the next may go (from dispatch()).
+    static void roundDone(void* data, wl_callback* callback, std::uint32_t) {
+        static_cast<WaylandDisplay*>(data)->round_ = nullptr;
+        wl_callback_destroy(callback);
+    }
+
     static constexpr wl_registry_listener kRegistryListener{global, globalRemove};
     static constexpr zwlr_gamma_control_v1_listener kControlListener{gammaSize, failed};
     static constexpr wl_callback_listener kSyncListener{syncDone};
+    static constexpr wl_callback_listener kRoundListener{roundDone};
 
-    wl_display* display_;
+    wl_display* display_; // nullptr once the compositor has gone
     wl_registry* registry_ = nullptr;
     zwlr_gamma_control_manager_v1* manager_ = nullptr;
     std::vector<std::unique_ptr<Output>> outputs_;
     DisplayTrouble desktop_ = DisplayTrouble::NoTrouble; // a desktop known to refuse
     GammaRamp current_{};
     bool haveCurrent_ = false;
-    bool lost_ = false;
-    DisplayTrouble told_ = DisplayTrouble::NoTrouble;
+    wl_callback* round_ = nullptr; // the round the compositor has not read yet
+    bool blocked_ = false;         // the connection holds requests the socket did not take
+    std::function<void()> watcher_;
+    DisplayTrouble state_ = DisplayTrouble::NoTrouble; // as last told or kept quiet
+    std::vector<bool> said_;                           // reasons told, by number
+    bool saidTrouble_ = false;                         // the last line said "cannot"
 };
 
 } // namespace

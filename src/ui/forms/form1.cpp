@@ -55,6 +55,8 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
 // controls, Qt children, go after the members and raise no signal on their way out.
 Form1::~Form1() {
     model_.detach(restViews());
+    if (DisplayEvents* events = model_.colour().engine().display().events())
+        events->setWatcher({});
 }
 
 void Form1::connectHandlers() {

@@ -96,15 +96,21 @@ void Form1::connectColourPage() {
 
 void Form1::watchDisplay() {
     // A display with news of its own (a Wayland compositor) is read from the event loop
-    // whenever its connection has something, never waited for; the notice follows.
+    // whenever its connection has something, and written to when it can take what waits;
+    // never waited for. The notice follows.
     DisplayEvents* events = model_.colour().engine().display().events();
     if (!events || events->fd() < 0)
         return;
-    auto* notifier = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this, events, notifier] {
-        events->dispatch();
-        if (events->fd() < 0) // the compositor went away: nothing more will come
-            notifier->setEnabled(false);
+    auto* reading = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
+    auto* writing = new QSocketNotifier(events->fd(), QSocketNotifier::Write, this);
+    writing->setEnabled(events->wantsWrite());
+    connect(reading, &QSocketNotifier::activated, this, [events] { events->dispatch(); });
+    connect(writing, &QSocketNotifier::activated, this, [events] { events->dispatch(); });
+    events->setWatcher([this, events, reading, writing] {
+        // A closed connection's number may soon be another file's: stop watching it now.
+        const bool open = events->fd() >= 0;
+        reading->setEnabled(open);
+        writing->setEnabled(open && events->wantsWrite());
         showColourNotice();
     });
 }
