@@ -22,7 +22,7 @@ if [ "$mode" = test ]; then
          libxxf86vm1)
   # The install checks: the validators of the menu entry and the AppStream data, a tray
   # panel that comes after the program, and the tools that find and click its windows.
-  pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils dpkg-dev clang-format)
+  pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils faketime dpkg-dev clang-format)
   # The Windows program under Wine: a compositor for its translucent tip, screenshots.
   pkgs+=(xcompmgr imagemagick)
   # Debian's own check of the package, and a real window manager for the window checks.

@@ -24,9 +24,11 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -84,6 +86,22 @@ ocuvell::RampState* keepRampRecord(ocuvell::Model& model, bool realDisplay, QTim
     QObject::connect(&flush, &QTimer::timeout, [kept] { kept->flush(); });
     model.colour().engine().keepRecord(std::move(record));
     return kept;
+}
+
+// Night colour looks at the clock when its schedule asks (the next transition's start, or
+// each minute during one) and whenever it changes; the colour page's notice follows.
+void wireNightColour(ocuvell::Model& model, ocuvell::Form1& form1, QTimer& timer) {
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::CoarseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [&model] { model.lookAtNight(); });
+    model.setNightWake([&timer, &form1](std::optional<long long> ms) {
+        form1.nightChanged();
+        if (!ms)
+            return timer.stop();
+        // A little after the moment asked for, so that the look finds it come.
+        timer.start(static_cast<int>(std::min<long long>(*ms + 250, 24LL * 3600 * 1000)));
+    });
+    model.loadNightSettings();
 }
 
 } // namespace
@@ -168,7 +186,10 @@ int main(int argc, char** argv) {
     ocuvell::RestForms restForms(model.schedule());
     // A clock set by hand, by a time service or on waking is looked at at once, not at
     // the schedule's next minute tick.
-    ocuvell::ClockWatch clockWatch([&model] { model.schedule().clockSet(); });
+    ocuvell::ClockWatch clockWatch([&model] {
+        model.schedule().clockSet();
+        model.lookAtNight();
+    });
 
     // The session's end: a logout's signal or the session manager's request to save keeps
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
@@ -189,6 +210,9 @@ int main(int argc, char** argv) {
     // The tray form: the icon, and the main window brought up (its load step runs here).
     ocuvell::cd tray(form1);
     tray.load();
+    // Night colour, once the display is captured: the schedule says when to look again.
+    QTimer nightTimer;
+    wireNightColour(model, form1, nightTimer);
 
     // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
     // looks at the clock and at how long the user was away. Heard from the main window's

@@ -16,6 +16,11 @@ class SimClock : public Clock {
 
     int secondsOfDay() const override { return seconds; }
     long long localMinutes() const override { return day * 1440 + seconds / 60; }
+    // The day count is taken as days since 1970-01-01 in a zone utcOffset seconds ahead
+    // of UTC.
+    int utcOffset = 0;
+    long long utcSeconds() const override { return day * 86400 + seconds - utcOffset; }
+    int utcOffsetAt(long long) const override { return utcOffset; }
 
     // Changes the time of day within the day, as a user setting the clock does.
     void set(int h, int m, int s = 0) { seconds = h * 3600 + m * 60 + s; }

@@ -68,7 +68,7 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
     const std::string before = testing::fileBytes(dir_ / "config.ini");
     cd& tray = start();
     const auto actions = tray.menu()->actions();
-    ASSERT_EQ(actions.size(), 6); // and, after a separator, the two below
+    ASSERT_EQ(actions.size(), 8); // and, after a separator, the four below
     EXPECT_EQ(actions[0]->text(), "Display");
     EXPECT_EQ(actions[1]->text(), "About");
     EXPECT_EQ(actions[2]->text(), "Exit");
@@ -93,10 +93,12 @@ TEST_F(TrayTest, MenuDisplayAboutAndExit) {
 TEST_F(TrayTest, MoreSettingsAndRestLater) {
     cd& tray = start();
     const auto actions = tray.menu()->actions();
-    ASSERT_EQ(actions.size(), 6);
+    ASSERT_EQ(actions.size(), 8);
     EXPECT_TRUE(actions[3]->isSeparator());
     EXPECT_EQ(actions[4]->text(), "更多设置…");
     EXPECT_EQ(actions[5]->text(), "稍后休息");
+    EXPECT_EQ(actions[6]->text(), "夜间色温：暂停一小时");
+    EXPECT_EQ(actions[7]->text(), "夜间色温：暂停到下次变化");
 
     actions[4]->trigger();
     FormMore* more = tray.moreForm();
@@ -121,6 +123,15 @@ TEST_F(TrayTest, MoreSettingsAndRestLater) {
     tray.form1()->schedule().switchReminders(false);
     emit tray.menu()->aboutToShow();
     EXPECT_FALSE(actions[5]->isEnabled());
+
+    // Night colour's pauses are there while it is on; its switch writes at once.
+    EXPECT_FALSE(actions[6]->isEnabled());
+    more->nightSwitch()->setValue(true);
+    EXPECT_NE(testing::fileBytes(dir_ / "config.ini").find("night_colour=1"), std::string::npos);
+    emit tray.menu()->aboutToShow();
+    ASSERT_TRUE(actions[6]->isEnabled() && actions[7]->isEnabled());
+    actions[6]->trigger();
+    EXPECT_TRUE(tray.form1()->model().night().pausedUntil());
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {

@@ -1,5 +1,6 @@
 #include "core/display/gamma_engine.h"
 
+#include <cmath>
 #include <utility>
 
 namespace ocuvell {
@@ -66,15 +67,40 @@ bool GammaEngine::reapply() {
     return apply(ramp);
 }
 
+GammaRamp GammaEngine::tinted(const GammaRamp& ramp, const Tint& tint) {
+    if (tint == kNoTint)
+        return ramp;
+    GammaRamp out = ramp;
+    for (int c = 0; c < 3; ++c)
+        for (int j = 0; j < GammaRamp::kSize; ++j)
+            out.at(c, j) = static_cast<std::uint16_t>(std::lround(ramp.at(c, j) * tint[c]));
+    return out;
+}
+
+bool GammaEngine::setTint(const Tint& tint, bool force) {
+    if (tint == tint_ && !force)
+        return true;
+    tint_ = tint;
+    if (last_) {
+        const GammaRamp ramp = *last_;
+        return apply(ramp);
+    }
+    return apply(base_);
+}
+
 bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.
     if (!display_ || !captured_ || base_.allZero())
         return false;
-    if (!display_->writeRamp(ramp))
+    // The record keeps what the display shows beside the untinted base, so that a start
+    // after a crash at night recognises its own ramp and computes from the display's own.
+    const GammaRamp shown = tinted(ramp, tint_);
+    if (!display_->writeRamp(shown))
         return false;
     last_ = ramp;
+    shown_ = shown;
     if (state_)
-        state_->applied(base_, ramp);
+        state_->applied(base_, shown);
     return true;
 }
 

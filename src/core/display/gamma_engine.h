@@ -5,6 +5,7 @@
 #include "core/display/ramp_file.h"
 #include "core/display/ramp_state.h"
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -41,6 +42,19 @@ class GammaEngine {
     // before the first apply.
     bool reapply();
 
+    // Night colour: every ramp applied from now on reaches the display with each channel's
+    // entries multiplied by its factor (0..1), after the levels, eye mode and the restore
+    // built it. The ramps those build, and the base, stay free of it; (1, 1, 1) gives the
+    // display exactly the ramp built. A change puts the last ramp (before any, the base)
+    // back on the display with the new factors; force does so even when they are the same.
+    using Tint = std::array<double, 3>;
+    static constexpr Tint kNoTint{1, 1, 1};
+    bool setTint(const Tint& tint, bool force = false);
+    const Tint& tint() const { return tint_; }
+    // What the display was last given, tint and all.
+    const std::optional<GammaRamp>& shown() const { return shown_; }
+    static GammaRamp tinted(const GammaRamp& ramp, const Tint& tint);
+
     const GammaRamp& baseramp() const { return base_; }
     const GammaRamp& newramp() const { return new_; }
     // True when baseramp came from the display or a ramp file and may be applied.
@@ -55,6 +69,8 @@ class GammaEngine {
     GammaRamp new_{};
     bool captured_ = false;
     std::optional<GammaRamp> last_;
+    std::optional<GammaRamp> shown_;
+    Tint tint_ = kNoTint;
     std::unique_ptr<RampState> state_;
 };
 

@@ -1,5 +1,10 @@
 #include "core/model/model.h"
 
+#include <algorithm>
+
+#include "core/night/cities.h"
+#include "core/night/colour_temperature.h"
+#include "core/rest/time_of_day.h"
 #include "core/settings/settings_table.h"
 
 namespace ocuvell {
@@ -14,7 +19,8 @@ static_assert(row(Setting::PostponeMinutes).min == RestSchedule::kMinPostpone);
 static_assert(row(Setting::PostponeMinutes).max == RestSchedule::kMaxPostpone);
 
 Model::Model(std::unique_ptr<Display> display, Clock& clock, SettingsPlace& place)
-    : place_(place), colour_(std::move(display), place), schedule_(clock) {}
+    : place_(place), colour_(std::move(display), place), schedule_(clock), clock_(clock),
+      night_(clock) {}
 
 void Model::attach(ColourView& colour, const RestViews& rest) {
     colour_.setView(&colour);
@@ -77,6 +83,105 @@ void Model::setPostponeMinutes(int minutes) {
     writeSetting(place_, Setting::PostponeMinutes, schedule_.postponeMinutes());
 }
 
+namespace {
+
+int storedMinute(const std::string& text, Setting s) {
+    const std::optional<int> minute = parseTimeOfDay(text);
+    return minute ? *minute : row(s).neutral;
+}
+
+// Absent or unusable: the city of the system's time zone, else the fixed times.
+std::string placeOrDefault(const std::string& stored) {
+    if (stored == kFixedTimesPlace || placeOfText(stored))
+        return stored;
+    const std::string zone = systemZoneName();
+    return cityOfZone(zone) ? zone : std::string(kFixedTimesPlace);
+}
+
+} // namespace
+
+void Model::loadNightSettings() {
+    NightChoice choice;
+    choice.on = flagOn(Setting::NightColour, readSetting(place_, Setting::NightColour));
+    choice.kelvin =
+        storedNumberOrDefault(readSetting(place_, Setting::NightKelvin), Setting::NightKelvin);
+    nightPlace_ = placeOrDefault(readSetting(place_, Setting::NightPlace));
+    choice.place = placeOfText(nightPlace_);
+    choice.from = storedMinute(readSetting(place_, Setting::NightFrom), Setting::NightFrom);
+    choice.to = storedMinute(readSetting(place_, Setting::NightTo), Setting::NightTo);
+    // The display may still show the tint a run that ended at night left there: while night
+    // colour is on, the first look puts what it should show now.
+    chooseNight(choice, choice.on);
+}
+
+void Model::chooseNight(NightChoice choice, bool force) {
+    night_.choose(choice);
+    colour_.engine().setTint(night_.factors(), force);
+    if (nightWake_)
+        nightWake_(night_.msUntilNextLook());
+}
+
+void Model::lookAtNight() {
+    night_.look();
+    colour_.engine().setTint(night_.factors());
+    if (nightWake_)
+        nightWake_(night_.msUntilNextLook());
+}
+
+void Model::setNightOn(bool on) {
+    NightChoice choice = night_.choice();
+    choice.on = on;
+    writeSetting(place_, Setting::NightColour, on ? 1 : 0);
+    chooseNight(choice);
+}
+
+void Model::setNightKelvin(int kelvin) {
+    NightChoice choice = night_.choice();
+    choice.kelvin =
+        std::clamp(kelvin, row(Setting::NightKelvin).min, row(Setting::NightKelvin).max);
+    writeSetting(place_, Setting::NightKelvin, choice.kelvin);
+    chooseNight(choice);
+}
+
+bool Model::setNightPlace(const std::string& text) {
+    if (text != kFixedTimesPlace && !placeOfText(text))
+        return false;
+    nightPlace_ = text;
+    NightChoice choice = night_.choice();
+    choice.place = placeOfText(text);
+    writeSetting(place_, Setting::NightPlace, std::optional<std::string>(text));
+    chooseNight(choice);
+    return true;
+}
+
+void Model::setNightTimes(int fromMinute, int toMinute) {
+    NightChoice choice = night_.choice();
+    choice.from = addMinutes(fromMinute, 0);
+    choice.to = addMinutes(toMinute, 0);
+    writeSetting(place_, Setting::NightFrom,
+                 std::optional<std::string>(formatTimeOfDay(choice.from)));
+    writeSetting(place_, Setting::NightTo, std::optional<std::string>(formatTimeOfDay(choice.to)));
+    chooseNight(choice);
+}
+
+void Model::pauseNightHour() {
+    night_.pauseHour();
+    lookAtNight();
+}
+
+void Model::pauseNightUntilNextChange() {
+    night_.pauseUntilNextChange();
+    lookAtNight();
+}
+
+std::optional<int> Model::nightShownUntilMinute() const {
+    const std::optional<long long> until = night_.shownUntil();
+    if (!until)
+        return std::nullopt;
+    const long long local = *until + clock_.utcOffsetAt(*until);
+    return static_cast<int>(((local / 60) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay);
+}
+
 void Model::sessionAway() {
     schedule_.sessionAway();
 }
@@ -84,6 +189,9 @@ void Model::sessionAway() {
 void Model::sessionBack() {
     colour_.engine().reapply();
     schedule_.sessionBack();
+    // Time went by unseen: the night's colour may have moved on.
+    if (night_.choice().on)
+        lookAtNight();
 }
 
 } // namespace ocuvell

@@ -4,10 +4,13 @@
 // its view: it shows what the model holds and calls one operation per handler.
 #include "core/display/display.h"
 #include "core/model/colour_model.h"
+#include "core/night/night_schedule.h"
 #include "core/rest/clock.h"
 #include "core/rest/rest_schedule.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ocuvell {
@@ -44,6 +47,28 @@ class Model {
     void setAwayCountsAsRest(bool on);
     void setPostponeMinutes(int minutes);
 
+    // Night colour, also of the [more] section: read at start-up; each change is applied
+    // and written at once. Every look at the schedule gives the display the night's factors
+    // over the ramp the colour half built, and tells the wake hook when to look again
+    // (nothing: not before something changes).
+    NightSchedule& night() { return night_; }
+    const NightSchedule& night() const { return night_; }
+    void setNightWake(std::function<void(std::optional<long long> ms)> wake) {
+        nightWake_ = std::move(wake);
+    }
+    void loadNightSettings();
+    void setNightOn(bool on);
+    void setNightKelvin(int kelvin);
+    // A zone name, "lat,lon" or "fixed"; a text that is none of them is refused (false).
+    bool setNightPlace(const std::string& text);
+    void setNightTimes(int fromMinute, int toMinute);
+    const std::string& nightPlace() const { return nightPlace_; }
+    void lookAtNight();
+    void pauseNightHour();
+    void pauseNightUntilNextChange();
+    // While night colour shows: the local minute of the day it ends, if it ends.
+    std::optional<int> nightShownUntilMinute() const;
+
     // The machine or the session is back (a resume, an unlock): the display gets the last
     // ramp again, since drivers and compositors often reset it, and the schedule looks at
     // the clock and at how long the user was away.
@@ -54,6 +79,12 @@ class Model {
     SettingsPlace& place_;
     ColourModel colour_;
     RestSchedule schedule_;
+    const Clock& clock_;
+    NightSchedule night_;
+    std::string nightPlace_;
+    std::function<void(std::optional<long long>)> nightWake_;
+
+    void chooseNight(NightChoice choice, bool force = false);
 };
 
 } // namespace ocuvell

@@ -48,4 +48,16 @@ int SystemClock::millisecondsIntoMinute() const {
     return static_cast<int>(((ms % 60000) + 60000) % 60000);
 }
 
+long long SystemClock::utcSeconds() const {
+    return static_cast<long long>(std::time(nullptr));
+}
+
+// The local calendar time of the moment, counted as if it were UTC, less the moment.
+int SystemClock::utcOffsetAt(long long utc) const {
+    const std::tm local = detail::localTimeOf(static_cast<std::time_t>(utc));
+    const long long days = daysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday);
+    const long long asUtc = days * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    return static_cast<int>(asUtc - utc);
+}
+
 } // namespace ocuvell

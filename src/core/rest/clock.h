@@ -18,6 +18,11 @@ class Clock {
     // Seconds on the same count as localMinutes: how long an absence, a sleep or a lock
     // lasted, and when input came back.
     virtual long long seconds() const { return localMinutes() * 60 + secondsOfDay() % 60; }
+    // Seconds since 1970-01-01 UTC, and how far the local time is ahead of UTC at such a
+    // moment (negative west of Greenwich, an hour more in summer time): what follows the
+    // sun needs both. A clock that knows no zone counts local time as UTC.
+    virtual long long utcSeconds() const { return seconds(); }
+    virtual int utcOffsetAt(long long /*utc*/) const { return 0; }
 };
 
 // The machine's local time.
@@ -26,6 +31,8 @@ class SystemClock : public Clock {
     int secondsOfDay() const override;
     long long localMinutes() const override;
     int millisecondsIntoMinute() const override;
+    long long utcSeconds() const override;
+    int utcOffsetAt(long long utc) const override;
 };
 
 } // namespace ocuvell

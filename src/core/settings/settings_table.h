@@ -26,6 +26,11 @@ enum class Setting {
     DeferFullscreen,  // a due rest waits while a full-screen window has the focus
     AwayCountsAsRest, // time away from the keyboard counts as a rest taken
     PostponeMinutes,  // how much later the tray's postpone moves the next rest
+    NightColour,      // night colour on or off
+    NightKelvin,      // the night's colour temperature
+    NightPlace,       // a time-zone name, "lat,lon", or "fixed" for the fixed times
+    NightFrom,        // "hh:mm": the fixed time the night is complete
+    NightTo,          // "hh:mm": the fixed time the day's colours are back
 };
 
 // How a stored flag reads as on: reminders are on unless switched off explicitly, eye
@@ -57,11 +62,18 @@ inline constexpr std::array<SettingRow, 9> kSettings{{
 }};
 
 // Off unless stored as "1"; the postpone takes whole minutes from 1 to 120, and anything
-// else stored stands for the default.
-inline constexpr std::array<SettingRow, 3> kMoreSettings{{
+// else stored stands for the default. Night colour's temperature is 1000 to 6500 K; its
+// times are minutes of the day, stored as "hh:mm"; its place is text (absent: the city of
+// the system's time zone).
+inline constexpr std::array<SettingRow, 8> kMoreSettings{{
     {Setting::DeferFullscreen, "more", "defer_fullscreen", 0, 1, 0, FlagRule::OnOnlyWhenOne},
     {Setting::AwayCountsAsRest, "more", "away_counts_as_rest", 0, 1, 0, FlagRule::OnOnlyWhenOne},
     {Setting::PostponeMinutes, "more", "postpone_minutes", 1, 120, 10},
+    {Setting::NightColour, "more", "night_colour", 0, 1, 0, FlagRule::OnOnlyWhenOne},
+    {Setting::NightKelvin, "more", "night_kelvin", 1000, 6500, 4500},
+    {Setting::NightPlace, "more", "night_place"},
+    {Setting::NightFrom, "more", "night_from", 0, 1439, 20 * 60},
+    {Setting::NightTo, "more", "night_to", 0, 1439, 6 * 60},
 }};
 
 constexpr const SettingRow& row(Setting s) {

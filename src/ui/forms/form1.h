@@ -65,6 +65,8 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
 
     Model& model() { return model_; }
     RestSchedule& schedule() { return schedule_; }
+    // Night colour moved on, or was switched: the colour page's notice line follows.
+    void nightChanged() { showColourNotice(); }
     const std::optional<std::string>& Pdeyerun() const { return model_.colour().eyeModeFlag(); }
 
     // Handlers, callable as the operations of the same names.
@@ -171,6 +173,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void Slider2_Change();
     void Slider3_Change(int index);
     void showColourNotice();
+    void showNightNotice();
     void watchDisplay();
 
     void setHeadingGreen(QLabel* heading, bool green);

@@ -1,6 +1,7 @@
 // The colour page of the main window and eye-protection mode: the five sliders, the
 // restore and apply commands, OK and Back, and the eye-protection switch. The levels
 // live in the colour model; the sliders show them and report the user's moves.
+#include "core/rest/time_of_day.h"
 #include "ui/forms/form1.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/plain_text.h"
@@ -138,12 +139,30 @@ void Form1::showColourNotice() {
     if (why == DisplayTrouble::NoTrouble && !engine.captured())
         why = DisplayTrouble::CaptureFailed;
     colourNotice_->setVisible(why != DisplayTrouble::NoTrouble);
-    if (why == DisplayTrouble::NoTrouble)
+    if (why == DisplayTrouble::NoTrouble) {
+        showNightNotice();
         return;
+    }
     // The reason on a line of its own: wrapped after the heading, a word of it would be
     // split across the lines.
     colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") + troubleText(why));
     colourNotice_->setToolTip(QString::fromLatin1(troubleWords(why)));
+}
+
+// The notice's place says, in one line, that night colour is tinting the display and until
+// when; the sliders keep the user's own values.
+void Form1::showNightNotice() {
+    const NightSchedule& night = model_.night();
+    if (night.progress() <= 0) {
+        colourNotice_->hide();
+        return;
+    }
+    QString text = QStringLiteral("夜间色温生效中（约 %1 K）").arg(night.kelvinNow());
+    if (const std::optional<int> until = model_.nightShownUntilMinute())
+        text += QStringLiteral("，至 %1").arg(QString::fromStdString(formatTimeOfDay(*until)));
+    colourNotice_->setText(text);
+    colourNotice_->setToolTip(QStringLiteral("Night colour is active"));
+    colourNotice_->show();
 }
 
 void Form1::Slider1_Change() {

@@ -6,8 +6,16 @@
 #include "ui/widgets/design.h"
 #include "ui/widgets/safe_switch.h"
 
+#include "core/night/cities.h"
+
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
+#include <QTime>
+#include <QTimeEdit>
+#include <cmath>
+#include <utility>
 
 namespace ocuvell {
 
@@ -29,7 +37,7 @@ QLabel* caption(QWidget* parent, const QString& text, double points, bool bold, 
 FormMore::FormMore(Model& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint), model_(model) {
     setWindowTitle(QStringLiteral("更多设置"));
-    setFixedSize(px(6300), px(3960));
+    setFixedSize(px(6300), px(6960));
     colours(this, Qt::black, Qt::white);
     setAutoFillBackground(true);
 
@@ -59,6 +67,8 @@ FormMore::FormMore(Model& model, QWidget* parent)
     postpone_->setKeyboardTracking(false); // a number typed counts once it is complete
     place(postpone_, 2880, 3030, 1500, 390);
 
+    buildNight();
+
     connect(fullscreen_, &SafeSwitch::Click, this, [this](bool on) {
         if (!showing_)
             model_.setDeferFullscreen(on);
@@ -73,6 +83,117 @@ FormMore::FormMore(Model& model, QWidget* parent)
     });
 }
 
+// Night colour: its switch, the night's temperature, and the place the sun is followed at
+// or the fixed times.
+void FormMore::buildNight() {
+    caption(this, QStringLiteral("夜间色温"), 10.5, true, 0x228B22, 480, 3720, 4200, 330);
+    caption(this, QStringLiteral("日落后屏幕自动变暖，日出后恢复；不联网，不改动上面的亮度与颜色"),
+            9, false, 0x404040, 480, 4065, 4200, 540);
+    night_ = new SafeSwitch(this);
+    place(night_, 4800, 3840, 1170, 345);
+    PropertyBag off;
+    off.write("value", false);
+    night_->loadProperties(off);
+
+    caption(this, QStringLiteral("夜间色温"), 9, false, 0x000000, 480, 4740, 1500, 330);
+    kelvin_ = new QSpinBox(this);
+    kelvin_->setRange(row(Setting::NightKelvin).min, row(Setting::NightKelvin).max);
+    kelvin_->setSingleStep(100);
+    kelvin_->setSuffix(QStringLiteral(" K"));
+    kelvin_->setFont(designFont(9));
+    kelvin_->setKeyboardTracking(false);
+    kelvin_->setToolTip(QStringLiteral("6500 K 为不变色；数值越低越暖"));
+    place(kelvin_, 1980, 4680, 1500, 390);
+
+    caption(this, QStringLiteral("地点"), 9, false, 0x000000, 480, 5280, 1500, 330);
+    place_ = new QComboBox(this);
+    place_->setEditable(true);
+    place_->setInsertPolicy(QComboBox::NoInsert);
+    place_->setFont(designFont(9));
+    place_->setToolTip(QStringLiteral("选择城市，或输入“纬度,经度”（如 31.23,121.47）"));
+    place_->addItem(QStringLiteral("固定时间"), QString::fromLatin1(kFixedTimesPlace.data()));
+    for (const City& c : cities()) {
+        const QString english = QString::fromStdString(c.english);
+        place_->addItem(c.chinese.empty() ? english
+                                          : QString::fromStdString(c.chinese) + " " + english,
+                        QString::fromStdString(c.zone));
+    }
+    place(place_, 1980, 5220, 3990, 390);
+    placeNote_ = caption(this, QString(), 8, false, 0x2020B0, 1980, 5640, 3990, 330);
+
+    caption(this, QStringLiteral("固定时间"), 9, false, 0x000000, 480, 6120, 1500, 330);
+    const auto timeEdit = [this](int left) {
+        auto* t = new QTimeEdit(this);
+        t->setDisplayFormat(QStringLiteral("HH:mm"));
+        t->setFont(designFont(9));
+        t->setKeyboardTracking(false);
+        place(t, left, 6060, 1200, 390);
+        return t;
+    };
+    from_ = timeEdit(1980);
+    caption(this, QStringLiteral("至"), 9, false, 0x000000, 3300, 6120, 300, 330);
+    to_ = timeEdit(3660);
+    from_->setToolTip(QStringLiteral("此时屏幕完全变暖（之前半小时逐渐变化）"));
+    to_->setToolTip(QStringLiteral("此时恢复正常（之前半小时逐渐变化）"));
+
+    connect(night_, &SafeSwitch::Click, this, [this](bool on) {
+        if (!showing_)
+            model_.setNightOn(on);
+    });
+    connect(kelvin_, &QSpinBox::valueChanged, this, [this](int k) {
+        if (!showing_)
+            model_.setNightKelvin(k);
+    });
+    connect(place_, &QComboBox::activated, this, [this](int index) {
+        if (!showing_)
+            choosePlace(place_->itemData(index).toString());
+    });
+    connect(place_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString typed = place_->currentText().trimmed();
+        if (!showing_ && place_->findText(typed) < 0)
+            choosePlace(typed);
+    });
+    const auto times = [this] {
+        if (!showing_)
+            model_.setNightTimes(from_->time().msecsSinceStartOfDay() / 60000,
+                                 to_->time().msecsSinceStartOfDay() / 60000);
+    };
+    connect(from_, &QTimeEdit::timeChanged, this, times);
+    connect(to_, &QTimeEdit::timeChanged, this, times);
+}
+
+void FormMore::choosePlace(const QString& text) {
+    if (!model_.setNightPlace(text.toStdString())) {
+        showNightValues();
+        placeNote_->setText(
+            QStringLiteral("无法识别“%1”：请选择城市，或输入“纬度,经度”").arg(text));
+        return;
+    }
+    showNightValues();
+}
+
+void FormMore::showNightValues() {
+    const bool was = std::exchange(showing_, true);
+    const NightChoice& c = model_.night().choice();
+    if (night_->Value() != c.on)
+        night_->setValue(c.on);
+    kelvin_->setValue(c.kelvin);
+    const QString stored = QString::fromStdString(model_.nightPlace());
+    const int index = place_->findData(stored);
+    if (index >= 0)
+        place_->setCurrentIndex(index);
+    else
+        place_->setEditText(stored);
+    from_->setTime(QTime(c.from / 60, c.from % 60));
+    to_->setTime(QTime(c.to / 60, c.to % 60));
+    from_->setEnabled(!c.place);
+    to_->setEnabled(!c.place);
+    placeNote_->setText(c.place && std::abs(c.place->latitude) > kAccurateLatitude
+                            ? QStringLiteral("纬度超过 72°：日出日落时间可能偏差数分钟")
+                            : QString());
+    showing_ = was;
+}
+
 void FormMore::showValues() {
     showing_ = true;
     const RestSchedule& s = model_.schedule();
@@ -81,6 +202,7 @@ void FormMore::showValues() {
     if (away_->Value() != s.awayCountsAsRest())
         away_->setValue(s.awayCountsAsRest());
     postpone_->setValue(s.postponeMinutes());
+    showNightValues();
     showing_ = false;
 }
 

@@ -133,8 +133,18 @@ void cd::buildMenu() {
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("更多设置…"), this, &cd::more_Click);
     later_ = menu_->addAction(QStringLiteral("稍后休息"), this, &cd::later_Click);
-    // Reminders are switched in the main window: the entry follows them as the menu opens.
-    const auto follow = [this] { later_->setEnabled(form1_.schedule().remindersOn()); };
+    nightHour_ = menu_->addAction(QStringLiteral("夜间色温：暂停一小时"), this,
+                                  [this] { form1_.model().pauseNightHour(); });
+    nightNext_ = menu_->addAction(QStringLiteral("夜间色温：暂停到下次变化"), this,
+                                  [this] { form1_.model().pauseNightUntilNextChange(); });
+    // Reminders are switched in the main window, night colour in the options window: the
+    // entries follow them as the menu opens.
+    const auto follow = [this] {
+        later_->setEnabled(form1_.schedule().remindersOn());
+        const bool night = form1_.model().night().choice().on;
+        nightHour_->setEnabled(night);
+        nightNext_->setEnabled(night);
+    };
     connect(menu_, &QMenu::aboutToShow, this, follow);
     follow();
 }

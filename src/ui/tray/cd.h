@@ -54,6 +54,8 @@ class cd : public QWidget {
     void more_Click();  // "更多设置…": the options window
     void later_Click(); // "稍后休息": the next rest later (enabled while reminders are on)
     FormMore* moreForm() const { return more_; }
+    QAction* nightPauseHourAction() const { return nightHour_; }
+    QAction* nightPauseNextAction() const { return nightNext_; }
 
   private:
     void buildMenu();
@@ -67,6 +69,8 @@ class cd : public QWidget {
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     QAction* later_ = nullptr;
+    QAction* nightHour_ = nullptr; // night colour's pauses, enabled while it is on
+    QAction* nightNext_ = nullptr;
     FormMore* more_ = nullptr; // made on first use
     QTimer trayPoll_;
     bool trayHere_ = false;

@@ -1,0 +1,27 @@
+# Writes the built-in city list from the time-zone database's zone1970.tab (public domain):
+# one line {"Area/City", "+DDMM+DDDMM"} per zone, the coordinates as the file gives them
+# (ISO 6709). Usage: cmake -DIN=<zone1970.tab> -DOUT=<file> -P zone_cities.cmake
+# A missing table gives an empty list: places can still be typed as latitude and longitude.
+if(NOT OUT)
+  message(FATAL_ERROR "zone_cities.cmake: OUT is not set")
+endif()
+set(text "// Made at build time from zone1970.tab; do not edit.\n")
+if(IN AND EXISTS "${IN}")
+  file(STRINGS "${IN}" rows REGEX "^[A-Z]")
+  foreach(row IN LISTS rows)
+    string(REPLACE "\t" ";" fields "${row}")
+    list(LENGTH fields count)
+    if(count LESS 3)
+      continue()
+    endif()
+    list(GET fields 1 where)
+    list(GET fields 2 zone)
+    if(where MATCHES "^[-+][0-9]+[-+][0-9]+$" AND zone MATCHES "^[A-Za-z0-9_/+-]+$")
+      string(APPEND text "{\"${zone}\", \"${where}\"},\n")
+    endif()
+  endforeach()
+else()
+  message(WARNING "No zone1970.tab at '${IN}': the city list for night colour is empty")
+endif()
+file(WRITE "${OUT}.tmp" "${text}")
+file(RENAME "${OUT}.tmp" "${OUT}")
