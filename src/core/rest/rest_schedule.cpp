@@ -170,8 +170,13 @@ bool RestSchedule::counting() const {
            stage_ == Stage::TipOverUnseenRest;
 }
 
+// The rest time is kept on the clock's count, which summer time does not move; it is
+// named as the user's clock will read when it comes.
 std::string RestSchedule::nextRestTime() const {
-    return nextRest_ ? formatTimeOfDay(*nextRest_) : std::string();
+    if (!nextRest_)
+        return std::string();
+    const long long now = clock_.localMinutes();
+    return formatTimeOfDay(clock_.wallMinuteOfDay(now + wrap(*nextRest_ - now, kMinutesPerDay)));
 }
 
 // The present moment on the schedule's one-minute grid, rounded up: an interval counted

@@ -116,7 +116,7 @@ class RestSchedule {
     // A rest counts down, seen or not.
     bool counting() const;
     const Countdown& countdown() const { return countdown_; }
-    // The next rest time, "hh:mm"; empty before the first is set.
+    // The next rest time, "hh:mm" on the user's clock; empty before the first is set.
     std::string nextRestTime() const;
 
     // Values used when an entry holds no usable number (a first start reads key names).
@@ -148,7 +148,7 @@ class RestSchedule {
     int interval_ = kDefaultInterval;     // the last usable interval
     int restLength_ = kDefaultRestLength; // the last usable rest length
     Entry intervalEntry_, restLengthEntry_;
-    std::optional<int> nextRest_; // minute of the day
+    std::optional<int> nextRest_; // minute of the day, on the clock's count
     // The last minute (Clock::localMinutes) whose tip check is done, so that a minute no
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
