@@ -77,8 +77,8 @@ void Model::setPostponeMinutes(int minutes) {
     writeSetting(place_, Setting::PostponeMinutes, schedule_.postponeMinutes());
 }
 
-void Model::sessionAway() {
-    schedule_.sessionAway();
+void Model::sessionAway(RestSchedule::Away how) {
+    schedule_.sessionAway(how);
 }
 
 void Model::sessionBack() {
