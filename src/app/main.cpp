@@ -219,8 +219,9 @@ int main(int argc, char** argv) {
     // first frame on: the system bus is a connection and a few exchanges it does not need.
     std::unique_ptr<ocuvell::SessionEvents> sessionEvents;
     new ocuvell::AfterFirstFrame(&form1, &form1, [&sessionEvents, &model] {
-        sessionEvents = std::make_unique<ocuvell::SessionEvents>([&model] { model.sessionAway(); },
-                                                                 [&model] { model.sessionBack(); });
+        sessionEvents = std::make_unique<ocuvell::SessionEvents>(
+            [&model](ocuvell::SessionEvents::Away how) { model.sessionAway(how); },
+            [&model] { model.sessionBack(); });
     });
 
     std::unique_ptr<FirstPaintProbe> probe;

@@ -1,32 +1,214 @@
 // Sleep and resume from logind's PrepareForSleep on the system bus; a lock and an unlock
-// from the Lock and Unlock signals logind sends to a session's screen locker.
+// from the Lock and Unlock signals logind sends to this session's own object (another
+// user's session locking is none of ours). Both outlive a restart: logind coming back is
+// heard through its name's owner, and a system bus that went away is connected again once
+// its socket is back, heard through the socket's folder, not by asking on a timer.
 #include "app/session_events.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <cstdio>
+#include <unistd.h>
 
 namespace ocuvell {
 
 namespace {
+
 const QString kLogin = QStringLiteral("org.freedesktop.login1");
+const QString kLoginPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
+
+// A socket may show in its folder a moment before it accepts: a few tries, this far apart.
+constexpr int kRetryMs = 200;
+constexpr int kRetries = 15;
+
+// The system bus's socket file, where its address names one; empty otherwise.
+QString systemBusSocket() {
+    QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    if (address.isEmpty())
+        address = "unix:path=/var/run/dbus/system_bus_socket";
+    for (const QByteArray& entry : address.split(';')) {
+        if (!entry.startsWith("unix:"))
+            continue;
+        for (const QByteArray& pair : entry.mid(5).split(','))
+            if (pair.startsWith("path="))
+                return QString::fromLocal8Bit(QByteArray::fromPercentEncoding(pair.mid(5)));
+    }
+    return QString();
+}
+
 } // namespace
 
-struct SessionEvents::Native {};
+// Follows the system bus and logind on it, and connects their news to the session events.
+class LogindFollower : public QObject {
+    Q_OBJECT
+  public:
+    explicit LogindFollower(QObject& events) : events_(events) {
+        retry_.setSingleShot(true);
+        retry_.setInterval(kRetryMs);
+        connect(&retry_, &QTimer::timeout, this, [this] {
+            if (connectBus())
+                socketWatch_.reset();
+            else if (--triesLeft_ > 0)
+                retry_.start();
+        });
+    }
+    ~LogindFollower() override { dropBus(); }
 
-SessionEvents::SessionEvents(std::function<void()> away, std::function<void()> back)
-    : away_(std::move(away)), back_(std::move(back)) {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return;
-    listening_ = bus.connect(kLogin, QStringLiteral("/org/freedesktop/login1"),
-                             QStringLiteral("org.freedesktop.login1.Manager"),
-                             QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
-    // Any session's path: a lock of another seat's session only puts our ramp back once
-    // more, which changes nothing on the screen.
-    const QString session = QStringLiteral("org.freedesktop.login1.Session");
-    bus.connect(kLogin, QString(), session, QStringLiteral("Lock"), this, SLOT(locked()));
-    bus.connect(kLogin, QString(), session, QStringLiteral("Unlock"), this, SLOT(unlocked()));
+    // Connects to the system bus and subscribes; without one, waits for it to come.
+    bool start() {
+        if (connectBus())
+            return true;
+        watchForBus();
+        return false;
+    }
+
+  private slots:
+    // libdbus's own last word on a connection that closed (the bus ended or restarted).
+    void busLost() {
+        // Not from inside the dispatch of the connection being dropped.
+        QTimer::singleShot(0, this, [this] {
+            if (name_.isEmpty())
+                return;
+            dropBus();
+            std::fprintf(stderr, "Ocuvell: the system bus went away; sleep and lock are heard "
+                                 "again once it is back.\n");
+            watchForBus();
+        });
+    }
+
+  private:
+    QDBusConnection bus() const { return QDBusConnection(name_); }
+
+    bool connectBus() {
+        // A connection of our own, under a new name each time: a lost one cannot be reused.
+        const QString name = QStringLiteral("ocuvell-system-%1").arg(++generation_);
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
+        if (!bus.isConnected()) {
+            QDBusConnection::disconnectFromBus(name);
+            return false;
+        }
+        name_ = name;
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                    QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"),
+                    this, SLOT(busLost()));
+        loginWatch_ = std::make_unique<QDBusServiceWatcher>(
+            kLogin, bus, QDBusServiceWatcher::WatchForOwnerChange);
+        connect(loginWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString&, const QString&, const QString& owner) {
+                    if (!owner.isEmpty())
+                        subscribe(); // logind (re)started
+                });
+        subscribe();
+        return true;
+    }
+
+    void dropBus() {
+        retry_.stop();
+        loginWatch_.reset();
+        if (name_.isEmpty())
+            return;
+        unsubscribe();
+        QDBusConnection::disconnectFromBus(name_);
+        name_.clear();
+    }
+
+    void subscribe() {
+        unsubscribe();
+        bus().connect(kLogin, kLoginPath, kManager, QStringLiteral("PrepareForSleep"), &events_,
+                      SLOT(prepareForSleep(bool)));
+        const QByteArray id = qgetenv("XDG_SESSION_ID");
+        askForSession(
+            !id.isEmpty() ? QStringLiteral("GetSession") : QStringLiteral("GetSessionByPID"), id);
+    }
+
+    void unsubscribe() {
+        bus().disconnect(kLogin, kLoginPath, kManager, QStringLiteral("PrepareForSleep"), &events_,
+                         SLOT(prepareForSleep(bool)));
+        followSession(QString());
+    }
+
+    // This session's object: by the session id the login gave us, else by our process.
+    void askForSession(const QString& method, const QByteArray& id) {
+        QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager, method);
+        if (method == QStringLiteral("GetSession"))
+            call << QString::fromLocal8Bit(id);
+        else
+            call << static_cast<uint>(::getpid());
+        auto* answer = new QDBusPendingCallWatcher(bus().asyncCall(call), this);
+        connect(answer, &QDBusPendingCallWatcher::finished, this,
+                [this, answer, method, asked = generation_] {
+                    answer->deleteLater();
+                    if (asked != generation_ || name_.isEmpty())
+                        return; // an answer from a connection since dropped
+                    const QDBusPendingReply<QDBusObjectPath> reply = *answer;
+                    if (!reply.isError())
+                        followSession(reply.value().path());
+                    else if (method == QStringLiteral("GetSession"))
+                        askForSession(QStringLiteral("GetSessionByPID"), {});
+                });
+    }
+
+    void followSession(const QString& path) {
+        if (path == sessionPath_)
+            return;
+        for (const char* name : {"Lock", "Unlock"}) {
+            const char* slot = name[0] == 'L' ? SLOT(locked()) : SLOT(unlocked());
+            if (!sessionPath_.isEmpty())
+                bus().disconnect(kLogin, sessionPath_, kSession, QString::fromLatin1(name),
+                                 &events_, slot);
+            if (!path.isEmpty())
+                bus().connect(kLogin, path, kSession, QString::fromLatin1(name), &events_, slot);
+        }
+        sessionPath_ = path;
+    }
+
+    // The bus's folder tells when its socket comes back; a bus not on a socket file is not
+    // looked for again.
+    void watchForBus() {
+        const QString socket = systemBusSocket();
+        const QString folder = QFileInfo(socket).absolutePath();
+        if (socket.isEmpty() || !QFileInfo(folder).isDir())
+            return;
+        socketWatch_ = std::make_unique<QFileSystemWatcher>(QStringList{folder});
+        connect(socketWatch_.get(), &QFileSystemWatcher::directoryChanged, this, [this, socket] {
+            if (QFileInfo::exists(socket) && !retry_.isActive()) {
+                triesLeft_ = kRetries;
+                retry_.start();
+            }
+        });
+    }
+
+    QObject& events_;
+    QString name_; // our connection, while there is one
+    int generation_ = 0;
+    QString sessionPath_;
+    std::unique_ptr<QDBusServiceWatcher> loginWatch_;
+    std::unique_ptr<QFileSystemWatcher> socketWatch_;
+    QTimer retry_;
+    int triesLeft_ = 0;
+};
+
+struct SessionEvents::Native {
+    std::unique_ptr<LogindFollower> follower;
+};
+
+SessionEvents::SessionEvents(std::function<void(Away)> away, std::function<void()> back)
+    : away_(std::move(away)), back_(std::move(back)), native_(std::make_unique<Native>()) {
+    native_->follower = std::make_unique<LogindFollower>(*this);
+    listening_ = native_->follower->start();
 }
 
 SessionEvents::~SessionEvents() = default;
 
 } // namespace ocuvell
+
+#include "session_events_linux.moc"

@@ -5,7 +5,7 @@ namespace ocuvell {
 
 struct SessionEvents::Native {};
 
-SessionEvents::SessionEvents(std::function<void()> away, std::function<void()> back)
+SessionEvents::SessionEvents(std::function<void(Away)> away, std::function<void()> back)
     : away_(std::move(away)), back_(std::move(back)) {}
 
 SessionEvents::~SessionEvents() = default;

@@ -38,7 +38,7 @@ LRESULT CALLBACK sessionWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-SessionEvents::SessionEvents(std::function<void()> away, std::function<void()> back)
+SessionEvents::SessionEvents(std::function<void(Away)> away, std::function<void()> back)
     : away_(std::move(away)), back_(std::move(back)), native_(std::make_unique<Native>()) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = sessionWindowProc;

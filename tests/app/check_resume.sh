@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sleep and resume through logind on a private system bus (python3-dbusmock's logind
 # template): the real program with eye protection on, its ramp reset behind its back (as
-# a driver does on resume), then PrepareForSleep(false) and a session unlock each put the
-# program's ramp back. Without a system bus the program starts and runs as before.
+# a driver does on resume), then PrepareForSleep(false) and an unlock of its own session
+# each put the program's ramp back; another session's unlock is not its business. After
+# the bus and logind restart, both are heard again. Without a system bus the program
+# starts and runs as before.
 # Usage: check_resume.sh PROGRAM GAMMA_DUMP SOURCE_DIR
 set -uo pipefail
 program=$1 gamma_dump=$2 src=$3
@@ -28,17 +30,25 @@ cat > "$tmp/bus.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-dbus-daemon --config-file="$tmp/bus.conf" --nofork --nopidfile >"$tmp/bus.log" 2>&1 &
-pids+=($!)
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$tmp/system_bus_socket"
-wait_for 10 test -S "$tmp/system_bus_socket" || { fail "no private system bus"; exit 1; }
-/usr/bin/python3 -m dbusmock --system --template logind >"$tmp/logind.log" 2>&1 &
-pids+=($!)
 login() { gdbus call --system -d org.freedesktop.login1 -o "$1" -m "${@:2}"; }
-wait_for 10 login /org/freedesktop/login1 org.freedesktop.DBus.Peer.Ping \
-  || { fail "the mock logind did not come up"; cat "$tmp/logind.log" >&2; exit 1; }
-session=$(login /org/freedesktop/login1 org.freedesktop.DBus.Mock.AddSession \
-  c1 seat0 1000 user true | sed -n "s/.*'\(\/[^']*\)'.*/\1/p")
+add_session() { login /org/freedesktop/login1 org.freedesktop.DBus.Mock.AddSession "$@" \
+  | sed -n "s/.*'\(\/[^']*\)'.*/\1/p"; }
+# The bus, and logind on it with the program's session (c1) and another user's (c2).
+start_bus() {
+  dbus-daemon --config-file="$tmp/bus.conf" --nofork --nopidfile >>"$tmp/bus.log" 2>&1 &
+  bus_pid=$!
+  pids+=($bus_pid)
+  wait_for 10 test -S "$tmp/system_bus_socket" || { fail "no private system bus"; exit 1; }
+  /usr/bin/python3 -m dbusmock --system --template logind >>"$tmp/logind.log" 2>&1 &
+  logind_pid=$!
+  pids+=($logind_pid)
+  wait_for 10 login /org/freedesktop/login1 org.freedesktop.DBus.Peer.Ping \
+    || { fail "the mock logind did not come up"; cat "$tmp/logind.log" >&2; exit 1; }
+  session=$(add_session c1 seat0 1000 user true)
+  other=$(add_session c2 seat0 1001 other false)
+}
+start_bus
 
 first_entry() { "$gamma_dump" "$display" first | awk 'NR == 2 {print $2; exit}' ; }
 mid_entry() { "$gamma_dump" "$display" first | awk 'NR == 130 {print $2; exit}' ; }
@@ -52,7 +62,7 @@ run_program() {
   # Eye protection on, darker: the program's ramp differs from the identity one.
   printf '[eye]\r\npdrun=1\r\nliangdu=-30\r\n' >"$tmp/prog/config.ini"
   env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" DISPLAY="$display" \
-      LANG=C.UTF-8 BROWSER=true DBUS_SYSTEM_BUS_ADDRESS="$1" "$tmp/prog/ocuvell" \
+      LANG=C.UTF-8 BROWSER=true DBUS_SYSTEM_BUS_ADDRESS="$1" XDG_SESSION_ID=c1 "$tmp/prog/ocuvell" \
       >"$tmp/run.out" 2>"$tmp/run.err" &
   program_pid=$!
   pids+=($program_pid)
@@ -65,24 +75,45 @@ run_program "$DBUS_SYSTEM_BUS_ADDRESS"
 wait_for 10 darkened || fail "the program's ramp is not on the display: $(mid_entry)"
 ramp=$(mid_entry)
 
-reset_ramp
-[ "$(mid_entry)" -gt 30000 ] || fail "xrandr did not reset the ramp"
-login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
-  org.freedesktop.login1.Manager PrepareForSleep b '[<true>]' >/dev/null
-login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
-  org.freedesktop.login1.Manager PrepareForSleep b '[<false>]' >/dev/null
-wait_for 5 eval '[ "$(mid_entry)" = "$ramp" ]' && ok "resume put the program's ramp back" \
-  || fail "after resume the ramp is $(mid_entry), not $ramp"
-
-if [ -n "$session" ]; then
+back() { wait_for "$1" eval '[ "$(mid_entry)" = "$ramp" ]'; }
+sleep_and_resume() {
   reset_ramp
-  login "$session" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Lock '' '@av []' >/dev/null
-  login "$session" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Unlock '' '@av []' >/dev/null
-  wait_for 5 eval '[ "$(mid_entry)" = "$ramp" ]' && ok "an unlock put the program's ramp back" \
-    || fail "after an unlock the ramp is $(mid_entry), not $ramp"
-else
-  fail "the mock logind made no session"
-fi
+  [ "$(mid_entry)" -gt 30000 ] || fail "xrandr did not reset the ramp"
+  login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
+    org.freedesktop.login1.Manager PrepareForSleep b '[<true>]' >/dev/null
+  login /org/freedesktop/login1 org.freedesktop.DBus.Mock.EmitSignal \
+    org.freedesktop.login1.Manager PrepareForSleep b '[<false>]' >/dev/null
+}
+lock_and_unlock() { # SESSION_PATH
+  reset_ramp
+  login "$1" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Lock '' '@av []' >/dev/null
+  login "$1" org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Session Unlock '' '@av []' >/dev/null
+}
+
+sleep_and_resume
+back 5 && ok "resume put the program's ramp back" || fail "after resume the ramp is $(mid_entry), not $ramp"
+[ -n "$session" ] && [ -n "$other" ] || { fail "the mock logind made no sessions"; exit 1; }
+# Another session first: its unlock must not be taken for ours.
+lock_and_unlock "$other"
+sleep 2
+[ "$(mid_entry)" != "$ramp" ] && ok "another session's unlock is not heard" \
+  || fail "another session's unlock put the ramp back"
+lock_and_unlock "$session"
+back 5 && ok "an unlock of its own session put the program's ramp back" \
+  || fail "after an unlock the ramp is $(mid_entry), not $ramp"
+
+# The bus and logind restart: the program connects again and hears both once more.
+kill "$logind_pid" "$bus_pid"; wait "$logind_pid" "$bus_pid" 2>/dev/null
+start_bus
+# A resume told before the program is back on the bus goes unheard: told again until heard.
+resumed=""
+for _ in $(seq 15); do sleep_and_resume; back 1 && { resumed=1; break; }; done
+[ -n "$resumed" ] && ok "after the bus restarted, resume put the ramp back" \
+  || fail "after the bus restarted, resume left the ramp at $(mid_entry)"
+lock_and_unlock "$session"
+back 5 && ok "after the bus restarted, an unlock put the ramp back" \
+  || fail "after the bus restarted, an unlock left the ramp at $(mid_entry)"
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended when the bus went away"
 kill "$program_pid"; wait "$program_pid" 2>/dev/null
 
 # No system bus at all: the program comes up and shows its ramp as before.

@@ -170,6 +170,22 @@ TEST_F(More, ResumeLooksAtTheClockAtOnceAndCountsALongSleepAsARest) {
     EXPECT_FALSE(windows.tipShown);
 }
 
+// A lock counts as a rest only while the user's own input stayed away through it: a lock
+// worked through (another session's) moves nothing; input just before the unlock is the
+// unlocking itself.
+TEST_F(More, ALockCountsAsARestOnlyWhileTheUsersInputStayedAway) {
+    schedule.setAwayCountsAsRest(true);
+    schedule.sessionAway(RestSchedule::Away::Locked);
+    run(10 * 60, true);
+    schedule.sessionBack();
+    EXPECT_EQ(panel.nextRest, "10:01");
+    schedule.sessionAway(RestSchedule::Away::Locked); // 09:10:30
+    run(6 * 60);
+    run(20, true);
+    schedule.sessionBack(); // 09:16:50: a rest ending now
+    EXPECT_EQ(panel.nextRest, "10:17");
+}
+
 TEST_F(More, AFullScreenWindowHoldsTheTipBackUntilItGoes) {
     schedule.setDeferFullscreen(true);
     fullscreen.on = true;

@@ -1,10 +1,12 @@
 #include "core/rest/rest_schedule.h"
 #include "core/rest/time_of_day.h"
+#include "support/env_var.h"
 #include "support/rest_fakes.h"
 #include "support/sim_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -760,6 +762,49 @@ TEST_F(Schedule, AWeekOfRemindersKeepsItsPromises) {
     }
     EXPECT_GT(tips, 50);
     EXPECT_GT(sleeps, 5);
+}
+
+// --- Summer time ------------------------------------------------------------------
+
+// The machine's clock, its moment set by hand, in the time zone the test names.
+class ZonedClock : public SystemClock {
+  public:
+    std::time_t moment = 0;
+    int millisecondsIntoMinute() const override { return static_cast<int>(moment % 60) * 1000; }
+
+  protected:
+    std::time_t now() const override { return moment; }
+};
+
+// An interval is elapsed time when the clocks go on or back an hour, and the next rest is
+// named as the clock will read then: the spring change once named 02:44, an hour that
+// does not exist, and tipped after a minute; the autumn one after 105 minutes.
+TEST(SummerTime, AnIntervalIsElapsedTimeAcrossTheChange) {
+    testing::EnvVar zone("TZ", "Europe/Berlin");
+    ::tzset();
+    struct Case {
+        std::time_t start;
+        const char* next;
+    };
+    // 01:59:30 CET on 2024-03-31, an hour before the clocks go on to 03:00; 02:30:30 CEST
+    // on 2024-10-27, half an hour before they go back to 02:00.
+    for (const Case& c : {Case{1711846770, "03:45"}, Case{1729989030, "02:16"}}) {
+        ZonedClock clock;
+        clock.moment = c.start;
+        FakePanel panel;
+        RecordingWindows windows;
+        RestSchedule schedule(clock);
+        schedule.attach({&panel, &windows, &windows});
+        schedule.loadStored("45", "5");
+        schedule.switchReminders(true);
+        EXPECT_EQ(panel.nextRest, c.next);
+        int seconds = 0;
+        for (; !windows.tipShown && seconds < 3 * 3600; ++seconds) {
+            ++clock.moment;
+            schedule.tick();
+        }
+        EXPECT_EQ(seconds, 45 * 60 + 30) << c.next;
+    }
 }
 
 } // namespace

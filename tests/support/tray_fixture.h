@@ -42,6 +42,11 @@ class TrayFixture : public ::testing::Test {
         h.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString()); };
         h.quit = [this] { ++quits_; };
         h.trayAvailable = [trayAvailable] { return trayAvailable; };
+        // The desktop's announcements are not listened to: a test calls arrived() itself.
+        h.watchTray = [this](std::function<void()> arrived) {
+            trayArrived_ = std::move(arrived);
+            return std::make_unique<QObject>();
+        };
         return h;
     }
 
@@ -102,6 +107,7 @@ class TrayFixture : public ::testing::Test {
     std::vector<QString> warnings_;
     std::function<void()> whileBoxOpen_; // what happens while a box is open
     std::vector<QString> opened_;
+    std::function<void()> trayArrived_; // what the tray form hears a notification area by
 };
 
 } // namespace ocuvell::testing

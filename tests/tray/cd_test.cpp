@@ -240,16 +240,17 @@ TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt
     Form1& f = *tray.form1();
     ASSERT_NE(tray.trayIcon(), nullptr); // made at once, shown when there is somewhere to show it
     EXPECT_FALSE(tray.trayIcon()->isVisible());
-    EXPECT_TRUE(tray.trayPolling());
+    EXPECT_TRUE(tray.watchingForTray());
 
     tray.checkTray(); // still none: nothing changes, the look-out goes on
     EXPECT_FALSE(tray.trayIcon()->isVisible());
-    EXPECT_TRUE(tray.trayPolling());
+    EXPECT_TRUE(tray.watchingForTray());
 
-    here = true; // the panel came up
-    tray.checkTray();
+    here = true; // the panel came up and announced itself
+    ASSERT_TRUE(trayArrived_);
+    trayArrived_();
     EXPECT_TRUE(tray.trayIcon()->isVisible());
-    EXPECT_FALSE(tray.trayPolling());
+    EXPECT_FALSE(tray.watchingForTray());
     f.Image1_Click();
     EXPECT_FALSE(f.isVisible());
     tray.trayActivated(QSystemTrayIcon::Trigger);
@@ -261,7 +262,7 @@ TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f.Image1(), &press);
     EXPECT_FALSE(tray.trayIcon()->isVisible());
-    EXPECT_TRUE(tray.trayPolling());
+    EXPECT_TRUE(tray.watchingForTray());
     f.Image1_Click();
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.isMinimized());
@@ -271,7 +272,7 @@ TEST_F(TrayTest, ANotificationAreaThatComesLaterTakesTheIconAndTheMinusHidesToIt
     here = true;
     tray.checkTray();
     EXPECT_FALSE(tray.trayIcon()->isVisible());
-    EXPECT_FALSE(tray.trayPolling());
+    EXPECT_FALSE(tray.watchingForTray());
 }
 
 } // namespace

@@ -182,8 +182,8 @@ std::optional<int> Model::nightShownUntilMinute() const {
     return static_cast<int>(((local / 60) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay);
 }
 
-void Model::sessionAway() {
-    schedule_.sessionAway();
+void Model::sessionAway(RestSchedule::Away how) {
+    schedule_.sessionAway(how);
 }
 
 void Model::sessionBack() {

@@ -72,7 +72,7 @@ class Model {
     // The machine or the session is back (a resume, an unlock): the display gets the last
     // ramp again, since drivers and compositors often reset it, and the schedule looks at
     // the clock and at how long the user was away.
-    void sessionAway();
+    void sessionAway(RestSchedule::Away how);
     void sessionBack();
 
   private:

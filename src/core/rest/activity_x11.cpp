@@ -87,7 +87,8 @@ class X11Fullscreen : public FullscreenSource {
         if (on) {
             follow();
         } else if (active_) {
-            XSelectInput(dpy_, active_, NoEventMask);
+            if (active_ != DefaultRootWindow(dpy_))
+                XSelectInput(dpy_, active_, NoEventMask);
             active_ = None;
         }
         XFlush(dpy_);
@@ -180,10 +181,14 @@ class X11Fullscreen : public FullscreenSource {
         }
         if (now == active_)
             return;
-        if (active_)
+        // The root window's selection carries the focus changes themselves: a window
+        // manager that names the root active must not make us drop it when the focus moves
+        // on, nor may the root's be replaced.
+        const Window root = DefaultRootWindow(dpy_);
+        if (active_ && active_ != root)
             XSelectInput(dpy_, active_, NoEventMask);
         active_ = now;
-        if (active_)
+        if (active_ && active_ != root)
             XSelectInput(dpy_, active_, PropertyChangeMask);
         XFlush(dpy_);
     }

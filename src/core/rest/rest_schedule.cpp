@@ -101,7 +101,7 @@ void RestSchedule::planTicks() {
         else
             views_.ticks->tickOnceIn(static_cast<int>(
                 std::clamp(restLength_ * 60000LL - lastIdleMs_ + kMinuteMarginMs, 1000LL,
-                           static_cast<long long>(kMaxRestLength) * 60000)));
+                           lockedAndWatched() ? 60000LL : kMaxRestLength * 60000LL)));
     } else if (tipHeldBack_ && fullscreen_ && fullscreen_->needsPolling()) {
         views_.ticks->tickOnceIn(1000);
     } else {
@@ -170,8 +170,13 @@ bool RestSchedule::counting() const {
            stage_ == Stage::TipOverUnseenRest;
 }
 
+// The rest time is kept on the clock's count, which summer time does not move; it is
+// named as the user's clock will read when it comes.
 std::string RestSchedule::nextRestTime() const {
-    return nextRest_ ? formatTimeOfDay(*nextRest_) : std::string();
+    if (!nextRest_)
+        return std::string();
+    const long long now = clock_.localMinutes();
+    return formatTimeOfDay(clock_.wallMinuteOfDay(now + wrap(*nextRest_ - now, kMinutesPerDay)));
 }
 
 // The present moment on the schedule's one-minute grid, rounded up: an interval counted
@@ -410,6 +415,8 @@ void RestSchedule::checkAway() {
     lastIdleMs_ = std::max(0LL, *idle);
     const long long lastInput = clock_.seconds() - lastIdleMs_ / 1000;
     // A second either way is the two clocks' rounding, not input.
+    if (sessionAwayAt_ && sessionLocked_ && !inputWhileLocked_ && lastInput > *sessionAwayAt_ + 1)
+        inputWhileLocked_ = lastInput; // the user at work through a lock
     const bool returned = awayFrom_ && lastInput > *awayFrom_ + 1;
     if (returned) {
         awayFrom_.reset();
@@ -443,17 +450,32 @@ void RestSchedule::clockSet() {
     recheckClock();
 }
 
-void RestSchedule::sessionAway() {
-    if (!sessionAwayAt_)
-        sessionAwayAt_ = clock_.seconds();
+void RestSchedule::sessionAway(Away how) {
+    if (sessionAwayAt_)
+        return;
+    sessionAwayAt_ = clock_.seconds();
+    sessionLocked_ = how == Away::Locked;
+    inputWhileLocked_.reset();
+    if (lockedAndWatched())
+        planTicks(); // at least once a minute while it lasts
+}
+
+// A lock is looked at through the idle time while it lasts: the user's input seen in it,
+// short of the unlocking, ends the absence there.
+bool RestSchedule::lockedAndWatched() const {
+    return sessionAwayAt_ && sessionLocked_ && awayCountsAsRest_ && idle_;
 }
 
 void RestSchedule::sessionBack() {
     const long long now = clock_.seconds();
+    long long back = now;
+    if (inputWhileLocked_ && *inputWhileLocked_ < now - kUnlockGraceSeconds)
+        back = *inputWhileLocked_;
     if (remindersOn_ && awayCountsAsRest_ && sessionAwayAt_ && !counting() &&
-        now - *sessionAwayAt_ >= restLength_ * 60LL)
-        restTakenAway(now);
+        back - *sessionAwayAt_ >= restLength_ * 60LL)
+        restTakenAway(back);
     sessionAwayAt_.reset();
+    inputWhileLocked_.reset();
     // The idle time of a server asleep with the machine did not run: an absence seen
     // before the sleep is measured afresh.
     awayFrom_.reset();

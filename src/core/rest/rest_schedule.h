@@ -72,8 +72,11 @@ class RestSchedule {
     // --- The desktop ----------------------------------------------------------------
     // The machine goes to sleep or the session is locked, and comes back: the clock is
     // looked at at once, and with away-counts-as-rest on, an absence at least as long as a
-    // rest counts as one ending now.
-    void sessionAway();
+    // rest counts as one ending now. A lock counts only while the user's own input stayed
+    // away through it (where the idle time can be read): a lock that is not the user's
+    // absence (another session's, a locker that let input through) is no rest.
+    enum class Away { Asleep, Locked };
+    void sessionAway(Away how = Away::Asleep);
     void sessionBack();
     // The full-screen source saw the focus or a window's state change.
     void fullscreenChanged();
@@ -116,7 +119,7 @@ class RestSchedule {
     // A rest counts down, seen or not.
     bool counting() const;
     const Countdown& countdown() const { return countdown_; }
-    // The next rest time, "hh:mm"; empty before the first is set.
+    // The next rest time, "hh:mm" on the user's clock; empty before the first is set.
     std::string nextRestTime() const;
 
     // Values used when an entry holds no usable number (a first start reads key names).
@@ -130,6 +133,8 @@ class RestSchedule {
     // How long after a minute starts the waiting schedule looks at the clock: late enough
     // that a timer a little early still lands in the new minute.
     static constexpr int kMinuteMarginMs = 100;
+    // Input this close before an unlock is the unlocking itself, not the user at work.
+    static constexpr int kUnlockGraceSeconds = 60;
 
   private:
     // What a box holds and its number when that is usable.
@@ -148,7 +153,7 @@ class RestSchedule {
     int interval_ = kDefaultInterval;     // the last usable interval
     int restLength_ = kDefaultRestLength; // the last usable rest length
     Entry intervalEntry_, restLengthEntry_;
-    std::optional<int> nextRest_; // minute of the day
+    std::optional<int> nextRest_; // minute of the day, on the clock's count
     // The last minute (Clock::localMinutes) whose tip check is done, so that a minute no
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
@@ -164,6 +169,9 @@ class RestSchedule {
     std::optional<long long> awayFrom_;
     long long lastIdleMs_ = 0;
     std::optional<long long> sessionAwayAt_; // when the sleep or the lock began
+    bool sessionLocked_ = false;
+    // The first input seen while the session was locked (Clock::seconds).
+    std::optional<long long> inputWhileLocked_;
 
     void planTicks();
     void settleEntries();
@@ -173,6 +181,7 @@ class RestSchedule {
     void showTip();
     void tipDue();
     void checkAway();
+    bool lockedAndWatched() const;
     void restTakenAway(long long returnedAt);
     bool tipUp() const;
     void nextRestMoved();

@@ -3,6 +3,7 @@
 #include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/forms/form_more.h"
+#include "ui/tray/tray_watch.h"
 #include "ui/widgets/after_first_frame.h"
 #include "ui/widgets/click_image.h"
 
@@ -42,10 +43,10 @@ cd::cd(Form1& form1, Hooks hooks) : form1_(form1), hooks_(std::move(hooks)) {
         hooks_.quit = [] { QCoreApplication::exit(0); };
     if (!hooks_.trayAvailable)
         hooks_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!hooks_.watchTray)
+        hooks_.watchTray = watchForTray;
     setWindowTitle(QStringLiteral("cd"));
     setWindowIcon(programIcon(false));
-    trayPoll_.setInterval(kTrayPollMs);
-    connect(&trayPoll_, &QTimer::timeout, this, &cd::checkTray);
 }
 
 // Form1 outlives the tray form: the filter on its minus goes with this object.
@@ -90,13 +91,13 @@ void cd::addIcon() {
     } else {
         std::fprintf(stderr, "Ocuvell: no notification area yet; until one appears, the minus "
                              "button minimises the main window instead of hiding it.\n");
-        trayPoll_.start();
+        watchTray(true);
     }
 }
 
 void cd::removeIcon() {
     iconRemoved_ = true;
-    trayPoll_.stop();
+    watchTray(false);
     if (icon_)
         icon_->hide();
 }
@@ -113,10 +114,16 @@ void cd::checkTray() {
             icon_->show();
         form1_.setHideMinimises(!here);
     }
-    if (here)
-        trayPoll_.stop();
-    else if (!trayPoll_.isActive())
-        trayPoll_.start();
+    watchTray(!here);
+}
+
+// Listening costs nothing while nothing comes: no timer runs while there is no
+// notification area.
+void cd::watchTray(bool on) {
+    if (on && !trayWatch_)
+        trayWatch_ = hooks_.watchTray([this] { checkTray(); });
+    else if (!on && trayWatch_)
+        trayWatch_.release()->deleteLater(); // its news may be what brought us here
 }
 
 bool cd::eventFilter(QObject* watched, QEvent* event) {

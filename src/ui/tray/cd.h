@@ -2,9 +2,9 @@
 // cd: the hidden tray form. It owns the notification-area icon and its menu, and brings up
 // the main window.
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -20,13 +20,12 @@ class cd : public QWidget {
   public:
     static constexpr const char* kAboutPage =
         "https://www.tevaro.example/apps/lumiward/index.html?v=1.0";
-    // How often to look for a notification area while there is none.
-    static constexpr int kTrayPollMs = 3000;
-
     struct Hooks {
         std::function<void(const QUrl&)> openUrl; // default: the desktop's URL handler
         std::function<void()> quit;               // default: leave the event loop
         std::function<bool()> trayAvailable;      // default: ask the desktop
+        // Hears a notification area arrive (default: the platform's watchForTray).
+        std::function<std::unique_ptr<QObject>(std::function<void()>)> watchTray;
     };
 
     // form1 outlives the tray form.
@@ -43,9 +42,10 @@ class cd : public QWidget {
 
     // Looks whether a notification area exists now: the icon shows in one that came
     // late, and the minus hides to it; without one the minus minimises and the look-out
-    // goes on. Run by a timer while there is none, and before each press on the minus.
+    // goes on. Run when the desktop announces one, and before each press on the minus.
     void checkTray();
-    bool trayPolling() const { return trayPoll_.isActive(); }
+    // Whether we listen for a notification area's arrival (only while there is none).
+    bool watchingForTray() const { return trayWatch_ != nullptr; }
 
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void xs_Click();    // "Display"
@@ -62,6 +62,7 @@ class cd : public QWidget {
     void addIcon();
     void showForm1();
     void removeIcon();
+    void watchTray(bool on);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     Form1& form1_;
@@ -72,7 +73,7 @@ class cd : public QWidget {
     QAction* nightHour_ = nullptr; // night colour's pauses, enabled while it is on
     QAction* nightNext_ = nullptr;
     FormMore* more_ = nullptr; // made on first use
-    QTimer trayPoll_;
+    std::unique_ptr<QObject> trayWatch_;
     bool trayHere_ = false;
     bool iconRemoved_ = false; // by Exit or the red cross: it never comes back
 };
