@@ -190,12 +190,15 @@ import -window "$win" "$work/before-refused.png" 2>/dev/null
 click_at "$win" 270 97
 sleep 1
 import -window "$win" "$work/refused.png" 2>/dev/null
-moved=$(compare -metric AE -extract 200x24+100+86 "$work/before-refused.png" "$work/refused.png" null: 2>&1)
+# The brightness value and its slider, before and after.
+moved=$(compare -metric AE -extract 250x26+50+86 "$work/before-refused.png" "$work/refused.png" null: 2>&1)
 [ "$moved" = 0 ] && ok "a refused brightness sends the slider back" ||
   fail "the brightness slider moved on a refused ramp ($moved pixels; see $work/refused.png)"
-notice=$("$im_convert" "$work/refused.png" -crop 176x36+46+173 -fx '(b > 0.5 && r < 0.35) ? 1 : 0' -format '%[fx:mean*w*h]' info: 2>/dev/null)
-awk -v n="${notice:-0}" 'BEGIN{exit !(n > 20)}' && ok "the notice says the ramp was not taken ($notice blue pixels)" ||
-  fail "no notice after a refused ramp (${notice:-none} blue pixels; see $work/refused.png)"
+# The notice's dark red ink where it stands, under the contrast slider.
+notice=$("$im_convert" "$work/refused.png" -crop 176x36+46+173 +repage \
+  -fx '(r > 0.47 && b < 0.4 && g < 0.4) ? 1 : 0' -format '%[fx:mean*w*h]' info: 2>/dev/null)
+awk -v n="${notice:-0}" 'BEGIN{exit !(n > 20)}' && ok "the notice says the ramp was not taken ($notice inked pixels)" ||
+  fail "no notice after a refused ramp (${notice:-none} inked pixels; see $work/refused.png)"
 
 click_at "$win" 520 146
 sleep 1
