@@ -159,6 +159,18 @@ TEST_F(GdiMonitors, AnExtendedDesktopGetsOneContextPerMonitorEachFromItsOwnBase)
     EXPECT_EQ(world->pauses, 0);
 }
 
+TEST_F(GdiMonitors, APrimaryBaseWithAJumpStillGivesTheOthersTheirOwn) {
+    GammaRamp jump;
+    for (int c = 0; c < 3; ++c)
+        for (int j = 0; j < GammaRamp::kSize; ++j)
+            jump.at(c, j) = j < 128 ? 0 : 65535;
+    world->monitors = {{monitorAt(L"A", 0, true)}, {monitorAt(L"B", 1920)}};
+    world->monitors[0].ramp = jump;
+    world->monitors[0].limited = world->monitors[1].limited = false;
+    ASSERT_TRUE(open().writeRamp(jump));
+    EXPECT_EQ(world->monitors[1].ramp, GammaRamp::identity());
+}
+
 TEST_F(GdiMonitors, AWriteCountsOnlyWhenEveryMonitorShowsIt) {
     world->monitors = {{monitorAt(L"A", 0, true)}, {monitorAt(L"B", 1920)}};
     Display& d = open();

@@ -185,13 +185,13 @@ sleep 1
 # A brightness Wine refuses (any above 0): two page steps on the brightness slider take it
 # from -10 to 0, a third would make it 5. The slider and its value stay as they were, and
 # the notice under the contrast slider says why.
-for i in 1 2; do click_at "$win" 270 97; sleep 0.5; done
+for i in 1 2; do click_at "$win" 270 105; sleep 0.5; done
 import -window "$win" "$work/before-refused.png" 2>/dev/null
-click_at "$win" 270 97
+click_at "$win" 270 105
 sleep 1
 import -window "$win" "$work/refused.png" 2>/dev/null
 # The brightness value and its slider, before and after.
-moved=$(compare -metric AE -extract 250x26+50+86 "$work/before-refused.png" "$work/refused.png" null: 2>&1)
+moved=$(compare -metric AE -extract 250x28+50+92 "$work/before-refused.png" "$work/refused.png" null: 2>&1)
 [ "$moved" = 0 ] && ok "a refused brightness sends the slider back" ||
   fail "the brightness slider moved on a refused ramp ($moved pixels; see $work/refused.png)"
 # The notice's dark red ink where it stands, under the contrast slider.

@@ -1,6 +1,7 @@
 #include "core/display/gdi_monitors.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -44,9 +45,10 @@ GammaRamp carriedOver(const GammaRamp& ramp, const GammaRamp& from, const GammaR
                 continue;
             }
             const int lo = hi - 1;
-            const long span = x[hi] - x[lo];
-            out.at(c, j) = static_cast<std::uint16_t>(y[lo] + (long(y[hi]) - y[lo]) * (v - x[lo]) /
-                                                                  (span ? span : 1));
+            // 64 bits: a 16-bit rise times a 16-bit distance overflows Windows' long.
+            const std::int64_t span = x[hi] - x[lo];
+            const std::int64_t rise = std::int64_t(y[hi]) - y[lo];
+            out.at(c, j) = static_cast<std::uint16_t>(y[lo] + rise * (v - x[lo]) / span);
         }
     }
     return out;
