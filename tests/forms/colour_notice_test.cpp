@@ -28,6 +28,18 @@ struct UnreadableDisplay : Display {
     std::string name() const override { return "unreadable"; }
 };
 
+// The in-memory display that refuses ramps while refusing is set, for the given reason.
+struct RefusingDisplay : Display {
+    explicit RefusingDisplay(DisplayTrouble why) : why(why) {}
+    bool readRamp(GammaRamp& out) override { return inner->readRamp(out); }
+    bool writeRamp(const GammaRamp& ramp) override { return !refusing && inner->writeRamp(ramp); }
+    DisplayTrouble refusal() const override { return why; }
+    std::string name() const override { return "refusing"; }
+    std::unique_ptr<Display> inner = makeMemoryDisplay();
+    DisplayTrouble why;
+    bool refusing = false;
+};
+
 class ColourNotice : public Form1Test {
   protected:
     Form1& startOn(std::unique_ptr<Display> display) {
@@ -78,6 +90,31 @@ TEST_F(ColourNotice, ShownWhenTheCaptureFails) {
     EXPECT_TRUE(f.colourNotice()->isVisible());
     EXPECT_EQ(f.colourNotice()->text(),
               QString::fromUtf8("无法调节此显示器的颜色：\n读取伽马失败"));
+}
+
+TEST_F(ColourNotice, SaysWhyARampWasNotTakenUntilOneIs) {
+    const std::pair<DisplayTrouble, const char*> reasons[] = {
+        {DisplayTrouble::RampNotTaken, "这次调节没有生效：\n显示器没有接受这个伽马"},
+        {DisplayTrouble::GammaRangeLimit, "Windows 限制了调色幅度：\nGdiIcmGammaRange=256 可解除"},
+    };
+    for (const auto& [why, words] : reasons) {
+        auto owned = std::make_unique<RefusingDisplay>(why);
+        RefusingDisplay& display = *owned;
+        Form1& f = startOn(std::move(owned));
+        display.refusing = true;
+        f.Slider1()->setValue(30);
+        EXPECT_EQ(f.Slider1()->value(), 0);
+        QLabel* notice = f.colourNotice();
+        EXPECT_TRUE(notice->isVisible());
+        EXPECT_EQ(notice->text(), QString::fromUtf8(words));
+        EXPECT_EQ(notice->toolTip(), QString::fromLatin1(troubleWords(why)));
+        const QRect needed = notice->fontMetrics().boundingRect(notice->geometry(),
+                                                                Qt::TextWordWrap, notice->text());
+        EXPECT_LE(needed.height(), notice->height()) << troubleWords(why);
+        display.refusing = false;
+        f.Slider1()->setValue(30);
+        EXPECT_FALSE(notice->isVisible());
+    }
 }
 
 TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {

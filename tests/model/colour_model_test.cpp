@@ -107,6 +107,31 @@ TEST_F(ColourModelTest, RestoreWithBrokenFileKeepsTheBaseAndWarns) {
 
 // --- Levels --------------------------------------------------------------------------
 
+TEST_F(ColourModelTest, ARampTheDisplayRefusesLeavesTheLevelWhereTheScreenIs) {
+    ColourModel& c = start();
+    c.setBrightness(-10);
+    refusing = true;
+    c.setBrightness(20);
+    c.setColour(0, -5);
+    // Each slider is sent back to what the screen shows, and the view hears why once.
+    EXPECT_EQ(levels(c), (std::vector<int>{-10, 100, 0, 0, 0}));
+    EXPECT_EQ(shown(), brightnessRamp(GammaRamp::identity(), -10));
+    EXPECT_EQ(view.notices.back(), (Notice{Level::Red, 0, {}}));
+    EXPECT_EQ(view.notices[view.notices.size() - 2], (Notice{Level::Brightness, -10, {}}));
+    EXPECT_EQ(c.writeTrouble(), DisplayTrouble::RampNotTaken);
+    EXPECT_EQ(view.troubleChanges, 1);
+    // OK stores only what was applied.
+    c.saveLevels();
+    EXPECT_EQ(stored("eye", "liangdu"), "-10");
+    EXPECT_EQ(stored("eye", "rgbr"), "0");
+    // The next ramp taken clears the trouble.
+    refusing = false;
+    c.setBrightness(20);
+    EXPECT_EQ(c.level(Level::Brightness), 20);
+    EXPECT_EQ(c.writeTrouble(), DisplayTrouble::NoTrouble);
+    EXPECT_EQ(view.troubleChanges, 2);
+}
+
 TEST_F(ColourModelTest, EachLevelBuildsItsOwnRampAndReplacesTheOthers) {
     ColourModel& c = start();
     c.setColour(1, -7);

@@ -16,20 +16,23 @@
 
 namespace ocuvell::test {
 
-// The in-memory display, counting the ramps written to it.
+// The in-memory display, counting the ramps written to it; it refuses them while
+// *refusing is set.
 class CountingDisplay : public Display {
   public:
-    explicit CountingDisplay(int* writes) : inner_(makeMemoryDisplay()), writes_(writes) {}
+    explicit CountingDisplay(int* writes, const bool* refusing = nullptr)
+        : inner_(makeMemoryDisplay()), writes_(writes), refusing_(refusing) {}
     bool readRamp(GammaRamp& out) override { return inner_->readRamp(out); }
     bool writeRamp(const GammaRamp& ramp) override {
         ++*writes_;
-        return inner_->writeRamp(ramp);
+        return !(refusing_ && *refusing_) && inner_->writeRamp(ramp);
     }
     std::string name() const override { return "counting"; }
 
   private:
     std::unique_ptr<Display> inner_;
     int* writes_;
+    const bool* refusing_;
 };
 
 struct Notice {
@@ -45,6 +48,7 @@ class RecordingView : public ColourView {
     std::vector<std::pair<std::string, std::string>> warnings;
     std::function<void()> onWarn;
     Display* display = nullptr;
+    int troubleChanges = 0;
 
     void levelChanged(Level level, int value) override {
         GammaRamp r{};
@@ -57,12 +61,14 @@ class RecordingView : public ColourView {
         if (onWarn)
             onWarn();
     }
+    void writeTroubleChanged() override { ++troubleChanges; }
 };
 
 class ColourModelTest : public ::testing::Test {
   protected:
     std::filesystem::path dir;
     int writes = 0;
+    bool refusing = false;
     RecordingView view;
     std::unique_ptr<SettingsPlace> settings;
     std::unique_ptr<ColourModel> colour;
@@ -78,7 +84,7 @@ class ColourModelTest : public ::testing::Test {
 
     // A colour model on a display that shows start, loaded as at start-up.
     ColourModel& start(const GammaRamp& startRamp = GammaRamp::identity()) {
-        auto display = std::make_unique<CountingDisplay>(&writes);
+        auto display = std::make_unique<CountingDisplay>(&writes, &refusing);
         display->writeRamp(startRamp);
         colour = std::make_unique<ColourModel>(std::move(display), *settings);
         view.display = &colour->engine().display();

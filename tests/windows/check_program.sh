@@ -5,7 +5,8 @@
 #   portable copy (from the zip), first start: the main window with its Chinese captions
 #     (a screenshot goes to docs/screens/form1-windows.png), a second copy ends at once,
 #     the X server's ramp is the model's for the stored eye-protection levels, a slider
-#     step moves it, the red cross writes all nine keys beside the program;
+#     step moves it, a brightness Wine refuses puts its slider back with a notice and is
+#     not stored, the red cross writes all nine keys beside the program;
 #   second start: the levels read back and the ramp kept (no drift), the icon in the
 #     notification area (docked in trayer), the minus hides the window and a click on the
 #     icon brings it back, the tip popup translucent in the work area's bottom-right
@@ -180,6 +181,25 @@ server_ramp_is "$work/ramp1.txt" "the X server's ramp is the model's for the sto
 # adjustment is what the display shows and a restart shows the stored colours.
 click_at "$win" 266 74
 sleep 1
+
+# A brightness Wine refuses (any above 0): two page steps on the brightness slider take it
+# from -10 to 0, a third would make it 5. The slider and its value stay as they were, and
+# the notice under the contrast slider says why.
+for i in 1 2; do click_at "$win" 270 105; sleep 0.5; done
+import -window "$win" "$work/before-refused.png" 2>/dev/null
+click_at "$win" 270 105
+sleep 1
+import -window "$win" "$work/refused.png" 2>/dev/null
+# The brightness value and its slider, before and after.
+moved=$(compare -metric AE -extract 250x28+50+92 "$work/before-refused.png" "$work/refused.png" null: 2>&1)
+[ "$moved" = 0 ] && ok "a refused brightness sends the slider back" ||
+  fail "the brightness slider moved on a refused ramp ($moved pixels; see $work/refused.png)"
+# The notice's dark red ink where it stands, under the contrast slider.
+notice=$("$im_convert" "$work/refused.png" -crop 176x36+46+173 +repage \
+  -fx '(r > 0.47 && b < 0.4 && g < 0.4) ? 1 : 0' -format '%[fx:mean*w*h]' info: 2>/dev/null)
+awk -v n="${notice:-0}" 'BEGIN{exit !(n > 20)}' && ok "the notice says the ramp was not taken ($notice inked pixels)" ||
+  fail "no notice after a refused ramp (${notice:-none} inked pixels; see $work/refused.png)"
+
 click_at "$win" 520 146
 sleep 1
 end_by_red_cross "$win" "first start"
@@ -190,6 +210,8 @@ n=$(grep -c '=' "$saved")
 rgbb=$(key "$saved" eye rgbb)
 [ -n "$rgbb" ] && [ "$rgbb" != -30 ] && ok "the slider step moved the blue level to $rgbb" ||
   fail "the blue level did not move (rgbb=$rgbb)"
+[ "$(key "$saved" eye liangdu)" = 0 ] && ok "the refused brightness was not stored" ||
+  fail "liangdu=$(key "$saved" eye liangdu) stored, not the applied 0"
 model_ramp_of "$saved" "$work/ramp2.txt" || fail "model_ramp.exe (log: $work/model_ramp.log)"
 cmp -s "$work/ramp1.txt" "$work/ramp2.txt" && fail "the step left the model's ramp as it was"
 server_ramp_is "$work/ramp2.txt" "after the step the X server's ramp is the model's"

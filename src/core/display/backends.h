@@ -15,7 +15,7 @@ std::unique_ptr<Display> openX11Display(const char* displayName, DisplayTrouble*
 // so); a compositor that answers without the control gives the in-memory stand-in, with
 // its own reason. Its news comes through events().
 std::unique_ptr<Display> openWaylandDisplay(DisplayTrouble* why);
-// Windows GDI: the desktop window's device context, kept for the whole run.
+// Windows GDI: one device context per monitor, reopened when the monitors change.
 std::unique_ptr<Display> openGdiDisplay(DisplayTrouble* why);
 // In memory: one ramp, the identity at start. With a trouble, it stands in for a display
 // whose colours cannot be changed, and says so through trouble().

@@ -31,6 +31,11 @@ enum class DisplayTrouble {
     NoDeviceContext,      // Windows gives no device context for the desktop
     DriverWithoutGamma,   // the display driver gives no gamma ramp
     CaptureFailed,        // reading the display's ramp failed
+    // A ramp the display did not take (it refused it, or said yes and kept the old one);
+    // earlier and later ramps may well be taken.
+    RampNotTaken,
+    GammaRangeLimit, // Windows refuses ramps this far from identity unless an administrator
+                     // lifts the limit (GdiIcmGammaRange in the registry)
 };
 
 // A few English words for stderr and the notice's tooltip.
@@ -58,7 +63,9 @@ class Display {
   public:
     virtual ~Display() = default;
     virtual bool readRamp(GammaRamp& out) = 0;
+    // False when the ramp is not on the display afterwards; refusal() then says why.
     virtual bool writeRamp(const GammaRamp& ramp) = 0;
+    virtual DisplayTrouble refusal() const { return DisplayTrouble::RampNotTaken; }
     virtual std::string name() const = 0;
     // NoTrouble when this display's colours can be changed; otherwise why not (the display
     // then only stands in, so values can still be set).

@@ -53,6 +53,12 @@ const char* troubleWords(DisplayTrouble trouble) {
         return "the display driver gives no gamma ramp";
     case DisplayTrouble::CaptureFailed:
         return "reading the gamma ramp failed";
+    case DisplayTrouble::RampNotTaken:
+        return "the display did not take the gamma ramp";
+    case DisplayTrouble::GammaRangeLimit:
+        return "Windows refuses gamma ramps this far from identity; an administrator lifts the "
+               "limit by setting HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ICM\\"
+               "GdiIcmGammaRange to 256 (DWORD)";
     }
     return "";
 }

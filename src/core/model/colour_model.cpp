@@ -57,25 +57,52 @@ void ColourModel::setLevel(Level level, int value) {
     int& held = levels_[static_cast<std::size_t>(level)];
     if (held == value)
         return;
+    const int before = held;
     held = value;
+    bool taken = true;
     switch (level) {
     case Level::Brightness:
         notify(level, value);
-        engine_.rampall(value);
+        taken = written(engine_.rampall(value));
         break;
     case Level::Contrast:
         notify(level, value);
-        engine_.contrast(value);
+        taken = written(engine_.contrast(value));
         break;
     case Level::Red:
     case Level::Green:
     case Level::Blue:
         // The colour build takes all three, whichever moved; the view then shows them.
-        engine_.colour(this->level(Level::Red), this->level(Level::Green),
-                       this->level(Level::Blue));
-        notify(level, value);
+        taken = written(engine_.colour(this->level(Level::Red), this->level(Level::Green),
+                                       this->level(Level::Blue)));
+        if (taken)
+            notify(level, value);
         break;
     }
+    // The slider goes back to what the screen shows, and OK cannot store a level that was
+    // never applied (it would be applied again at every start).
+    if (!taken) {
+        held = before;
+        notify(level, before);
+    }
+}
+
+// False only when a display that can be controlled refused a ramp. With nothing
+// captured, or a display that only stands in (a compositor gone, say), the levels still
+// move and are stored for a display that can take them; the notice already says why.
+bool ColourModel::written(bool taken) {
+    DisplayTrouble now = DisplayTrouble::NoTrouble;
+    if (!taken && engine_.captured() && engine_.display().trouble() == DisplayTrouble::NoTrouble) {
+        now = engine_.display().refusal();
+        if (now == DisplayTrouble::NoTrouble)
+            now = DisplayTrouble::RampNotTaken;
+    }
+    if (now != writeTrouble_) {
+        writeTrouble_ = now;
+        if (view_)
+            view_->writeTroubleChanged();
+    }
+    return now == DisplayTrouble::NoTrouble;
 }
 
 void ColourModel::setBrightness(int value) {
@@ -106,7 +133,7 @@ void ColourModel::restore() {
     const RampFileResult result = engine_.loadBase(rampFilePath(place_.folders()));
     if (result.status != RampFileStatus::Loaded && view_)
         view_->warn(kRampFileTitle, rampFileMessage(result));
-    engine_.applyBase();
+    written(engine_.applyBase());
 }
 
 void ColourModel::eyeModeOn() {

@@ -24,6 +24,8 @@ class ColourView {
     virtual void levelChanged(Level level, int value) = 0;
     // A message box the user has to close (the restore's missing-file warning).
     virtual void warn(const std::string& title, const std::string& text) = 0;
+    // The display stopped or started taking ramps again: writeTrouble() says why not.
+    virtual void writeTroubleChanged() {}
 };
 
 class ColourModel {
@@ -39,6 +41,7 @@ class ColourModel {
     // value already; otherwise the level's own ramp is built from the base and applied:
     // brightness → rampall, contrast → the contrast build, a colour → the colour build of
     // the three colour levels. Values beyond the level's bounds are clamped into them.
+    // A ramp the display does not take leaves the level where it was (the view is told).
     void setBrightness(int value);
     void setContrast(int value);
     void setColour(int channel, int value); // 0 red, 1 green, 2 blue
@@ -57,6 +60,8 @@ class ColourModel {
     void saveLevels() const;
 
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
+    // Why the display did not take the last ramp; NoTrouble once it takes one.
+    DisplayTrouble writeTrouble() const { return writeTrouble_; }
     // "1" or "0" once the eye-protection switch has been used, unset before.
     const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
 
@@ -67,12 +72,14 @@ class ColourModel {
 
   private:
     void notify(Level level, int value);
+    bool written(bool taken);
 
     GammaEngine engine_;
     SettingsPlace& place_;
     ColourView* view_ = nullptr;
     std::array<int, 5> levels_;
     std::optional<std::string> eyeModeFlag_;
+    DisplayTrouble writeTrouble_ = DisplayTrouble::NoTrouble;
 };
 
 } // namespace ocuvell

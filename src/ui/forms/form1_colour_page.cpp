@@ -75,10 +75,27 @@ QString troubleText(DisplayTrouble trouble) {
     case DisplayTrouble::DriverWithoutGamma:
         text = "显卡驱动不支持伽马";
         break;
+    case DisplayTrouble::RampNotTaken:
+        text = "显示器没有接受这个伽马";
+        break;
+    case DisplayTrouble::GammaRangeLimit:
+        text = "GdiIcmGammaRange=256 可解除";
+        break;
     case DisplayTrouble::NoTrouble:
     case DisplayTrouble::CaptureFailed:
         break;
     }
+    return QString::fromUtf8(text);
+}
+
+// The heading: the display cannot be changed at all, or it did not take the last change
+// (the tooltip names the registry key in full).
+QString noticeHeading(DisplayTrouble trouble) {
+    const char* text = "无法调节此显示器的颜色：\n";
+    if (trouble == DisplayTrouble::RampNotTaken)
+        text = "这次调节没有生效：\n";
+    else if (trouble == DisplayTrouble::GammaRangeLimit)
+        text = "Windows 限制了调色幅度：\n";
     return QString::fromUtf8(text);
 }
 
@@ -138,6 +155,8 @@ void Form1::showColourNotice() {
     DisplayTrouble why = engine.display().trouble();
     if (why == DisplayTrouble::NoTrouble && !engine.captured())
         why = DisplayTrouble::CaptureFailed;
+    if (why == DisplayTrouble::NoTrouble)
+        why = model_.colour().writeTrouble();
     colourNotice_->setVisible(why != DisplayTrouble::NoTrouble);
     if (why == DisplayTrouble::NoTrouble) {
         showNightNotice();
@@ -145,7 +164,7 @@ void Form1::showColourNotice() {
     }
     // The reason on a line of its own: wrapped after the heading, a word of it would be
     // split across the lines.
-    colourNotice_->setText(QString::fromUtf8("无法调节此显示器的颜色：\n") + troubleText(why));
+    colourNotice_->setText(noticeHeading(why) + troubleText(why));
     colourNotice_->setToolTip(QString::fromLatin1(troubleWords(why)));
 }
 
