@@ -24,6 +24,9 @@ class ColourView {
     virtual void levelChanged(Level level, int value) = 0;
     // A message box the user has to close (the restore's missing-file warning).
     virtual void warn(const std::string& title, const std::string& text) = 0;
+    // Eye-protection mode went on or off, by the switch or from outside: the switch follows
+    // without reporting it back.
+    virtual void eyeModeChanged(bool /*on*/) {}
 };
 
 class ColourModel {
@@ -59,6 +62,8 @@ class ColourModel {
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
     // "1" or "0" once the eye-protection switch has been used, unset before.
     const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
+    // The load step puts a stored "on" through eyeModeOn, so an unset flag means off.
+    bool eyeModeIsOn() const;
 
     GammaEngine& engine() { return engine_; }
     const GammaEngine& engine() const { return engine_; }
