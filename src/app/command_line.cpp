@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "core/remote/remote_control.h"
+#include "core/remote/remote_socket.h"
 #include "core/settings/settings_place.h"
 #include "core/settings/settings_problem.h"
 
@@ -9,7 +11,7 @@
 namespace ocuvell {
 namespace {
 
-constexpr const char* kUsage = "Usage: ocuvell [--help | --version]\n";
+constexpr const char* kUsage = "Usage: ocuvell [--help | --version | COMMAND [ARGS]]\n";
 
 // The options QApplication takes for itself (it removes them before the program sees the
 // rest), and whether each takes a value. A session manager restarts a program with
@@ -55,7 +57,29 @@ std::string helpText(const CommandLineFacts& facts) {
     return std::string(kUsage) +
            "Ocuvell is an eye-care utility that lives in the notification area: it sets\n"
            "the screen's brightness, contrast and colour balance, and reminds you to rest.\n" +
-           where;
+           where + remoteCommandsHelp();
+}
+
+CommandLineAnswer ended(int status, std::string out, std::string err) {
+    CommandLineAnswer answer;
+    answer.done = true;
+    answer.status = status;
+    answer.out = std::move(out);
+    answer.err = std::move(err);
+    return answer;
+}
+
+// The toolkit is never started for this: the socket is plain, and so is the process.
+CommandLineAnswer askTheRunningCopy(const std::string& request) {
+    const RemoteExchange exchange = askRunningCopy(request);
+    std::optional<RemoteReply> reply;
+    if (exchange.result == RemoteExchange::Result::Answered)
+        reply = RemoteControl::readWireReply(exchange.reply);
+    if (!reply)
+        return ended(RemoteReply::kNoRunningCopy, {}, "ocuvell: " + exchange.why + "\n");
+    if (reply->status == RemoteReply::kDone)
+        return ended(reply->status, reply->text, {});
+    return ended(reply->status, {}, "ocuvell: " + reply->text);
 }
 
 } // namespace
@@ -63,15 +87,24 @@ std::string helpText(const CommandLineFacts& facts) {
 CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
                                   const CommandLineFacts& facts) {
     CommandLineAnswer answer;
+    // A command for the running copy: read here, so bad usage needs no running copy.
+    if (!args.empty() && isRemoteCommand(args[0])) {
+        const ParsedRequest parsed = parseRemoteRequest(args);
+        if (!parsed.request)
+            return ended(2, {}, "ocuvell: " + printableText(parsed.problem) + "\n" + kUsage);
+        answer.done = true;
+        answer.request = remoteLine(args);
+        return answer;
+    }
     bool platformNamed = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--version") {
-            answer = {true, 0, "Ocuvell " + facts.version + "\n", {}};
+            answer = ended(0, "Ocuvell " + facts.version + "\n", {});
             return answer;
         }
         if (arg == "--help" || arg == "-h") {
-            answer = {true, 0, helpText(facts), {}};
+            answer = ended(0, helpText(facts), {});
             return answer;
         }
         bool inlineValue = false;
@@ -79,8 +112,8 @@ CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
         if (qt && qt->value && !inlineValue && i + 1 == args.size())
             qt = nullptr; // its value is missing
         if (!qt && !answer.done) {
-            answer = {
-                true, 2, {}, "ocuvell: unknown argument " + printableText(arg) + "\n" + kUsage};
+            answer =
+                ended(2, {}, "ocuvell: unknown argument " + printableText(arg) + "\n" + kUsage);
             continue; // a later --help or --version still answers
         }
         if (qt && qt->name == "platform")
@@ -91,11 +124,9 @@ CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
     if (answer.done)
         return answer;
     if (!facts.display && !platformNamed)
-        answer = {true,
-                  1,
-                  {},
-                  "ocuvell: there is no display to show the program on (neither DISPLAY nor "
-                  "WAYLAND_DISPLAY is set).\n"};
+        answer = ended(1, {},
+                       "ocuvell: there is no display to show the program on (neither DISPLAY nor "
+                       "WAYLAND_DISPLAY is set).\n");
     return answer;
 }
 
@@ -112,7 +143,9 @@ bool answerCommandLine(int argc, char** argv, const char* version, int& status) 
             facts.programDir = place.folders().program;
             facts.userConfigDir = place.folders().user;
         }
-    const CommandLineAnswer answer = readCommandLine(args, facts);
+    CommandLineAnswer answer = readCommandLine(args, facts);
+    if (!answer.request.empty())
+        answer = askTheRunningCopy(answer.request);
     std::fputs(answer.out.c_str(), stdout);
     std::fputs(answer.err.c_str(), stderr);
     status = answer.status;

@@ -23,11 +23,14 @@ struct CommandLineAnswer {
     int status = 0;
     std::string out; // for stdout
     std::string err; // for stderr
+    // A command for the running copy, as the line to send; answerCommandLine sends it.
+    std::string request;
 };
 
-// args without the program's name. Qt's own options (-platform, -session, -style...)
-// pass, with their values; --help and --version answer with status 0; anything else ends
-// with a usage line and status 2; no display ends with status 1.
+// args without the program's name. A first argument naming a command for the running copy
+// gives its request (or status 2 for bad usage). Qt's own options (-platform, -session,
+// -style...) pass, with their values; --help and --version answer with status 0; anything
+// else ends with a usage line and status 2; no display ends with status 1.
 CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
                                   const CommandLineFacts& facts);
 

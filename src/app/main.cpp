@@ -9,6 +9,8 @@
 #include "core/display/ramp_state.h"
 #include "core/instance/single_instance.h"
 #include "core/model/model.h"
+#include "core/remote/remote_control.h"
+#include "core/remote/remote_socket.h"
 #include "core/rest/activity.h"
 #include "core/rest/clock.h"
 #include "core/settings/paths.h"
@@ -103,6 +105,44 @@ void wireNightColour(ocuvell::Model& model, ocuvell::Form1& form1, QTimer& timer
     });
     model.loadNightSettings();
 }
+
+// What a command from outside asks of the windows: the tray's Display and Exit.
+class TrayFront : public ocuvell::RemoteFront {
+  public:
+    explicit TrayFront(ocuvell::cd& tray) : tray_(tray) {}
+    void showWindow() override { tray_.xs_Click(); }
+    void quit() override { tray_.tc_Click(); }
+
+  private:
+    ocuvell::cd& tray_;
+};
+
+// Commands from the command line, through the running copy's socket: opened once the
+// first frame is up, so a start pays nothing for it.
+struct RemoteLine {
+    std::unique_ptr<ocuvell::RemoteServer> server;
+    std::unique_ptr<QSocketNotifier> news;
+
+    void open(ocuvell::RemoteControl& control) {
+        std::string problem;
+        server = ocuvell::openRemoteServer(
+            [&control](std::string_view line) -> std::optional<std::string> {
+                const std::optional<ocuvell::RemoteReply> reply = control.answerLine(line);
+                if (!reply)
+                    return std::nullopt;
+                return ocuvell::RemoteControl::wireReply(*reply);
+            },
+            problem);
+        if (!server) {
+            std::fprintf(stderr,
+                         "Ocuvell: commands from the command line cannot reach this copy: %s\n",
+                         ocuvell::printableText(problem).c_str());
+            return;
+        }
+        news = std::make_unique<QSocketNotifier>(server->fd(), QSocketNotifier::Read);
+        QObject::connect(news.get(), &QSocketNotifier::activated, [this] { server->dispatch(); });
+    }
+};
 
 } // namespace
 
@@ -217,12 +257,18 @@ int main(int argc, char** argv) {
     // Sleep and resume, lock and unlock: the ramp goes back on the display, and the schedule
     // looks at the clock and at how long the user was away. Heard from the main window's
     // first frame on: the system bus is a connection and a few exchanges it does not need.
+    // The command line's socket comes then too.
     std::unique_ptr<ocuvell::SessionEvents> sessionEvents;
-    new ocuvell::AfterFirstFrame(&form1, &form1, [&sessionEvents, &model] {
-        sessionEvents = std::make_unique<ocuvell::SessionEvents>(
-            [&model](ocuvell::SessionEvents::Away how) { model.sessionAway(how); },
-            [&model] { model.sessionBack(); });
-    });
+    TrayFront trayFront(tray);
+    ocuvell::RemoteControl remoteControl(model, trayFront);
+    RemoteLine remoteLine;
+    new ocuvell::AfterFirstFrame(
+        &form1, &form1, [&sessionEvents, &model, &remoteLine, &remoteControl] {
+            sessionEvents = std::make_unique<ocuvell::SessionEvents>(
+                [&model](ocuvell::SessionEvents::Away how) { model.sessionAway(how); },
+                [&model] { model.sessionBack(); });
+            remoteLine.open(remoteControl);
+        });
 
     std::unique_ptr<FirstPaintProbe> probe;
     if (qEnvironmentVariableIsSet("OCUVELL_REPORT_SHOWN") ||

@@ -32,7 +32,8 @@ TEST(CommandLine, AnswersRefusesOrStarts) {
     // The help says where this copy's settings are.
     CommandLineAnswer help = read({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: ocuvell [--help | --version]\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("Usage: ocuvell [--help | --version | COMMAND [ARGS]]\n", 0), 0u)
+        << help.out;
     EXPECT_NE(help.out.find("beside the program (/opt/ocuvell/bin) while that folder can be "
                             "written; after a write there fails, in "
                             "/home/u/.config/Ocuvell/config.ini."),
@@ -56,7 +57,7 @@ TEST(CommandLine, AnswersRefusesOrStarts) {
         EXPECT_EQ(a.status, 2) << args[0];
         EXPECT_TRUE(a.out.empty());
         EXPECT_EQ(a.err, "ocuvell: unknown argument " + args[0] +
-                             "\nUsage: ocuvell [--help | --version]\n");
+                             "\nUsage: ocuvell [--help | --version | COMMAND [ARGS]]\n");
     }
     EXPECT_EQ(read({"--bad\x1b[2J"}).err.find('\x1b'), std::string::npos);
     EXPECT_EQ(read({"--bad", "--help"}).status, 0);

@@ -90,6 +90,7 @@ bool GammaEngine::setTint(const Tint& tint, bool force) {
 
 bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.
+    lastApplyFailed_ = true;
     if (!display_ || !captured_ || base_.allZero())
         return false;
     // The record keeps what the display shows beside the untinted base, so that a start
@@ -97,6 +98,7 @@ bool GammaEngine::apply(const GammaRamp& ramp) {
     const GammaRamp shown = tinted(ramp, tint_);
     if (!display_->writeRamp(shown))
         return false;
+    lastApplyFailed_ = false;
     last_ = ramp;
     shown_ = shown;
     if (state_)

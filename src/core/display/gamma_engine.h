@@ -60,6 +60,9 @@ class GammaEngine {
     // True when baseramp came from the display or a ramp file and may be applied.
     bool captured() const { return captured_; }
     Display& display() { return *display_; }
+    const Display& display() const { return *display_; }
+    // Whether the last ramp tried was refused (by the display, or for want of a base).
+    bool lastApplyFailed() const { return lastApplyFailed_; }
 
   private:
     bool apply(const GammaRamp& ramp);
@@ -72,6 +75,7 @@ class GammaEngine {
     std::optional<GammaRamp> shown_;
     Tint tint_ = kNoTint;
     std::unique_ptr<RampState> state_;
+    bool lastApplyFailed_ = false;
 };
 
 } // namespace ocuvell

@@ -145,11 +145,19 @@ void ColourModel::eyeModeOn() {
                 storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
     eyeModeFlag_ = switchText(true);
+    if (view_)
+        view_->eyeModeChanged(true);
 }
 
 void ColourModel::eyeModeOff() {
     eyeModeFlag_ = switchText(false);
     restore();
+    if (view_)
+        view_->eyeModeChanged(false);
+}
+
+bool ColourModel::eyeModeIsOn() const {
+    return eyeModeFlag_ == switchText(true);
 }
 
 void ColourModel::saveLevels() const {

@@ -26,6 +26,9 @@ class ColourView {
     virtual void warn(const std::string& title, const std::string& text) = 0;
     // The display stopped or started taking ramps again: writeTrouble() says why not.
     virtual void writeTroubleChanged() {}
+    // Eye-protection mode went on or off, by the switch or from outside: the switch follows
+    // without reporting it back.
+    virtual void eyeModeChanged(bool /*on*/) {}
 };
 
 class ColourModel {
@@ -64,6 +67,8 @@ class ColourModel {
     DisplayTrouble writeTrouble() const { return writeTrouble_; }
     // "1" or "0" once the eye-protection switch has been used, unset before.
     const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
+    // The load step puts a stored "on" through eyeModeOn, so an unset flag means off.
+    bool eyeModeIsOn() const;
 
     GammaEngine& engine() { return engine_; }
     const GammaEngine& engine() const { return engine_; }

@@ -175,7 +175,14 @@ void Model::pauseNightUntilNextChange() {
 }
 
 std::optional<int> Model::nightShownUntilMinute() const {
-    const std::optional<long long> until = night_.shownUntil();
+    return localMinuteOf(night_.shownUntil());
+}
+
+std::optional<int> Model::nightPausedUntilMinute() const {
+    return localMinuteOf(night_.pausedUntil());
+}
+
+std::optional<int> Model::localMinuteOf(std::optional<long long> until) const {
     if (!until)
         return std::nullopt;
     const long long local = *until + clock_.utcOffsetAt(*until);

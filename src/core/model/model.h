@@ -68,6 +68,8 @@ class Model {
     void pauseNightUntilNextChange();
     // While night colour shows: the local minute of the day it ends, if it ends.
     std::optional<int> nightShownUntilMinute() const;
+    // While night colour is paused: the local minute of the day the pause ends.
+    std::optional<int> nightPausedUntilMinute() const;
 
     // The machine or the session is back (a resume, an unlock): the display gets the last
     // ramp again, since drivers and compositors often reset it, and the schedule looks at
@@ -85,6 +87,7 @@ class Model {
     std::function<void(std::optional<long long>)> nightWake_;
 
     void chooseNight(NightChoice choice, bool force = false);
+    std::optional<int> localMinuteOf(std::optional<long long> utc) const;
 };
 
 } // namespace ocuvell

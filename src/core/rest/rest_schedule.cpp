@@ -375,11 +375,16 @@ void RestSchedule::postpone() {
 }
 
 void RestSchedule::restLater() {
+    restLater(postponeMinutes_);
+}
+
+void RestSchedule::restLater(int minutes) {
     if (!remindersOn_)
         return;
+    minutes = std::clamp(minutes, kMinPostpone, kMaxPostpone);
     // A rest time that has come is behind us: later counts from now.
     const int from = tipUp() || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
-    setNextRest(addMinutes(from, postponeMinutes_));
+    setNextRest(addMinutes(from, minutes));
     nextRestMoved();
     planTicks();
 }

@@ -66,8 +66,10 @@ class RestSchedule {
     void postpone();             // the next rest one interval later
     void rescheduleAfterARest(); // now plus the interval plus the rest length
     // The tray's rest-later: the next rest postponeMinutes later (from now when its time
-    // has come); a tip up for it goes. Nothing while reminders are off.
+    // has come); a tip up for it goes. Nothing while reminders are off. The second asks
+    // for minutes of its own (from the command line), kept within the same bounds.
     void restLater();
+    void restLater(int minutes);
 
     // --- The desktop ----------------------------------------------------------------
     // The machine goes to sleep or the session is locked, and comes back: the clock is

@@ -267,4 +267,17 @@ void Form1::SafeSwitch1_Click(bool value) {
     }
 }
 
+void Form1::eyeModeChanged(bool on) {
+    if (SafeSwitch1_->Value() == on)
+        return; // the switch's own click, or nothing new
+    {
+        const QSignalBlocker quiet(SafeSwitch1_);
+        SafeSwitch1_->setValue(on);
+    }
+    edit_[0]->setVisible(on);
+    if (!on)
+        hideOverlay();
+    setHeadingGreen(Label2_[0], on);
+}
+
 } // namespace ocuvell
