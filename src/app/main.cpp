@@ -1,8 +1,10 @@
 // Ocuvell: main builds the program once (the single-instance lock, the settings place,
 // the model over the display, the windows, the tray, the session's end) and runs it.
+#include "app/bus_service.h"
 #include "app/clock_watch.h"
 #include "app/command_line.h"
 #include "app/end_signals.h"
+#include "app/global_keys.h"
 #include "app/session_events.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
@@ -218,9 +220,19 @@ int main(int argc, char** argv) {
     // looks at the clock and at how long the user was away. Heard from the main window's
     // first frame on: the system bus is a connection and a few exchanges it does not need.
     std::unique_ptr<ocuvell::SessionEvents> sessionEvents;
-    new ocuvell::AfterFirstFrame(&form1, &form1, [&sessionEvents, &model] {
+    // The program's own object on the session bus and the shortcuts' keys, likewise.
+    std::unique_ptr<ocuvell::BusService> bus;
+    std::unique_ptr<ocuvell::GlobalKeys> keys;
+    new ocuvell::AfterFirstFrame(&form1, &form1, [&sessionEvents, &model, &bus, &tray, &keys] {
         sessionEvents = std::make_unique<ocuvell::SessionEvents>([&model] { model.sessionAway(); },
                                                                  [&model] { model.sessionBack(); });
+        bus = std::make_unique<ocuvell::BusService>(
+            model, OCUVELL_APP_ID,
+            ocuvell::BusHooks{.show = [&tray] { tray.xs_Click(); },
+                              .quit = [&tray] { tray.tc_Click(); }});
+        keys = std::make_unique<ocuvell::GlobalKeys>(
+            [&model](ocuvell::Shortcut action) { model.runShortcut(action); });
+        model.setShortcutKeys(keys.get());
     });
 
     std::unique_ptr<FirstPaintProbe> probe;

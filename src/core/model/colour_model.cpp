@@ -43,6 +43,15 @@ ColourModel::ColourModel(std::unique_ptr<Display> display, SettingsPlace& place)
 void ColourModel::notify(Level level, int value) {
     if (view_)
         view_->levelChanged(level, value);
+    if (watch_)
+        watch_();
+}
+
+void ColourModel::eyeModeSwitched(bool on) {
+    if (view_)
+        view_->eyeModeShown(on);
+    if (watch_)
+        watch_();
 }
 
 void ColourModel::captureDisplay() {
@@ -118,11 +127,17 @@ void ColourModel::eyeModeOn() {
                 storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
     eyeModeFlag_ = switchText(true);
+    eyeModeSwitched(true);
 }
 
 void ColourModel::eyeModeOff() {
     eyeModeFlag_ = switchText(false);
     restore();
+    eyeModeSwitched(false);
+}
+
+bool ColourModel::eyeModeIsOn() const {
+    return eyeModeFlag_ == switchText(true);
 }
 
 void ColourModel::saveLevels() const {

@@ -8,6 +8,7 @@
 #include "core/settings/settings_table.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ class ColourView {
     virtual void levelChanged(Level level, int value) = 0;
     // A message box the user has to close (the restore's missing-file warning).
     virtual void warn(const std::string& title, const std::string& text) = 0;
+    // Eye protection was switched, by the view's own switch or from outside.
+    virtual void eyeModeShown(bool /*on*/) {}
 };
 
 class ColourModel {
@@ -32,6 +35,9 @@ class ColourModel {
     ColourModel(std::unique_ptr<Display> display, SettingsPlace& place);
 
     void setView(ColourView* view) { view_ = view; }
+    // Told after every change of a level or of eye protection, besides the view (the
+    // session bus's change signals); an empty function stops it.
+    void watch(std::function<void()> changed) { watch_ = std::move(changed); }
 
     // Start-up: capture the display's ramp, then every level to its neutral position.
     void captureDisplay();
@@ -57,6 +63,7 @@ class ColourModel {
     void saveLevels() const;
 
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
+    bool eyeModeIsOn() const;
     // "1" or "0" once the eye-protection switch has been used, unset before.
     const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
 
@@ -73,6 +80,9 @@ class ColourModel {
     ColourView* view_ = nullptr;
     std::array<int, 5> levels_;
     std::optional<std::string> eyeModeFlag_;
+    std::function<void()> watch_;
+
+    void eyeModeSwitched(bool on);
 };
 
 } // namespace ocuvell

@@ -87,6 +87,8 @@ void RestSchedule::detach(const RestViews& views) {
 // once; a full-screen source without change notices is asked every second while it
 // holds a tip back.
 void RestSchedule::planTicks() {
+    if (watch_)
+        watch_();
     if (!views_.ticks)
         return;
     if (!remindersOn_) {
@@ -370,11 +372,16 @@ void RestSchedule::postpone() {
 }
 
 void RestSchedule::restLater() {
+    restLater(postponeMinutes_);
+}
+
+void RestSchedule::restLater(int minutes) {
     if (!remindersOn_)
         return;
+    minutes = std::clamp(minutes, kMinPostpone, kMaxPostpone);
     // A rest time that has come is behind us: later counts from now.
     const int from = tipUp() || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
-    setNextRest(addMinutes(from, postponeMinutes_));
+    setNextRest(addMinutes(from, minutes));
     nextRestMoved();
     planTicks();
 }

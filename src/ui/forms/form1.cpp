@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 
 namespace ocuvell {
@@ -197,6 +198,11 @@ void Form1::closeSettings() {
     hideOverlay();
 }
 void Form1::showReminders(bool on) {
+    // Switched from outside, the switch follows without clicking again.
+    if (SafeSwitch2_->Value() != on) {
+        const QSignalBlocker quiet(SafeSwitch2_);
+        SafeSwitch2_->setValue(on);
+    }
     setHeadingGreen(Label2_[1], on);
     edit_[1]->setVisible(on);
 }

@@ -146,6 +146,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     // ColourView: the sliders and their value displays follow the model's levels.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
+    void eyeModeShown(bool on) override;
 
     // Building the window (form1_layout.cpp).
     void buildFrame();

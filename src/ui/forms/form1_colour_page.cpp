@@ -235,6 +235,19 @@ void Form1::Command3_Click() {
     model_.colour().restore();
 }
 
+// Eye protection switched from outside (a shortcut, the session bus) shows as a click on
+// the switch would; the switch itself follows without clicking again.
+void Form1::eyeModeShown(bool on) {
+    if (SafeSwitch1_->Value() != on) {
+        const QSignalBlocker quiet(SafeSwitch1_);
+        SafeSwitch1_->setValue(on);
+    }
+    edit_[0]->setVisible(on);
+    if (!on)
+        hideOverlay();
+    setHeadingGreen(Label2_[0], on);
+}
+
 void Form1::SafeSwitch1_Click(bool value) {
     if (value) {
         edit_[0]->show();
