@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QObject>
 #include <QTimer>
 #include <QVariantMap>
@@ -153,6 +154,15 @@ class BusObject : public QObject, protected QDBusContext {
     QVariantMap sent_;
 };
 
+// Where the session has no bus, libdbus would start one of its own (X11's autolaunch) that
+// outlives the program: only a bus the session names, or the user's bus, is used.
+bool sessionHasBus() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+}
+
 } // namespace
 
 struct BusService::Native {
@@ -164,6 +174,8 @@ struct BusService::Native {
 };
 
 BusService::BusService(Model& model, const std::string& appId, BusHooks hooks) {
+    if (!sessionHasBus())
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;

@@ -194,6 +194,26 @@ TEST_F(BusServiceTest, IntrospectionMatchesTheInterfaceFile) {
     EXPECT_GE(members(described).size(), 30);
 }
 
+// A session without a bus: nothing is published, and no bus is started for the program
+// (libdbus would autolaunch one on X11 that outlives it).
+TEST_F(BusServiceTest, NoSessionBusTakesNothing) {
+    // With an X display, libdbus would reach for autolaunch.
+    const QByteArray x = qgetenv("OCUVELL_TEST_XDISPLAY");
+    if (x.isEmpty())
+        GTEST_SKIP() << "OCUVELL_TEST_XDISPLAY is not set";
+    qputenv("DISPLAY", x);
+    start();
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("XDG_RUNTIME_DIR", QByteArray(dir.string().c_str()));
+    {
+        BusService bus(*model, kName.toStdString(), {});
+        EXPECT_FALSE(bus.published());
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
 } // namespace
 } // namespace ocuvell::test
 

@@ -38,7 +38,7 @@ QLabel* caption(QWidget* parent, const QString& text, double points, bool bold, 
 FormMore::FormMore(Model& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint), model_(model) {
     setWindowTitle(QStringLiteral("更多设置"));
-    setFixedSize(px(6300), px(9900));
+    setFixedSize(px(6300), px(10200));
     colours(this, Qt::black, Qt::white);
     setAutoFillBackground(true);
 
@@ -192,10 +192,12 @@ void FormMore::buildKeys() {
         auto* edit = new QKeySequenceEdit(this);
         edit->setFont(designFont(9));
         edit->setClearButtonEnabled(true);
+        if (auto* line = edit->findChild<QLineEdit*>())
+            line->setPlaceholderText(QStringLiteral("未设置"));
         edit->setToolTip(QStringLiteral("点击后按下按键组合；清除按钮取消快捷键"));
         place(edit, 1980, top, 2100, 390);
         keys_[index(r.action)] = edit;
-        QLabel* note = caption(this, QString(), 8, false, 0xB02020, 4170, top + 30, 1800, 360);
+        QLabel* note = caption(this, QString(), 8, false, 0x2020B0, 4170, top + 30, 1800, 360);
         note->setTextInteractionFlags(Qt::TextSelectableByMouse);
         keyNotes_[index(r.action)] = note;
         // A key combination is one chord: the first one pressed is kept.
