@@ -1,8 +1,10 @@
 // Ocuvell: main builds the program once (the single-instance lock, the settings place,
 // the model over the display, the windows, the tray, the session's end) and runs it.
+#include "app/bus_service.h"
 #include "app/clock_watch.h"
 #include "app/command_line.h"
 #include "app/end_signals.h"
+#include "app/global_keys.h"
 #include "app/session_events.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
@@ -262,12 +264,22 @@ int main(int argc, char** argv) {
     TrayFront trayFront(tray);
     ocuvell::RemoteControl remoteControl(model, trayFront);
     RemoteLine remoteLine;
+    // The program's own object on the session bus and the shortcuts' keys, likewise.
+    std::unique_ptr<ocuvell::BusService> bus;
+    std::unique_ptr<ocuvell::GlobalKeys> keys;
     new ocuvell::AfterFirstFrame(
-        &form1, &form1, [&sessionEvents, &model, &remoteLine, &remoteControl] {
+        &form1, &form1, [&sessionEvents, &model, &remoteLine, &remoteControl, &bus, &tray, &keys] {
             sessionEvents = std::make_unique<ocuvell::SessionEvents>(
                 [&model](ocuvell::SessionEvents::Away how) { model.sessionAway(how); },
                 [&model] { model.sessionBack(); });
             remoteLine.open(remoteControl);
+            bus = std::make_unique<ocuvell::BusService>(
+                model, OCUVELL_APP_ID,
+                ocuvell::BusHooks{.show = [&tray] { tray.xs_Click(); },
+                                  .quit = [&tray] { tray.tc_Click(); }});
+            keys = std::make_unique<ocuvell::GlobalKeys>(
+                [&model](ocuvell::Shortcut action) { model.runShortcut(action); });
+            model.setShortcutKeys(keys.get());
         });
 
     std::unique_ptr<FirstPaintProbe> probe;

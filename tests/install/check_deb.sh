@@ -37,6 +37,7 @@ expected="./etc/xdg/autostart/$app.desktop
 ./usr/bin/ocuvell
 ./usr/share/applications/$app.desktop
 ./usr/share/doc/ocuvell/changelog.gz
+./usr/share/dbus-1/interfaces/$app.xml
 ./usr/share/doc/ocuvell/copyright
 ./usr/share/icons/hicolor/16x16/apps/$app.png
 ./usr/share/icons/hicolor/256x256/apps/$app.png

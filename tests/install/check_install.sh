@@ -23,7 +23,7 @@ for size in 16 256 32 48; do
   expected+=$'\n'"usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
 done
 expected+=$'\n'"usr/share/metainfo/$app.metainfo.xml"$'\n'"usr/share/ocuvell/monitor.txt"
-expected+=$'\n'"usr/share/man/man1/ocuvell.1.gz"
+expected+=$'\n'"usr/share/man/man1/ocuvell.1.gz"$'\n'"usr/share/dbus-1/interfaces/$app.xml"
 expected+=$'\n'"usr/share/doc/ocuvell/copyright"$'\n'"usr/share/doc/ocuvell/changelog.gz"
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
 expected=$(LC_ALL=C sort <<<"$expected")

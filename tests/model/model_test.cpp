@@ -162,5 +162,74 @@ TEST_F(ModelTest, SessionBackReappliesTheLastRamp) {
     EXPECT_EQ(now, applied);
 }
 
+// The platform's keys as the model sees them: what was asked, and a key another program holds.
+class RecordingKeys : public ShortcutKeys {
+  public:
+    std::vector<std::pair<Shortcut, std::string>> asked;
+    std::string heldElsewhere;
+    KeyTake take(Shortcut action, const std::string& keyText) override {
+        asked.emplace_back(action, keyText);
+        if (keyText.empty())
+            return KeyTake::None;
+        return keyText == heldElsewhere ? KeyTake::Held : KeyTake::Taken;
+    }
+};
+
+// Shortcuts: none by default, the stored ones taken once the platform's keys come, each
+// change written at once, and a key set for a second action taken from the first.
+TEST_F(ModelTest, ShortcutKeysAreStoredTakenAndNeverSharedByTwoActions) {
+    writeConfig("[more]\nkey_eye=Ctrl+Alt+E\n");
+    Model& m = make();
+    m.loadMoreSettings();
+    EXPECT_EQ(m.shortcutKey(Shortcut::Brighter), "");
+    EXPECT_EQ(m.shortcutKey(Shortcut::Eye), "Ctrl+Alt+E");
+    EXPECT_EQ(m.shortcutTake(Shortcut::Eye), KeyTake::None); // no platform keys yet
+
+    RecordingKeys keys;
+    keys.heldElsewhere = "Ctrl+F1";
+    m.setShortcutKeys(&keys);
+    EXPECT_EQ(m.shortcutTake(Shortcut::Eye), KeyTake::Taken);
+    EXPECT_EQ(m.shortcutTake(Shortcut::Brighter), KeyTake::None);
+
+    m.setShortcutKey(Shortcut::Brighter, "Ctrl+F1");
+    EXPECT_EQ(m.shortcutTake(Shortcut::Brighter), KeyTake::Held);
+    EXPECT_EQ(stored("more", "key_brighter"), "Ctrl+F1"); // kept: it may be free later
+
+    keys.asked.clear();
+    m.setShortcutKey(Shortcut::RestNow, "Ctrl+Alt+E");
+    EXPECT_EQ(m.shortcutKey(Shortcut::Eye), "");
+    EXPECT_EQ(stored("more", "key_eye"), "key_eye"); // removed
+    EXPECT_EQ(stored("more", "key_rest_now"), "Ctrl+Alt+E");
+    ASSERT_EQ(keys.asked.size(), 2u); // the eye's key let go before the rest takes it
+    EXPECT_EQ(keys.asked[0], std::make_pair(Shortcut::Eye, std::string()));
+    EXPECT_EQ(keys.asked[1], std::make_pair(Shortcut::RestNow, std::string("Ctrl+Alt+E")));
+}
+
+// What the keys run: brightness by 5 within the slider's range, eye protection switched
+// over, a rest now and a rest later as the tip and the tray start them.
+TEST_F(ModelTest, ShortcutActionsRunTheWindowsOperations) {
+    Model& m = make();
+    m.colour().captureDisplay();
+    m.runShortcut(Shortcut::Brighter);
+    EXPECT_EQ(m.colour().level(Level::Brightness), 5);
+    m.colour().setBrightness(48);
+    m.runShortcut(Shortcut::Brighter);
+    EXPECT_EQ(m.colour().level(Level::Brightness), 50);
+    m.runShortcut(Shortcut::Darker);
+    EXPECT_EQ(m.colour().level(Level::Brightness), 45);
+
+    m.runShortcut(Shortcut::Eye);
+    EXPECT_TRUE(m.colour().eyeModeIsOn());
+    m.runShortcut(Shortcut::Eye);
+    EXPECT_FALSE(m.colour().eyeModeIsOn());
+
+    m.schedule().switchReminders(true);
+    const std::string next = m.schedule().nextRestTime();
+    m.runShortcut(Shortcut::RestLater);
+    EXPECT_NE(m.schedule().nextRestTime(), next);
+    m.runShortcut(Shortcut::RestNow);
+    EXPECT_EQ(m.schedule().stage(), RestSchedule::Stage::Resting);
+}
+
 } // namespace
 } // namespace ocuvell::test

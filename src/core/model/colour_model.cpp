@@ -43,6 +43,15 @@ ColourModel::ColourModel(std::unique_ptr<Display> display, SettingsPlace& place)
 void ColourModel::notify(Level level, int value) {
     if (view_)
         view_->levelChanged(level, value);
+    if (watch_)
+        watch_();
+}
+
+void ColourModel::eyeModeSwitched(bool on) {
+    if (view_)
+        view_->eyeModeShown(on);
+    if (watch_)
+        watch_();
 }
 
 void ColourModel::captureDisplay() {
@@ -145,15 +154,13 @@ void ColourModel::eyeModeOn() {
                 storedLevel(readSetting(place_, settingOf(l)), settingOf(l)))
             setLevel(l, *v);
     eyeModeFlag_ = switchText(true);
-    if (view_)
-        view_->eyeModeChanged(true);
+    eyeModeSwitched(true);
 }
 
 void ColourModel::eyeModeOff() {
     eyeModeFlag_ = switchText(false);
     restore();
-    if (view_)
-        view_->eyeModeChanged(false);
+    eyeModeSwitched(false);
 }
 
 bool ColourModel::eyeModeIsOn() const {

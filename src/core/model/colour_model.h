@@ -8,6 +8,7 @@
 #include "core/settings/settings_table.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,9 +27,8 @@ class ColourView {
     virtual void warn(const std::string& title, const std::string& text) = 0;
     // The display stopped or started taking ramps again: writeTrouble() says why not.
     virtual void writeTroubleChanged() {}
-    // Eye-protection mode went on or off, by the switch or from outside: the switch follows
-    // without reporting it back.
-    virtual void eyeModeChanged(bool /*on*/) {}
+    // Eye protection was switched, by the view's own switch or from outside.
+    virtual void eyeModeShown(bool /*on*/) {}
 };
 
 class ColourModel {
@@ -37,6 +37,9 @@ class ColourModel {
     ColourModel(std::unique_ptr<Display> display, SettingsPlace& place);
 
     void setView(ColourView* view) { view_ = view; }
+    // Told after every change of a level or of eye protection, besides the view (the
+    // session bus's change signals); an empty function stops it.
+    void watch(std::function<void()> changed) { watch_ = std::move(changed); }
 
     // Start-up: capture the display's ramp, then every level to its neutral position.
     void captureDisplay();
@@ -85,6 +88,9 @@ class ColourModel {
     std::array<int, 5> levels_;
     std::optional<std::string> eyeModeFlag_;
     DisplayTrouble writeTrouble_ = DisplayTrouble::NoTrouble;
+    std::function<void()> watch_;
+
+    void eyeModeSwitched(bool on);
 };
 
 } // namespace ocuvell

@@ -8,6 +8,17 @@
 #include "core/settings/settings_table.h"
 
 namespace ocuvell {
+namespace {
+
+std::size_t index(Shortcut s) {
+    return static_cast<std::size_t>(s);
+}
+
+Setting keySetting(Shortcut s) {
+    return static_cast<Setting>(static_cast<int>(Setting::KeyBrighter) + static_cast<int>(s));
+}
+
+} // namespace
 
 // The schedule keeps its own copies of the rest bounds; they must be the table's.
 static_assert(row(Setting::Interval).neutral == RestSchedule::kDefaultInterval);
@@ -66,6 +77,77 @@ void Model::loadMoreSettings() {
         flagOn(Setting::AwayCountsAsRest, readSetting(place_, Setting::AwayCountsAsRest)));
     schedule_.setPostponeMinutes(storedNumberOrDefault(
         readSetting(place_, Setting::PostponeMinutes), Setting::PostponeMinutes));
+    for (Shortcut s : kShortcuts) {
+        // An absent key reads as its own name: no shortcut.
+        const std::string text = readSetting(place_, keySetting(s));
+        keyTexts_[index(s)] = text == row(keySetting(s)).key ? std::string() : text;
+    }
+}
+
+void Model::stepLevel(Level level, int delta) {
+    colour_.setLevel(level, colour_.level(level) + delta);
+}
+
+void Model::setEyeMode(bool on) {
+    if (on)
+        colour_.eyeModeOn();
+    else
+        colour_.eyeModeOff();
+}
+
+void Model::restNow() {
+    schedule_.acceptTip();
+}
+
+void Model::restLater(std::optional<int> minutes) {
+    if (minutes)
+        schedule_.restLater(*minutes);
+    else
+        schedule_.restLater();
+}
+
+void Model::runShortcut(Shortcut action) {
+    switch (action) {
+    case Shortcut::Brighter:
+        return stepLevel(Level::Brightness, kBrightnessKeyStep);
+    case Shortcut::Darker:
+        return stepLevel(Level::Brightness, -kBrightnessKeyStep);
+    case Shortcut::Eye:
+        return setEyeMode(!colour_.eyeModeIsOn());
+    case Shortcut::RestNow:
+        return restNow();
+    case Shortcut::RestLater:
+        return restLater();
+    }
+}
+
+void Model::setShortcutKeys(ShortcutKeys* keys) {
+    keys_ = keys;
+    for (Shortcut s : kShortcuts)
+        keyTakes_[index(s)] = keys_ ? keys_->take(s, keyTexts_[index(s)]) : KeyTake::None;
+}
+
+const std::string& Model::shortcutKey(Shortcut action) const {
+    return keyTexts_[index(action)];
+}
+
+KeyTake Model::shortcutTake(Shortcut action) const {
+    return keyTakes_[index(action)];
+}
+
+void Model::setShortcutKey(Shortcut action, const std::string& keyText) {
+    const auto store = [this](Shortcut s, const std::string& text) {
+        keyTexts_[index(s)] = text;
+        writeSetting(place_, keySetting(s),
+                     text.empty() ? std::nullopt : std::optional<std::string>(text));
+        if (keys_)
+            keyTakes_[index(s)] = keys_->take(s, text);
+    };
+    if (!keyText.empty())
+        for (Shortcut other : kShortcuts)
+            if (other != action && keyTexts_[index(other)] == keyText)
+                store(other, std::string());
+    store(action, keyText);
 }
 
 void Model::setDeferFullscreen(bool on) {

@@ -4,10 +4,12 @@
 // its view: it shows what the model holds and calls one operation per handler.
 #include "core/display/display.h"
 #include "core/model/colour_model.h"
+#include "core/model/shortcuts.h"
 #include "core/night/night_schedule.h"
 #include "core/rest/clock.h"
 #include "core/rest/rest_schedule.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -77,6 +79,26 @@ class Model {
     void sessionAway(RestSchedule::Away how);
     void sessionBack();
 
+    // What the shortcuts and the session bus run, through the operations the windows and
+    // the tray run: a level moved by a step (clamped as its slider is), eye protection as
+    // its switch sets it, a rest now as the tip's rest-now line starts one, a rest later
+    // as the tray's entry (by the postpone's minutes unless given).
+    void stepLevel(Level level, int delta);
+    void setEyeMode(bool on);
+    void restNow();
+    void restLater(std::optional<int> minutes = std::nullopt);
+    void runShortcut(Shortcut action);
+
+    // The shortcuts' keys, of the [more] section: read with the other options, taken as
+    // soon as the platform's keys are given (nullptr: none are taken), and each change
+    // written at once. A key set for one action is taken from any other that had it.
+    void setShortcutKeys(ShortcutKeys* keys);
+    const std::string& shortcutKey(Shortcut action) const;
+    KeyTake shortcutTake(Shortcut action) const;
+    // False where the desktop lets no program take keys.
+    bool shortcutsCanBeTaken() const { return !keys_ || keys_->canTake(); }
+    void setShortcutKey(Shortcut action, const std::string& keyText);
+
   private:
     SettingsPlace& place_;
     ColourModel colour_;
@@ -85,6 +107,9 @@ class Model {
     NightSchedule night_;
     std::string nightPlace_;
     std::function<void(std::optional<long long>)> nightWake_;
+    ShortcutKeys* keys_ = nullptr;
+    std::array<std::string, kShortcuts.size()> keyTexts_;
+    std::array<KeyTake, kShortcuts.size()> keyTakes_{};
 
     void chooseNight(NightChoice choice, bool force = false);
     std::optional<int> localMinuteOf(std::optional<long long> utc) const;

@@ -87,6 +87,8 @@ void RestSchedule::detach(const RestViews& views) {
 // once; a full-screen source without change notices is asked every second while it
 // holds a tip back.
 void RestSchedule::planTicks() {
+    if (watch_)
+        watch_();
     if (!views_.ticks)
         return;
     if (!remindersOn_) {

@@ -7,6 +7,7 @@
 #include "core/rest/clock.h"
 #include "core/rest/rest_views.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -69,7 +70,11 @@ class RestSchedule {
     // has come); a tip up for it goes. Nothing while reminders are off. The second asks
     // for minutes of its own (from the command line), kept within the same bounds.
     void restLater();
+    // The same by this many minutes (1 to kMaxPostpone).
     void restLater(int minutes);
+    // Told after every operation and tick, once the schedule has planned its next tick
+    // (the session bus's change signals); an empty function stops it.
+    void watch(std::function<void()> changed) { watch_ = std::move(changed); }
 
     // --- The desktop ----------------------------------------------------------------
     // The machine goes to sleep or the session is locked, and comes back: the clock is
@@ -160,6 +165,7 @@ class RestSchedule {
     // tick fell in (sleep, a stopped process, the clock set on) is still noticed.
     std::optional<long long> checkedThrough_;
 
+    std::function<void()> watch_;
     IdleSource* idle_ = nullptr;
     FullscreenSource* fullscreen_ = nullptr;
     bool deferFullscreen_ = false;

@@ -31,6 +31,12 @@ enum class Setting {
     NightPlace,       // a time-zone name, "lat,lon", or "fixed" for the fixed times
     NightFrom,        // "hh:mm": the fixed time the night is complete
     NightTo,          // "hh:mm": the fixed time the day's colours are back
+    // The keyboard shortcuts, as Qt's portable key text ("Ctrl+Alt+Up"); empty: none.
+    KeyBrighter,
+    KeyDarker,
+    KeyEye,
+    KeyRestNow,
+    KeyRestLater,
 };
 
 // How a stored flag reads as on: reminders are on unless switched off explicitly, eye
@@ -64,8 +70,8 @@ inline constexpr std::array<SettingRow, 9> kSettings{{
 // Off unless stored as "1"; the postpone takes whole minutes from 1 to 120, and anything
 // else stored stands for the default. Night colour's temperature is 1000 to 6500 K; its
 // times are minutes of the day, stored as "hh:mm"; its place is text (absent: the city of
-// the system's time zone).
-inline constexpr std::array<SettingRow, 8> kMoreSettings{{
+// the system's time zone). The shortcuts are text, absent for none.
+inline constexpr std::array<SettingRow, 13> kMoreSettings{{
     {Setting::DeferFullscreen, "more", "defer_fullscreen", 0, 1, 0, FlagRule::OnOnlyWhenOne},
     {Setting::AwayCountsAsRest, "more", "away_counts_as_rest", 0, 1, 0, FlagRule::OnOnlyWhenOne},
     {Setting::PostponeMinutes, "more", "postpone_minutes", 1, 120, 10},
@@ -74,6 +80,11 @@ inline constexpr std::array<SettingRow, 8> kMoreSettings{{
     {Setting::NightPlace, "more", "night_place"},
     {Setting::NightFrom, "more", "night_from", 0, 1439, 20 * 60},
     {Setting::NightTo, "more", "night_to", 0, 1439, 6 * 60},
+    {Setting::KeyBrighter, "more", "key_brighter"},
+    {Setting::KeyDarker, "more", "key_darker"},
+    {Setting::KeyEye, "more", "key_eye"},
+    {Setting::KeyRestNow, "more", "key_rest_now"},
+    {Setting::KeyRestLater, "more", "key_rest_later"},
 }};
 
 constexpr const SettingRow& row(Setting s) {

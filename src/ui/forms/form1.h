@@ -147,7 +147,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
     void writeTroubleChanged() override { showColourNotice(); }
-    void eyeModeChanged(bool on) override;
+    void eyeModeShown(bool on) override;
 
     // Building the window (form1_layout.cpp).
     void buildFrame();

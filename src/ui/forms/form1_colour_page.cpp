@@ -254,6 +254,19 @@ void Form1::Command3_Click() {
     model_.colour().restore();
 }
 
+// Eye protection switched from outside (a shortcut, the session bus) shows as a click on
+// the switch would; the switch itself follows without clicking again.
+void Form1::eyeModeShown(bool on) {
+    if (SafeSwitch1_->Value() != on) {
+        const QSignalBlocker quiet(SafeSwitch1_);
+        SafeSwitch1_->setValue(on);
+    }
+    edit_[0]->setVisible(on);
+    if (!on)
+        hideOverlay();
+    setHeadingGreen(Label2_[0], on);
+}
+
 void Form1::SafeSwitch1_Click(bool value) {
     if (value) {
         edit_[0]->show();
@@ -265,19 +278,6 @@ void Form1::SafeSwitch1_Click(bool value) {
         model_.colour().eyeModeOff();
         setHeadingGreen(Label2_[0], false);
     }
-}
-
-void Form1::eyeModeChanged(bool on) {
-    if (SafeSwitch1_->Value() == on)
-        return; // the switch's own click, or nothing new
-    {
-        const QSignalBlocker quiet(SafeSwitch1_);
-        SafeSwitch1_->setValue(on);
-    }
-    edit_[0]->setVisible(on);
-    if (!on)
-        hideOverlay();
-    setHeadingGreen(Label2_[0], on);
 }
 
 } // namespace ocuvell

@@ -9,6 +9,7 @@
 #include "core/night/cities.h"
 
 #include <QComboBox>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -37,7 +38,7 @@ QLabel* caption(QWidget* parent, const QString& text, double points, bool bold, 
 FormMore::FormMore(Model& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint), model_(model) {
     setWindowTitle(QStringLiteral("更多设置"));
-    setFixedSize(px(6300), px(6960));
+    setFixedSize(px(6300), px(10200));
     colours(this, Qt::black, Qt::white);
     setAutoFillBackground(true);
 
@@ -68,6 +69,7 @@ FormMore::FormMore(Model& model, QWidget* parent)
     place(postpone_, 2880, 3030, 1500, 390);
 
     buildNight();
+    buildKeys();
 
     connect(fullscreen_, &SafeSwitch::Click, this, [this](bool on) {
         if (!showing_)
@@ -162,6 +164,103 @@ void FormMore::buildNight() {
     connect(to_, &QTimeEdit::timeChanged, this, times);
 }
 
+namespace {
+
+struct KeyRow {
+    Shortcut action;
+    const char* name;
+    const char* command; // what a desktop's own key settings run instead
+};
+constexpr KeyRow kKeyRows[] = {
+    {Shortcut::Brighter, "亮度 +5", "ocuvell brightness +5"},
+    {Shortcut::Darker, "亮度 −5", "ocuvell brightness -5"},
+    {Shortcut::Eye, "护眼模式开关", "ocuvell eye toggle"},
+    {Shortcut::RestNow, "立即休息", "ocuvell rest now"},
+    {Shortcut::RestLater, "稍后休息", "ocuvell rest later"},
+};
+static_assert(kBrightnessKeyStep == 5, "the captions name the step");
+
+} // namespace
+
+// The shortcuts: none set at first; a key set here works wherever the focus is.
+void FormMore::buildKeys() {
+    caption(this, QStringLiteral("快捷键"), 10.5, true, 0x228B22, 480, 6660, 4200, 330);
+    keysNote_ = caption(this, QString(), 9, false, 0x404040, 480, 7005, 5490, 540);
+    int top = 7560;
+    for (const KeyRow& r : kKeyRows) {
+        caption(this, QString::fromUtf8(r.name), 9, false, 0x000000, 480, top + 60, 1500, 330);
+        auto* edit = new QKeySequenceEdit(this);
+        edit->setFont(designFont(9));
+        edit->setClearButtonEnabled(true);
+        if (auto* line = edit->findChild<QLineEdit*>())
+            line->setPlaceholderText(QStringLiteral("未设置"));
+        edit->setToolTip(QStringLiteral("点击后按下按键组合；清除按钮取消快捷键"));
+        place(edit, 1980, top, 2100, 390);
+        keys_[index(r.action)] = edit;
+        QLabel* note = caption(this, QString(), 8, false, 0x2020B0, 4170, top + 30, 1800, 360);
+        note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        keyNotes_[index(r.action)] = note;
+        // A key combination is one chord: the first one pressed is kept.
+        connect(edit, &QKeySequenceEdit::editingFinished, this,
+                [this, a = r.action] { chooseKey(a); });
+        connect(edit, &QKeySequenceEdit::keySequenceChanged, this,
+                [this, a = r.action](const QKeySequence& k) {
+                    if (k.isEmpty())
+                        chooseKey(a);
+                });
+        top += 450;
+    }
+}
+
+void FormMore::chooseKey(Shortcut action) {
+    if (showing_)
+        return;
+    const QKeySequence typed = keys_[index(action)]->keySequence();
+    const std::string text =
+        typed.isEmpty() ? std::string()
+                        : QKeySequence(typed[0]).toString(QKeySequence::PortableText).toStdString();
+    if (text != model_.shortcutKey(action))
+        model_.setShortcutKey(action, text);
+    showKeys();
+}
+
+void FormMore::showKeys() {
+    const bool was = std::exchange(showing_, true);
+    const bool canTake = model_.shortcutsCanBeTaken();
+    keysNote_->setText(canTake ? QStringLiteral("在任何窗口中按下即可执行；“亮度”每次改变 5")
+                               : QStringLiteral("此桌面（Wayland）不允许程序占用按键：请在桌面的"
+                                                "快捷键设置中绑定右侧的命令"));
+    for (const KeyRow& r : kKeyRows) {
+        QKeySequenceEdit* edit = keys_[index(r.action)];
+        const QKeySequence stored = QKeySequence::fromString(
+            QString::fromStdString(model_.shortcutKey(r.action)), QKeySequence::PortableText);
+        if (edit->keySequence() != stored)
+            edit->setKeySequence(stored);
+        edit->setEnabled(canTake);
+        QLabel* note = keyNotes_[index(r.action)];
+        QString words;
+        if (!canTake) {
+            words = QString::fromUtf8(r.command);
+        } else {
+            switch (model_.shortcutTake(r.action)) {
+            case KeyTake::Held:
+                words = QStringLiteral("已被其他程序占用");
+                break;
+            case KeyTake::Unusable:
+                words = QStringLiteral("无法使用此按键");
+                break;
+            case KeyTake::None:
+            case KeyTake::Taken:
+            case KeyTake::NoGrabs:
+                break;
+            }
+        }
+        note->setText(words);
+        note->setStyleSheet(canTake ? QString() : QStringLiteral("color: #404040"));
+    }
+    showing_ = was;
+}
+
 void FormMore::choosePlace(const QString& text) {
     if (!model_.setNightPlace(text.toStdString())) {
         showNightValues();
@@ -203,6 +302,7 @@ void FormMore::showValues() {
         away_->setValue(s.awayCountsAsRest());
     postpone_->setValue(s.postponeMinutes());
     showNightValues();
+    showKeys();
     showing_ = false;
 }
 
