@@ -20,6 +20,8 @@ if [ "$mode" = test ]; then
   # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
   pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64
          libxxf86vm1)
+  # Two builds of the same sources, and a suite run again and again: a compiler cache.
+  pkgs+=(ccache)
   # The install checks: the validators of the menu entry and the AppStream data, a tray
   # panel that comes after the program, and the tools that find and click its windows.
   pkgs+=(desktop-file-utils appstream trayer xdotool x11-utils faketime dpkg-dev clang-format)

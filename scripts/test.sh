@@ -8,6 +8,10 @@ cd "$root"
 bash scripts/deps.sh test || { echo "could not install the build dependencies" >&2; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# A later run, or a second checkout on the same machine, compiles only what changed.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$root"
+fi
 build() { # dir, extra cmake args...
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
