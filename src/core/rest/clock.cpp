@@ -3,6 +3,7 @@
 #include "core/rest/clock_platform.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace ocuvell {
 
@@ -11,6 +12,16 @@ namespace {
 // a / b rounded down, for b > 0: moments before 1970 are negative.
 long long floorDiv(long long a, long long b) {
     return a / b - (a % b < 0);
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long daysFromCivil(long long y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
 }
 
 } // namespace
