@@ -42,6 +42,18 @@ grep -E 'warning:' "$build/build.log" | sort -u | head -n 20
 
 # A prefix of our own; no Mono or Gecko installers, no debug chatter.
 export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# An English locale: its ANSI code page (1252) has no Chinese, as on many users' machines
+# whose user name is Chinese, so a narrow path anywhere shows. Wine takes its file names'
+# encoding from the host's locale, so one not installed here is compiled into the build
+# folder (without it Wine reaches no file named outside ASCII at all).
+unset LC_ALL LC_CTYPE
+export LANG=en_US.UTF-8
+if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
+  [ -f "$build/locale/en_US.UTF-8/LC_CTYPE" ] || { mkdir -p "$build/locale" &&
+    localedef -i en_US -f UTF-8 "$build/locale/en_US.UTF-8" >/dev/null 2>&1; } ||
+    fail "no en_US.UTF-8 locale and localedef cannot make one (Debian package locales)"
+  export LOCPATH="$build/locale"
+fi
 if [ -n "${OCUVELL_TEST_XDISPLAY:-}" ]; then
   export DISPLAY="$OCUVELL_TEST_XDISPLAY"
 else
@@ -70,11 +82,12 @@ known=$(grep -c '^Known Wine difference' "$log" 2>/dev/null)
 restarts=$(grep -c '^\[       OK \] GdiRestart\.' "$log" 2>/dev/null)
 restarts_skipped=$(grep -c '^\[  SKIPPED \] GdiRestart\.' "$log" 2>/dev/null)
 
-# The program's folder at the root of a drive ("C:\"), and named outside ASCII.
+# The program's folder at the root of a drive ("C:\"), and named in Chinese with an emoji,
+# which the ANSI code page cannot spell.
 exe="$build/tests/windows/paths_win32_test.exe"
-odd="$WINEPREFIX/drive_c/Ocuvell café"
+odd="$WINEPREFIX/drive_c/护眼 🌿 Ocuvell"
 mkdir -p "$odd" && cp "$exe" "$WINEPREFIX/drive_c/" && cp "$exe" "$odd/"
-for place in 'C:\paths_win32_test.exe' 'C:\Ocuvell café\paths_win32_test.exe'; do
+for place in 'C:\paths_win32_test.exe' 'C:\护眼 🌿 Ocuvell\paths_win32_test.exe'; do
   if timeout 120 "$wine" "$place" >"$build/paths-run.log" 2>&1; then
     echo "-- settings beside the program at $place: ok"
   else
