@@ -128,6 +128,11 @@ Function OcuvellStartAtLogin
     SetShellVarContext all
 FunctionEnd
 ]])
+# Signed when scripts/windows.sh is given a certificate: the staged files before they are
+# packed, and the uninstaller as makensis writes it into the installer.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/windows-sign.cmake)
+string(APPEND CPACK_NSIS_DEFINES
+       "\n  !uninstfinalize 'bash \"${PROJECT_SOURCE_DIR}/scripts/sign-windows.sh\" \"%1\"'\n")
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
   ClearErrors
   ${GetOptions} $CMDLINE "/AUTOSTART" $R0

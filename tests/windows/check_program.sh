@@ -13,11 +13,13 @@
 #   installer: a silent install into the prefix, the installed copy keeps its settings in
 #     %APPDATA%\Ocuvell and writes nothing beside itself, and the silent uninstaller
 #     removes every file it installed and leaves the settings.
-# Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK
+#   signatures: with the certificate the packages were signed with, every program and
+#     library in the zip, the installer, and what it installed (the uninstaller too) verify.
+# Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK [SIGNING_CERT]
 #   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe.
 set -uo pipefail
 abs() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
-out=$(abs "$1") src=$(abs "$2") mingw=$(abs "$3") checker=$(abs "$4")
+out=$(abs "$1") src=$(abs "$2") mingw=$(abs "$3") checker=$(abs "$4") signing_cert=${5:-}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build/CMakeCache.txt")
 zipfile="$out/ocuvell-$version-win64.zip"
 setup="$out/ocuvell-$version-win64-setup.exe"
@@ -99,6 +101,23 @@ user_dir=
 for d in "$drive_c/users/"*; do [ "${d##*/}" = Public ] || user_dir=$d; done
 appdata="$user_dir/AppData/Roaming"
 
+# Every file's Authenticode signature, checked against the certificate it was signed with.
+signatures_verify() { # WHAT FILE...
+  local what=$1 f bad=()
+  shift
+  if [ -z "$signing_cert" ]; then
+    echo "-- $what: signatures not checked (no certificate given)"
+    return
+  fi
+  for f in "$@"; do
+    osslsigncode verify -CAfile "$signing_cert" -in "$f" >"$work/verify.log" 2>&1 || bad+=("${f##*/}")
+  done
+  if [ ${#bad[@]} -eq 0 ] && [ $# -gt 0 ]; then ok "$what: all $# signatures verify"; else
+    fail "$what: unsigned or not verifying: ${bad[*]:-no files}"
+  fi
+}
+binaries_in() { find "$1" -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort; }
+
 # config.ini as the program writes it: CRLF lines, sections in the order it writes them.
 write_config() { # FILE LIANGDU
   printf '[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n[eye]\r\nliangdu=%s\r\nduibidu=90\r\nrgbr=0\r\nrgbg=-10\r\nrgbb=-30\r\npdrun=1\r\n' \
@@ -140,6 +159,8 @@ mkdir -p "$portable" && (cd "$portable" && unzip -q "$zipfile") || fail "the zip
 [ -f "$portable/ocuvell.exe" ] && [ -f "$portable/platforms/qwindows.dll" ] &&
   [ -f "$portable/monitor.txt" ] && ok "the zip holds ocuvell.exe at its top, the platform plugin and monitor.txt" ||
   fail "the zip's layout: $(cd "$portable" && find . -type f | sort | tr '\n' ' ')"
+mapfile -t signed < <(binaries_in "$portable")
+signatures_verify "the zip's programs and libraries" "${signed[@]}" "$setup"
 write_config "$portable/config.ini" -10
 start_program 'C:\Ocuvell\ocuvell.exe' "$work/run1.log"
 t0=$(date +%s)
@@ -281,6 +302,8 @@ fi
 installed=$(cd "$program_files" 2>/dev/null && find . -type f | sort)
 [ -f "$program_files/share/ocuvell/monitor.txt" ] && [ -f "$program_files/bin/platforms/qwindows.dll" ] &&
   [ -f "$program_files/Uninstall.exe" ] || fail "installed files: $installed"
+mapfile -t signed < <(binaries_in "$program_files")
+signatures_verify "the installed programs and libraries, the uninstaller among them" "${signed[@]}"
 menu=$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell/Ocuvell.lnk' 2>/dev/null | head -n 1)
 [ -n "$menu" ] && ok "Start menu shortcut ${menu#"$drive_c"/}" || fail "no Start menu shortcut"
 [ -n "$(startup_link)" ] && ok "/AUTOSTART made the shortcut in the user's Startup folder" ||
