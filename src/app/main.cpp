@@ -171,7 +171,10 @@ int main(int argc, char** argv) {
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
     ocuvell::EndSignals endSignals;
     bool sessionSaved = false;
-    const auto saveForSession = [&model, &sessionSaved] {
+    const auto saveForSession = [&model, &sessionSaved, remembered] {
+        // At a Windows logout the code after the event loop never runs.
+        if (remembered)
+            remembered->flush();
         if (!std::exchange(sessionSaved, true))
             model.save();
     };
