@@ -19,11 +19,11 @@ work="$out/screens"
 rm -rf "$work" && mkdir -p "$work"
 export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset LC_ALL LC_CTYPE
-export LANG=en_US.UTF-8
 if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
   localedef -i en_US -f UTF-8 "$work/locale/en_US.UTF-8" >/dev/null 2>&1 || true
   export LOCPATH="$work/locale"
 fi
+export LANG=en_US.UTF-8
 xdir="$work/xdummy"
 cleanup() {
   "$wineserver" -k 2>/dev/null || true

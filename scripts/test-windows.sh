@@ -47,13 +47,13 @@ export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERR
 # encoding from the host's locale, so one not installed here is compiled into the build
 # folder (without it Wine reaches no file named outside ASCII at all).
 unset LC_ALL LC_CTYPE
-export LANG=en_US.UTF-8
 if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
   [ -f "$build/locale/en_US.UTF-8/LC_CTYPE" ] || { mkdir -p "$build/locale" &&
     localedef -i en_US -f UTF-8 "$build/locale/en_US.UTF-8" >/dev/null 2>&1; } ||
     fail "no en_US.UTF-8 locale and localedef cannot make one (Debian package locales)"
   export LOCPATH="$build/locale"
 fi
+export LANG=en_US.UTF-8
 if [ -n "${OCUVELL_TEST_XDISPLAY:-}" ]; then
   export DISPLAY="$OCUVELL_TEST_XDISPLAY"
 else
