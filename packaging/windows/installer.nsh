@@ -46,11 +46,13 @@ FunctionEnd
 
 Function ${UN}OcuvellInit
   Call ${UN}OcuvellChooseLanguage
-  ${IfNot} ${AtLeastBuild} 17763
-    MessageBox MB_OK|MB_ICONSTOP "$(OcuvellTooOld)" /SD IDOK
-    SetErrorLevel 3
-    Quit
-  ${EndIf}
+  !if "${UN}" == ""
+    ${IfNot} ${AtLeastBuild} 17763
+      MessageBox MB_OK|MB_ICONSTOP "$(OcuvellTooOld)" /SD IDOK
+      SetErrorLevel 3
+      Quit
+    ${EndIf}
+  !endif
   Call ${UN}OcuvellWaitForExit
 FunctionEnd
 !macroend
