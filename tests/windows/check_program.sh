@@ -322,7 +322,8 @@ languages=$(grep -o 'MUI_LANGUAGE "[A-Za-z]*"' "$nsi" 2>/dev/null | tr '\n' ' ')
 licences=$(sed -n 's/^LicenseLangString OcuvellLicence .* "\(.*\)"/\1/p' "$nsh" 2>/dev/null)
 if [ "$languages" = 'MUI_LANGUAGE "English" MUI_LANGUAGE "SimpChinese" ' ] &&
   grep -q 'MUI_PAGE_LICENSE "$(OcuvellLicence)"' "$nsi" && [ "$(echo "$licences" | wc -l)" -eq 2 ] &&
-  ! grep -rqi 'No license provided' "$out/cpack" && while read -r f; do grep -q Tevaro "$f" || exit 1; done <<<"$licences"; then
+  ! grep -qi 'No license provided' "$nsi" &&
+  [ -z "$(while read -r f; do grep -q Tevaro "$f" || echo "$f"; done <<<"$licences")" ]; then
   ok "the installer's script: English and Simplified Chinese, the program's own licence"
 else
   fail "the installer's script: languages '$languages', licences '$licences'"
