@@ -45,7 +45,7 @@ rm -rf "$WINEPREFIX"
 # one (code page 1252, no Chinese) and a Chinese one for the installer's pages, compiled
 # here once.
 for l in en_US zh_CN; do
-  [ -f "$out/locale/$l.UTF-8/LC_CTYPE" ] || localedef -i "$l" -f UTF-8 "$out/locale/$l.UTF-8" >/dev/null 2>&1 ||
+  [ -f "$out/locale/$l.UTF-8/LC_CTYPE" ] || { mkdir -p "$out/locale" && localedef -i "$l" -f UTF-8 "$out/locale/$l.UTF-8" >/dev/null 2>&1; } ||
     { echo "FAIL: localedef cannot make the $l.UTF-8 locale (Debian package locales)" >&2; exit 1; }
 done
 unset LC_ALL LC_CTYPE LC_MESSAGES
