@@ -35,6 +35,7 @@ export DISPLAY
 timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1
 mkdir -p "$WINEPREFIX/drive_c/Ocuvell" && (cd "$WINEPREFIX/drive_c/Ocuvell" && unzip -q "$zipfile")
 "$wine" 'C:\Ocuvell\ocuvell.exe' >"$work/run.log" 2>&1 &
+disown # ended with the wine server on the way out
 win=
 for _ in $(seq 600); do
   win=$(xdotool search --onlyvisible --name '^Ocuvell$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
