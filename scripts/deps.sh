@@ -11,15 +11,17 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev libx11-dev libxrandr-dev lib
       xdg-utils libwayland-dev libwayland-bin qt6-wayland)
 if [ "$mode" = test ] || [ "$mode" = windows ]; then
   # The Windows program (scripts/windows.sh): Qt for Windows built from Debian's qtbase
-  # source with the host's Qt tools, mingw-w64 with the posix thread model, the installer
-  # and the zip.
-  pkgs+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev patch ninja-build nsis zip)
+  # source with the host's Qt tools, mingw-w64 with the posix thread model, the installer,
+  # the zip, and the signing tool (the tests sign with a certificate made by openssl).
+  pkgs+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev patch ninja-build nsis zip
+         osslsigncode openssl)
 fi
 if [ "$mode" = test ]; then
   # Wine reaches the X server's gamma through libXxf86vm, which it loads on demand and
   # which Debian only recommends; without it GetDeviceGammaRamp fails under Wine.
+  # An English locale for the Wine tests is compiled from the locales package's sources.
   pkgs+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev wine64 g++-mingw-w64-x86-64
-         libxxf86vm1)
+         libxxf86vm1 locales)
   # Two builds of the same sources, and a suite run again and again: a compiler cache.
   pkgs+=(ccache)
   # The install checks: the validators of the menu entry and the AppStream data, a tray

@@ -42,6 +42,18 @@ grep -E 'warning:' "$build/build.log" | sort -u | head -n 20
 
 # A prefix of our own; no Mono or Gecko installers, no debug chatter.
 export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# An English locale: its ANSI code page (1252) has no Chinese, as on many users' machines
+# whose user name is Chinese, so a narrow path anywhere shows. Wine takes its file names'
+# encoding from the host's locale, so one not installed here is compiled into the build
+# folder (without it Wine reaches no file named outside ASCII at all).
+unset LC_ALL LC_CTYPE
+if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
+  [ -f "$build/locale/en_US.UTF-8/LC_CTYPE" ] || { mkdir -p "$build/locale" &&
+    localedef -i en_US -f UTF-8 "$build/locale/en_US.UTF-8" >/dev/null 2>&1; } ||
+    fail "no en_US.UTF-8 locale and localedef cannot make one (Debian package locales)"
+  export LOCPATH="$build/locale"
+fi
+export LANG=en_US.UTF-8
 if [ -n "${OCUVELL_TEST_XDISPLAY:-}" ]; then
   export DISPLAY="$OCUVELL_TEST_XDISPLAY"
 else
@@ -70,11 +82,12 @@ known=$(grep -c '^Known Wine difference' "$log" 2>/dev/null)
 restarts=$(grep -c '^\[       OK \] GdiRestart\.' "$log" 2>/dev/null)
 restarts_skipped=$(grep -c '^\[  SKIPPED \] GdiRestart\.' "$log" 2>/dev/null)
 
-# The program's folder at the root of a drive ("C:\"), and named outside ASCII.
+# The program's folder at the root of a drive ("C:\"), and named in Chinese with an emoji,
+# which the ANSI code page cannot spell.
 exe="$build/tests/windows/paths_win32_test.exe"
-odd="$WINEPREFIX/drive_c/Ocuvell café"
+odd="$WINEPREFIX/drive_c/护眼 🌿 Ocuvell"
 mkdir -p "$odd" && cp "$exe" "$WINEPREFIX/drive_c/" && cp "$exe" "$odd/"
-for place in 'C:\paths_win32_test.exe' 'C:\Ocuvell café\paths_win32_test.exe'; do
+for place in 'C:\paths_win32_test.exe' 'C:\护眼 🌿 Ocuvell\paths_win32_test.exe'; do
   if timeout 120 "$wine" "$place" >"$build/paths-run.log" 2>&1; then
     echo "-- settings beside the program at $place: ok"
   else
@@ -117,6 +130,19 @@ fi
 # server, a Wine prefix and a tray panel of its own (tests/windows/check_program.sh).
 program="failed"
 out="$root/build/windows"
+# A throwaway code-signing certificate made for this run: the program and its packages are
+# signed with it, and the program check verifies every signature against it.
+signing="$build/signing"
+make_signing_certificate() {
+  rm -rf "$signing" && mkdir -p "$signing" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ocuvell test signing/O=Tevaro" \
+      -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature \
+      -keyout "$signing/key.pem" -out "$signing/cert.pem" >"$signing/openssl.log" 2>&1 &&
+    head -c 18 /dev/urandom | base64 >"$signing/password" &&
+    openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" \
+      -passout "file:$signing/password" -out "$signing/test.pfx" >>"$signing/openssl.log" 2>&1 &&
+    export OCUVELL_SIGN_PFX="$signing/test.pfx" OCUVELL_SIGN_PASSWORD_FILE="$signing/password"
+}
 # Qt for Windows is built once into its cache (about half an hour on two idle cores) and
 # taken from there on every later run.
 qt_built=""
@@ -133,6 +159,9 @@ fi
 if ! bash "$root/scripts/qt-windows.sh" --cached >/dev/null 2>&1; then
   status=1
   problems+=("building Qt for Windows (log: $build/qt-windows.log)")
+elif ! make_signing_certificate; then
+  status=1
+  problems+=("making a throwaway signing certificate with openssl")
 elif ! { echo "-- the Windows program (scripts/windows.sh, Qt for Windows from the cache)"
          started=$(date +%s); bash "$root/scripts/windows.sh" "$out" >"$build/windows-program.log" 2>&1; }; then
   tail -n 30 "$build/windows-program.log"
@@ -143,7 +172,7 @@ else
   checker="$build/x_gamma_check"
   [ -x "$checker" ] || c++ -std=c++20 -O1 -o "$checker" "$root/tests/windows/x_gamma_check.cpp" -lXrandr -lX11 -ldl
   started=$(date +%s)
-  if bash "$root/tests/windows/check_program.sh" "$out" "$root" "$build" "$checker" 2>&1 |
+  if bash "$root/tests/windows/check_program.sh" "$out" "$root" "$build" "$checker" "$signing/cert.pem" 2>&1 |
       tee "$build/windows-program-check.log"; [ "${PIPESTATUS[0]}" -eq 0 ]; then
     program="ok (${qt_built}$(grep -c '^ok:' "$build/windows-program-check.log") checks in $(($(date +%s) - started)) s)"
   else

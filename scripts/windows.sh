@@ -6,6 +6,10 @@
 #                                                     %APPDATA%\Ocuvell)
 # Qt for Windows comes from scripts/qt-windows.sh: from its cache in seconds, or built
 # there first (about an hour of CPU time) when the cache has none.
+# Signing: with OCUVELL_SIGN_PFX (a PKCS#12 file) and OCUVELL_SIGN_PASSWORD_FILE (a file
+# holding its password), and optionally OCUVELL_SIGN_TIMESTAMP (an RFC 3161 server),
+# ocuvell.exe, every DLL, the installer and its uninstaller are signed with osslsigncode
+# (scripts/sign-windows.sh); without them everything is built unsigned, and it says so.
 # Usage: scripts/windows.sh [OUT_DIR]   (default build/windows)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +20,12 @@ say() { echo "windows: $*"; }
 for tool in makensis zip x86_64-w64-mingw32-strip; do
   command -v "$tool" >/dev/null || { say "missing $tool (scripts/deps.sh windows installs it)" >&2; exit 1; }
 done
+if [ -n "${OCUVELL_SIGN_PFX:-}${OCUVELL_SIGN_PASSWORD_FILE:-}" ]; then
+  command -v osslsigncode >/dev/null || { say "missing osslsigncode (scripts/deps.sh windows installs it)" >&2; exit 1; }
+  say "signing with $OCUVELL_SIGN_PFX${OCUVELL_SIGN_TIMESTAMP:+, timestamps from $OCUVELL_SIGN_TIMESTAMP}"
+else
+  say "UNSIGNED build: set OCUVELL_SIGN_PFX and OCUVELL_SIGN_PASSWORD_FILE to sign (Windows warns about unsigned downloads)"
+fi
 qt=$(bash "$root/scripts/qt-windows.sh" | tail -n 1)
 [ -x "$qt/bin/qt-cmake" ] || { say "no Qt for Windows" >&2; exit 1; }
 
@@ -38,6 +48,8 @@ portable="$out/ocuvell-$version-win64"
 zipfile="$out/ocuvell-$version-win64.zip"
 rm -rf "$portable" "$zipfile"
 cmake --install "$build" --component portable --prefix "$portable" --strip >>"$log" 2>&1
+find "$portable" -type f \( -name '*.exe' -o -name '*.dll' \) -print0 |
+  xargs -0 bash "$root/scripts/sign-windows.sh"
 (cd "$portable" && zip -q -r -X -9 "$zipfile" .)
 say "$zipfile ($(du -k "$zipfile" | cut -f1) KiB)"
 
@@ -50,4 +62,5 @@ if ! (cd "$build" && cpack -G NSIS64 -B "$out/cpack") >>"$log" 2>&1; then
   exit 1
 fi
 mv "$out/cpack/ocuvell-$version-win64-setup.exe" "$setup"
-say "$setup ($(du -k "$setup" | cut -f1) KiB)"
+bash "$root/scripts/sign-windows.sh" "$setup"
+say "$setup ($(du -k "$setup" | cut -f1) KiB)${OCUVELL_SIGN_PFX:+, signed}"

@@ -1,12 +1,15 @@
 // The wall clock's changes as Windows announces them: WM_TIMECHANGE, sent to every
 // top-level window, seen here through the application's native event filter. Several of
-// the program's windows hear one change; the schedule is told once.
+// the program's windows hear one change; the schedule is told once. The C runtime reads
+// the time zone once and keeps it, so it is told to read it again first: WM_TIMECHANGE
+// also comes when the zone changes.
 #include "app/clock_watch.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
+#include <time.h>
 #include <utility>
 #include <windows.h>
 
@@ -26,8 +29,10 @@ struct ClockWatch::Watch : QAbstractNativeEventFilter {
         });
     }
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type == "windows_generic_MSG" && static_cast<MSG*>(message)->message == WM_TIMECHANGE)
+        if (type == "windows_generic_MSG" && static_cast<MSG*>(message)->message == WM_TIMECHANGE) {
+            _tzset();
             tell();
+        }
         return false;
     }
 };

@@ -237,7 +237,10 @@ int main(int argc, char** argv) {
     // what the red cross keeps (without the web page); Exit in the tray menu keeps nothing.
     ocuvell::EndSignals endSignals;
     bool sessionSaved = false;
-    const auto saveForSession = [&model, &sessionSaved, &notices, &settings] {
+    const auto saveForSession = [&model, &sessionSaved, &notices, &settings, remembered] {
+        // At a Windows logout the code after the event loop never runs.
+        if (remembered)
+            remembered->flush();
         if (std::exchange(sessionSaved, true))
             return;
         // Told on stderr only, and told there even when said before in the run.

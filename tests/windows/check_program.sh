@@ -3,7 +3,7 @@
 # dummy driver and a fresh Wine prefix inside OUT_DIR. Few Wine starts, each checking what
 # it can:
 #   portable copy (from the zip), first start: the main window with its Chinese captions
-#     (a screenshot goes to docs/screens/form1-windows.png), a second copy ends at once,
+#     (its picture stays in OUT_DIR/check), a second copy ends at once,
 #     the X server's ramp is the model's for the stored eye-protection levels, a slider
 #     step moves it, a brightness Wine refuses puts its slider back with a notice and is
 #     not stored, the red cross writes all nine keys beside the program;
@@ -11,14 +11,20 @@
 #     notification area (docked in trayer), the minus hides the window and a click on the
 #     icon brings it back, the tip popup translucent in the work area's bottom-right
 #     corner, the rest screen over the whole screen counting down;
-#   installer: a silent install into the prefix, the installed copy keeps its settings in
-#     %APPDATA%\Ocuvell and writes nothing beside itself, and the silent uninstaller
-#     removes every file it installed and leaves the settings.
-# Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK
+#   installer: refused on Windows 7; its pages in Chinese under a Chinese locale and in
+#     English otherwise, its licence page the program's own licence; a silent install into
+#     the prefix with the stronger colour changes allowed; the installed copy, under an
+#     English locale with an %APPDATA% named in Chinese with an emoji, reads and writes its
+#     settings in %APPDATA%\Ocuvell and nothing beside itself; while it runs the installer
+#     and the uninstaller refuse to touch its files; the silent uninstaller removes every
+#     file it installed and leaves the settings.
+#   signatures: with the certificate the packages were signed with, every program and
+#     library in the zip, the installer, and what it installed (the uninstaller too) verify.
+# Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK [SIGNING_CERT]
 #   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe.
 set -uo pipefail
 abs() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
-out=$(abs "$1") src=$(abs "$2") mingw=$(abs "$3") checker=$(abs "$4")
+out=$(abs "$1") src=$(abs "$2") mingw=$(abs "$3") checker=$(abs "$4") signing_cert=${5:-}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build/CMakeCache.txt")
 zipfile="$out/ocuvell-$version-win64.zip"
 setup="$out/ocuvell-$version-win64-setup.exe"
@@ -36,6 +42,15 @@ wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 2>/dev/null)
 rm -rf "$work" && mkdir -p "$work"
 export WINEPREFIX="$out/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
+# Wine takes its file names' encoding and its language from the host's locale: an English
+# one (code page 1252, no Chinese) and a Chinese one for the installer's pages, compiled
+# here once.
+for l in en_US zh_CN; do
+  [ -f "$out/locale/$l.UTF-8/LC_CTYPE" ] || { mkdir -p "$out/locale" && localedef -i "$l" -f UTF-8 "$out/locale/$l.UTF-8" >/dev/null 2>&1; } ||
+    { echo "FAIL: localedef cannot make the $l.UTF-8 locale (Debian package locales)" >&2; exit 1; }
+done
+unset LC_ALL LC_CTYPE LC_MESSAGES
+export LOCPATH="$out/locale" LANG=en_US.UTF-8
 
 # --- The X server, a tray panel and a compositor, all private ---------------------------
 xdir="$work/xdummy"
@@ -100,6 +115,23 @@ user_dir=
 for d in "$drive_c/users/"*; do [ "${d##*/}" = Public ] || user_dir=$d; done
 appdata="$user_dir/AppData/Roaming"
 
+# Every file's Authenticode signature, checked against the certificate it was signed with.
+signatures_verify() { # WHAT FILE...
+  local what=$1 f bad=()
+  shift
+  if [ -z "$signing_cert" ]; then
+    echo "-- $what: signatures not checked (no certificate given)"
+    return
+  fi
+  for f in "$@"; do
+    osslsigncode verify -CAfile "$signing_cert" -in "$f" >"$work/verify.log" 2>&1 || bad+=("${f##*/}")
+  done
+  if [ ${#bad[@]} -eq 0 ] && [ $# -gt 0 ]; then ok "$what: all $# signatures verify"; else
+    fail "$what: unsigned or not verifying: ${bad[*]:-no files}"
+  fi
+}
+binaries_in() { find "$1" -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort; }
+
 # config.ini as the program writes it: CRLF lines, sections in the order it writes them.
 write_config() { # FILE LIANGDU
   printf '[dsxx]\r\nmei=1\r\nxiuxi=1\r\npdrun=1\r\n[eye]\r\nliangdu=%s\r\nduibidu=90\r\nrgbr=0\r\nrgbg=-10\r\nrgbb=-30\r\npdrun=1\r\n' \
@@ -141,6 +173,8 @@ mkdir -p "$portable" && (cd "$portable" && unzip -q "$zipfile") || fail "the zip
 [ -f "$portable/ocuvell.exe" ] && [ -f "$portable/platforms/qwindows.dll" ] &&
   [ -f "$portable/monitor.txt" ] && ok "the zip holds ocuvell.exe at its top, the platform plugin and monitor.txt" ||
   fail "the zip's layout: $(cd "$portable" && find . -type f | sort | tr '\n' ' ')"
+mapfile -t signed < <(binaries_in "$portable")
+signatures_verify "the zip's programs and libraries" "${signed[@]}" "$setup"
 write_config "$portable/config.ini" -10
 start_program 'C:\Ocuvell\ocuvell.exe' "$work/run1.log"
 t0=$(date +%s)
@@ -151,10 +185,9 @@ fi
 win=$(main_window); echo "-- main window after $(($(date +%s) - t0)) s"
 sleep 2 # the load step's overlay and a warning would come up now
 [ -z "$(warning_box)" ] && ok "started with eye protection stored on, no warning" || fail "a warning box came up"
-shot="$src/docs/screens/form1-windows.png"
 im_convert=/usr/bin/convert # ImageMagick's own, whatever else PATH holds
 [ -x "$im_convert" ] || im_convert=convert
-import -window "$win" "$work/form1.png" 2>/dev/null && cp "$work/form1.png" "$shot"
+import -window "$win" "$work/form1.png" 2>/dev/null
 # The captions drawn as glyphs, not as empty boxes: the heading's row holds dark ink
 # over more columns than a row of tofu squares would.
 if ink=$("$im_convert" "$work/form1.png" -crop 130x25+125+54 -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null) &&
@@ -296,35 +329,108 @@ program_files="$drive_c/Program Files/Ocuvell"
 # The user's Startup folder (Wine spells it StartUp).
 startup_link() { find "$appdata/Microsoft/Windows/Start Menu/Programs" -ipath '*/startup/Ocuvell.lnk' 2>/dev/null | head -n 1; }
 rm -rf "$appdata/Ocuvell"
-if timeout 180 "$wine" "$setup" /S /AUTOSTART >"$work/setup.log" 2>&1 && [ -f "$program_files/bin/ocuvell.exe" ]; then
+# Qt 6 does not start before Windows 10 1809.
+timeout 60 "$wine" winecfg -v win7 >/dev/null 2>&1
+timeout 180 "$wine" "$setup" /S >"$work/setup-win7.log" 2>&1
+code=$?
+[ "$code" -eq 3 ] && [ ! -e "$program_files" ] && ok "the installer refuses Windows 7 (exit code 3)" ||
+  fail "the installer on Windows 7: exit code $code, $(ls "$program_files" 2>&1 | head -n 1)"
+timeout 60 "$wine" winecfg -v win10 >/dev/null 2>&1
+
+# The generated script: two languages and the program's own licence, not CPack's.
+nsi=$(find "$out/cpack" -name project.nsi | head -n 1)
+nsh=$(sed -n 's/^ *!include "\(.*installer\.nsh\)"/\1/p' "$nsi" 2>/dev/null)
+languages=$(grep -o 'MUI_LANGUAGE "[A-Za-z]*"' "$nsi" 2>/dev/null | tr '\n' ' ')
+licences=$(sed -n 's/^LicenseLangString OcuvellLicence .* "\(.*\)"/\1/p' "$nsh" 2>/dev/null)
+if [ "$languages" = 'MUI_LANGUAGE "English" MUI_LANGUAGE "SimpChinese" ' ] &&
+  grep -q 'MUI_PAGE_LICENSE "$(OcuvellLicence)"' "$nsi" && [ "$(echo "$licences" | wc -l)" -eq 2 ] &&
+  ! grep -qi 'No license provided' "$nsi" &&
+  [ -z "$(while read -r f; do grep -q Tevaro "$f" || echo "$f"; done <<<"$licences")" ]; then
+  ok "the installer's script: English and Simplified Chinese, the program's own licence"
+else
+  fail "the installer's script: languages '$languages', licences '$licences'"
+fi
+# The pages themselves: the welcome page's title, then one Enter to the licence page.
+installer_title() { # LANG
+  local id title=
+  LANG=$1 "$wine" "$setup" >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name '^Ocuvell (Setup|安装)$' 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 0.3
+  done
+  if [ -n "$id" ]; then
+    title=$(xdotool getwindowname "$id")
+    sleep 1
+    xdotool key --window "$id" Return 2>/dev/null
+    sleep 2
+    import -window "$id" "$work/installer-licence-${1%%.*}.png" 2>/dev/null
+  fi
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  sleep 1
+  echo "$title"
+}
+t=$(installer_title zh_CN.UTF-8)
+[ "$t" = "Ocuvell 安装" ] && ok "the installer speaks Chinese on a Chinese system ($t)" || fail "the installer under zh_CN: '$t'"
+t=$(installer_title en_US.UTF-8)
+[ "$t" = "Ocuvell Setup" ] && ok "the installer speaks English elsewhere ($t)" || fail "the installer under en_US: '$t'"
+
+if timeout 180 "$wine" "$setup" /S /AUTOSTART /STRONGERCOLOURS >"$work/setup.log" 2>&1 && [ -f "$program_files/bin/ocuvell.exe" ]; then
   ok "the installer installed silently into C:\\Program Files\\Ocuvell"
 else
   fail "the silent install (log: $work/setup.log)"
 fi
+range=$(timeout 60 "$wine" reg query 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ICM' /v GdiIcmGammaRange 2>/dev/null | tr -d '\r' | awk '/GdiIcmGammaRange/{print $NF}')
+[ "$range" = 0x100 ] && ok "/STRONGERCOLOURS set GdiIcmGammaRange to 256" || fail "GdiIcmGammaRange is '${range:-unset}'"
 installed=$(cd "$program_files" 2>/dev/null && find . -type f | sort)
 [ -f "$program_files/share/ocuvell/monitor.txt" ] && [ -f "$program_files/bin/platforms/qwindows.dll" ] &&
   [ -f "$program_files/Uninstall.exe" ] || fail "installed files: $installed"
+mapfile -t signed < <(binaries_in "$program_files")
+signatures_verify "the installed programs and libraries, the uninstaller among them" "${signed[@]}"
 menu=$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell/Ocuvell.lnk' 2>/dev/null | head -n 1)
 [ -n "$menu" ] && ok "Start menu shortcut ${menu#"$drive_c"/}" || fail "no Start menu shortcut"
 [ -n "$(startup_link)" ] && ok "/AUTOSTART made the shortcut in the user's Startup folder" ||
   fail "no Startup shortcut after /AUTOSTART"
 
 before=$(cd "$program_files" && find . -printf '%p %s %T@\n' | sort)
-start_program 'C:\Program Files\Ocuvell\bin\ocuvell.exe' "$work/run3.log"
+# A user name the English code page cannot spell: its settings are read from and written
+# to %APPDATA%\Ocuvell all the same (a stored interval of 7 minutes comes back).
+user_appdata="$user_dir/张伟 🌿/AppData/Roaming"
+mkdir -p "$user_appdata/Ocuvell"
+printf '[dsxx]\r\nmei=7\r\n' >"$user_appdata/Ocuvell/config.ini"
+# (Wine sets APPDATA itself at a program's start, so cmd sets it; Wine would pass quotes to
+# cmd escaped, hence the cd.)
+"$wine" cmd /c "set APPDATA=C:\\users\\${user_dir##*/}\\张伟 🌿\\AppData\\Roaming&& cd /d C:\\Program Files\\Ocuvell\\bin&& ocuvell.exe" >"$work/run3.log" 2>&1 &
+program=$!
 if wait_for 60 has main_window; then
   win=$(main_window)
   sleep 2
   [ -z "$(warning_box)" ] && ok "the installed copy started without a warning (monitor.txt found in share\\ocuvell)" ||
     fail "the installed copy showed a warning box"
+  # Its files are in use: the installer and the uninstaller ask for it to be ended, and a
+  # silent run gives up without touching them.
+  timeout 120 "$wine" "$setup" /S >"$work/setup-running.log" 2>&1
+  code=$?
+  [ "$code" -eq 2 ] && ok "the installer refuses to overwrite the running copy (exit code 2)" ||
+    fail "the installer over the running copy: exit code $code"
+  timeout 120 "$wine" 'C:\Program Files\Ocuvell\Uninstall.exe' /S >"$work/uninstall-running.log" 2>&1
+  sleep 5
+  [ "$before" = "$(cd "$program_files" && find . -printf '%p %s %T@\n' | sort)" ] &&
+    ok "the uninstaller leaves the running copy's files alone" ||
+    fail "installing or uninstalling over the running copy changed its files"
   end_by_red_cross "$win" "installed copy"
 else
   fail "the installed copy showed no main window (log: $work/run3.log)"
   kill "$program" 2>/dev/null
 fi
 # Eight keys: the eye-protection flag is written only once its switch has been used.
-n=$(grep -c '=' "$appdata/Ocuvell/config.ini" 2>/dev/null)
-[ "${n:-0}" -eq 8 ] && ok "the installed copy keeps its settings in %APPDATA%\\Ocuvell\\config.ini" ||
-  fail "no config.ini with the eight keys of a first start in %APPDATA%\\Ocuvell"
+saved="$user_appdata/Ocuvell/config.ini"
+n=$(grep -c '=' "$saved" 2>/dev/null)
+[ "${n:-0}" -eq 8 ] && [ "$(key "$saved" dsxx mei)" = 7 ] &&
+  ok "the installed copy read and wrote its settings in an %APPDATA% named in Chinese (English locale)" ||
+  fail "the settings in the Chinese %APPDATA%: $(cat "$saved" 2>/dev/null | tr '\r\n' '  ')"
+[ ! -e "$appdata/Ocuvell/config.ini" ] || fail "the installed copy wrote into the profile's own %APPDATA%"
 after=$(cd "$program_files" && find . -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] && ok "nothing written beside the installed program" ||
   fail "the installed copy changed its folder: $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
@@ -339,7 +445,7 @@ else
 fi
 [ -z "$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell*' 2>/dev/null)" ] && [ -z "$(startup_link)" ] &&
   ok "the uninstaller removed the Start menu and Startup shortcuts" || fail "shortcuts left after uninstalling"
-[ -f "$appdata/Ocuvell/config.ini" ] && ok "the user's settings stay after uninstalling" ||
+[ -f "$saved" ] && ok "the user's settings stay after uninstalling" ||
   fail "the uninstaller removed the user's settings"
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }

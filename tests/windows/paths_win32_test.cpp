@@ -1,7 +1,7 @@
-// The program's directory from GetModuleFileNameA, and the settings file beside it.
-// scripts/test-windows.sh also runs copies of this program from the root of drive C:,
-// where the directory itself ends in a separator, and from a folder whose name is
-// outside ASCII.
+// The program's directory from GetModuleFileNameW, the user's folder from %APPDATA%, and
+// the settings file beside the program. scripts/test-windows.sh also runs copies of this
+// program from the root of drive C:, where the directory itself ends in a separator, and
+// from a folder named in Chinese with an emoji, under an English locale.
 #include "core/settings/ini.h"
 #include "core/settings/paths.h"
 
@@ -44,6 +44,17 @@ TEST(PathsWin32, SettingsFileLivesBesideTheProgramAndRoundTrips) {
     EXPECT_EQ(readIniValue(place, "windows-test", "mei"), "mei");
     if (!existed)
         fs::remove(file);
+}
+
+// A user name the ANSI code page cannot spell reaches the folder unchanged.
+TEST(PathsWin32, UserFolderFromAnAppDataOutsideTheAnsiCodePage) {
+    const fs::path appData = fs::temp_directory_path() / L"\u5f20\u4f1f \U0001F33F" / "Roaming";
+    wchar_t saved[32768];
+    const DWORD had = ::GetEnvironmentVariableW(L"APPDATA", saved, 32768);
+    ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    EXPECT_EQ(userConfigDirectory(), appData / "Ocuvell");
+    EXPECT_EQ(SettingsFolders::ofThisProgram().user, appData / "Ocuvell");
+    ::SetEnvironmentVariableW(L"APPDATA", had ? saved : nullptr);
 }
 
 } // namespace

@@ -20,7 +20,8 @@ class SingleInstance {
     std::string problem_;
 };
 
-// Claims the program-wide instance lock named name. nullptr when another instance
+// Claims the program-wide instance lock named name (on Windows the mutex
+// Local\Tevaro.Ocuvell.<name>, which the installer looks for). nullptr when another instance
 // holds it. A lock left by a crashed instance does not count: the system releases it
 // with the process. When the lock cannot be taken for another reason the program runs
 // all the same, and problem() says why.

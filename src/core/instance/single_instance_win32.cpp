@@ -16,19 +16,21 @@ class MutexInstance : public SingleInstance {
     HANDLE mutex_;
 };
 
-// Kernel object names take a backslash only after the namespace prefix.
-std::string mutexName(const std::string& name) {
-    std::string safe = name;
-    for (char& c : safe)
-        if (c == '\\')
-            c = '_';
-    return "Local\\" + safe;
+// In the session's namespace, under the maker's and the program's names so that no other
+// program's object is taken for ours; the installer looks for the same name. Kernel object
+// names take a backslash only after the namespace prefix.
+std::wstring mutexName(const std::string& name) {
+    std::wstring safe(name.begin(), name.end()); // the names are ASCII
+    for (wchar_t& c : safe)
+        if (c == L'\\')
+            c = L'_';
+    return L"Local\\Tevaro.Ocuvell." + safe;
 }
 
 } // namespace
 
 std::unique_ptr<SingleInstance> claimSingleInstance(const std::string& name) {
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, mutexName(name).c_str());
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutexName(name).c_str());
     const DWORD error = ::GetLastError();
     if (!mutex) {
         // Denied: the mutex exists but belongs to someone we may not open, such as an

@@ -1,6 +1,7 @@
 // The idle time from GetLastInputInfo, whose tick count wraps after 49.7 days; the
-// full-screen state from the foreground window covering its monitor, or the shell saying
-// the user must not be disturbed (a presentation, a full-screen game). Windows sends no
+// full-screen state from the foreground window covering its monitor exactly (as browsers
+// tell it: a maximised window's frame reaches past the monitor), or the shell saying the
+// user must not be disturbed (a presentation, a full-screen game). Windows sends no
 // notice of either, so the schedule asks every second while it holds a tip back.
 #include "core/rest/activity.h"
 
@@ -8,9 +9,22 @@
 // After windows.h, which it builds on.
 #include <shellapi.h>
 
+#include <string_view>
+
 namespace ocuvell {
 
 namespace {
+
+// The desktop's own windows cover the monitor too, and have the focus after a click on the
+// wallpaper: the wallpaper's WorkerW and the shell's Progman.
+bool desktopsOwn(HWND window) {
+    if (window == GetDesktopWindow() || window == GetShellWindow())
+        return true;
+    wchar_t name[16] = {};
+    const int n = GetClassNameW(window, name, 16);
+    const std::wstring_view className(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+    return className == L"WorkerW" || className == L"Progman";
+}
 
 class Win32Idle : public IdleSource {
   public:
@@ -33,7 +47,7 @@ class Win32Fullscreen : public FullscreenSource {
              state == QUNS_PRESENTATION_MODE))
             return true;
         HWND window = GetForegroundWindow();
-        if (!window || window == GetDesktopWindow() || window == GetShellWindow())
+        if (!window || desktopsOwn(window))
             return false;
         RECT rect{};
         MONITORINFO monitor{};
@@ -41,9 +55,7 @@ class Win32Fullscreen : public FullscreenSource {
         if (!GetWindowRect(window, &rect) ||
             !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
             return false;
-        const RECT& m = monitor.rcMonitor;
-        return rect.left <= m.left && rect.top <= m.top && rect.right >= m.right &&
-               rect.bottom >= m.bottom;
+        return EqualRect(&rect, &monitor.rcMonitor) != FALSE;
     }
 };
 

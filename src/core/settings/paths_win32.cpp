@@ -6,7 +6,6 @@
 #endif
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace ocuvell::detail {
@@ -14,28 +13,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
+// The wide form throughout: a user name outside the ANSI code page (a Chinese name on an
+// English Windows) has no narrow spelling at all.
+std::wstring environment(const wchar_t* name) {
+    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    const DWORD n = ::GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(n < size ? n : 0);
+    return value;
 }
 
 } // namespace
 
 fs::path executablePath() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            // The name is in the ANSI code page; the C++ runtime would read it as UTF-8
-            // and mangle any folder name outside ASCII.
-            const int size = static_cast<int>(n);
-            int wide = MultiByteToWideChar(CP_ACP, 0, buffer.data(), size, nullptr, 0);
-            std::wstring name(static_cast<std::size_t>(wide), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, buffer.data(), size, name.data(), wide);
-            return fs::path(name);
+            return fs::path(buffer);
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -62,10 +63,10 @@ bool canWriteIn(const fs::path& dir) {
 }
 
 fs::path userConfigBase() {
-    std::string appData = environment("APPDATA");
+    const std::wstring appData = environment(L"APPDATA");
     if (!appData.empty())
-        return appData;
-    std::string profile = environment("USERPROFILE");
+        return fs::path(appData);
+    const std::wstring profile = environment(L"USERPROFILE");
     if (!profile.empty())
         return fs::path(profile) / "AppData" / "Roaming";
     return {};

@@ -1,6 +1,11 @@
 // The profile functions on a file, through Windows' own: each call hands the whole request
-// to GetPrivateProfileStringA / WritePrivateProfileStringA, which read or rewrite the file
+// to GetPrivateProfileStringW / WritePrivateProfileStringW, which read or rewrite the file
 // on the spot.
+//
+// The path goes over in its wide form, so a folder outside the ANSI code page (a Chinese
+// user name on an English Windows) is reached. Names and values go over as the ANSI
+// functions would send them: converted from the ANSI code page, and a file that is not
+// already Unicode is written back in it. The file keeps the bytes it always had.
 #include "core/settings/profile.h"
 
 #ifndef NOMINMAX
@@ -17,10 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The ANSI functions take the path in the system's code page. The path's wide form is the
-// true one, so convert that rather than trusting the runtime's narrow conversion.
-std::string ansiPath(const fs::path& file) {
-    const std::wstring& wide = file.native();
+std::wstring fromAnsi(std::string_view text) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string toAnsi(std::wstring_view wide) {
     if (wide.empty())
         return {};
     const int size = static_cast<int>(wide.size());
@@ -45,26 +57,30 @@ std::string profileRead(const fs::path& file, std::string_view section, std::str
         why->clear();
     if (bufferSize == 0)
         return {};
-    // The buffer really holds bufferSize bytes: the function may fill all of them,
-    // terminating NUL included.
-    std::vector<char> buffer(bufferSize, '\0');
-    const DWORD copied = ::GetPrivateProfileStringA(
-        std::string(section).c_str(), std::string(key).c_str(), std::string(defaultValue).c_str(),
-        buffer.data(), static_cast<DWORD>(bufferSize), ansiPath(file).c_str());
-    return std::string(buffer.data(), std::min<std::size_t>(copied, bufferSize - 1));
+    // Every character takes at least one byte in the ANSI code page (a surrogate pair at
+    // least one for its two units), so twice the byte count in units always holds the
+    // bufferSize - 1 bytes an ANSI caller would get.
+    std::vector<wchar_t> buffer(2 * bufferSize + 2, L'\0');
+    const DWORD copied = ::GetPrivateProfileStringW(
+        fromAnsi(section).c_str(), fromAnsi(key).c_str(), fromAnsi(defaultValue).c_str(),
+        buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    std::string value =
+        toAnsi(std::wstring_view(buffer.data(), std::min<std::size_t>(copied, buffer.size() - 1)));
+    value.resize(std::min(value.size(), bufferSize - 1));
+    return value;
 }
 
 bool profileWrite(const fs::path& file, std::string_view section, std::string_view key,
                   const std::optional<std::string>& value, std::string* why) {
-    const std::string path = ansiPath(file);
     // Windows would store a line break or a name that reads back as another one; the
     // portable writer refuses those, and so does this one, so both store the same files.
     if (!profileStorable(section, key, value))
         return fail(why, "the name or the value cannot be stored in the file");
     // No value at all (not an empty one) asks the function to remove the key.
+    const std::wstring wideValue = value ? fromAnsi(*value) : std::wstring();
     const BOOL stored =
-        ::WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
-                                     value ? value->c_str() : nullptr, path.c_str());
+        ::WritePrivateProfileStringW(fromAnsi(section).c_str(), fromAnsi(key).c_str(),
+                                     value ? wideValue.c_str() : nullptr, file.c_str());
     return stored || fail(why, "Windows error " +
                                    std::to_string(static_cast<unsigned long>(::GetLastError())));
 }
