@@ -8,6 +8,8 @@ cd "$root"
 bash scripts/deps.sh test || { echo "could not install the build dependencies" >&2; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# What git says of the checkout now; the tests must leave it so.
+tree_before=$(git status --porcelain 2>/dev/null)
 # A later run, or a second checkout on the same machine, compiles only what changed.
 if command -v ccache >/dev/null; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$root"
@@ -58,4 +60,11 @@ fi
 echo "== tests (sanitizer build)"
 ctest --test-dir build/asan --output-on-failure -j"$jobs" --timeout 600
 [ $? -eq 0 ] || status=1
+# No test writes into the checkout: what a run leaves behind belongs in build/.
+tree_after=$(git status --porcelain 2>/dev/null)
+if [ "$tree_after" != "$tree_before" ]; then
+  echo "== the checkout changed during the tests:"
+  diff <(echo "$tree_before") <(echo "$tree_after") | grep '^>' | cut -c3-
+  status=1
+fi
 exit $status
