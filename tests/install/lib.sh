@@ -63,7 +63,8 @@ has_main_window() { [ -n "$(main_window)" ]; }
 # The restore command's warning box.
 has_warning_box() { [ -n "$(xdotool search --onlyvisible --name '^tips$' 2>/dev/null)" ]; }
 # A child that ended stays a zombie until waited for: that counts as ended.
-running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat"; }
+# Read once: bash reaps its children by itself, so the file can vanish between two looks.
+running() { local s; s=$(cat "/proc/$1/stat" 2>/dev/null) && [ -n "$s" ] && ! grep -q '^[0-9]* (.*) Z' <<<"$s"; }
 map_state() { xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: *//p'; }
 
 # The title strip's images, in pixels from the window's corner (twips / 15).
