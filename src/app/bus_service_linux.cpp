@@ -4,6 +4,7 @@
 #include "app/bus_service.h"
 
 #include "core/model/model.h"
+#include "core/settings/settings_table.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -114,10 +115,10 @@ class BusObject : public QObject, protected QDBusContext {
     void RestLater(uint minutes) {
         if (!model_.schedule().remindersOn())
             return refuse(QStringLiteral("RemindersOff"), QStringLiteral("reminders are off"));
-        if (minutes > static_cast<uint>(RestSchedule::kMaxPostpone))
+        if (minutes > static_cast<uint>(row(Setting::PostponeMinutes).max))
             return refuse(QStringLiteral("InvalidArgs"),
                           QStringLiteral("minutes must be 1 to %1, or 0 for the set postpone")
-                              .arg(RestSchedule::kMaxPostpone));
+                              .arg(row(Setting::PostponeMinutes).max));
         model_.restLater(minutes == 0 ? std::nullopt : std::optional<int>(int(minutes)));
     }
     void RemindersOn() { model_.schedule().switchReminders(true); }

@@ -5,6 +5,8 @@
 // nothing: XWayland's root window sees keys only while an X window has the focus.
 #include "app/global_keys.h"
 
+#include "core/x11/error_trap.h"
+
 #include <QKeySequence>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -76,20 +78,6 @@ unsigned modifierMask(Qt::KeyboardModifiers m) {
     return mask;
 }
 
-// Grab errors come back asynchronously; while a grab is checked, the errors of our own
-// connection are caught here and every other connection's go to the handler that was set.
-Display* gChecked = nullptr;
-bool gRefused = false;
-XErrorHandler gPrevious = nullptr;
-
-int catchGrabError(Display* display, XErrorEvent* error) {
-    if (display == gChecked) {
-        gRefused = true;
-        return 0;
-    }
-    return gPrevious ? gPrevious(display, error) : 0;
-}
-
 bool waylandSession() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return wayland && *wayland;
@@ -125,20 +113,21 @@ struct GlobalKeys::Native {
     }
 
     // False when another client holds any of the variants.
+    // Grab errors come back asynchronously: the trap holds them until the sync.
     bool grab(const Grab& g) {
-        gChecked = display;
-        gRefused = false;
-        gPrevious = XSetErrorHandler(catchGrabError);
-        for (unsigned lock : lockVariants())
-            XGrabKey(display, g.code, g.mods | lock, root, False, GrabModeAsync, GrabModeAsync);
-        XSync(display, False);
-        XSetErrorHandler(gPrevious);
-        gChecked = nullptr;
-        if (gRefused) {
+        bool refused = false;
+        {
+            const XErrorTrap trap(display);
+            for (unsigned lock : lockVariants())
+                XGrabKey(display, g.code, g.mods | lock, root, False, GrabModeAsync, GrabModeAsync);
+            XSync(display, False);
+            refused = trap.failed();
+        }
+        if (refused) {
             ungrab(g);
             XFlush(display);
         }
-        return !gRefused;
+        return !refused;
     }
 
     bool open() {

@@ -2,6 +2,7 @@
 // The schedule's views without windows: the main window's rest panel as fields, and a
 // popup and rest screen that only record what the schedule asks of them.
 #include "core/rest/rest_schedule.h"
+#include "core/rest/time_of_day.h"
 
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ class FakePanel : public SchedulePanelView {
     std::string intervalEntry = "1", restLengthEntry = "1";
     bool settingsOpen = false, remindersShownOn = false;
 
-    void showNextRest(const std::string& s) override { nextRest = s; }
+    void showNextRest(int minuteOfDay) override { nextRest = formatTimeOfDay(minuteOfDay); }
     void showRestValues(const std::string& i, const std::string& r) override {
         interval = i, restLength = r;
     }
@@ -25,17 +26,18 @@ class FakePanel : public SchedulePanelView {
 };
 
 // Keeps what the schedule asked the popup and the rest screen to show: a request loads a
-// window without showing it, removing it clears its captions. `calls` lists the requests
-// that show or remove, in their order.
+// window without showing it, removing it clears what it showed. The rest length offered
+// is kept as given, the time left as "h:m:s". `calls` lists the requests that show or
+// remove, in their order.
 class RecordingWindows : public TipView, public RestScreenView {
   public:
     bool tipLoaded = false, tipShown = false, restLoaded = false, restShown = false;
-    std::string tipCaption, restCaption = "开始";
+    std::string tipLength, restCaption = "开始";
     int progress = 0, progressTotal = 100, tipsShown = 0, restRemovals = 0;
     std::vector<std::string> calls;
 
-    void showTip(const std::string& caption) override {
-        tipLoaded = tipShown = true, ++tipsShown, tipCaption = caption;
+    void showTip(const std::string& restLength) override {
+        tipLoaded = tipShown = true, ++tipsShown, tipLength = restLength;
         calls.push_back("showTip");
     }
     void startProgress(int total) override {
@@ -43,14 +45,17 @@ class RecordingWindows : public TipView, public RestScreenView {
     }
     void showProgress(int done) override { tipLoaded = true, progress = done; }
     void removeTip() override {
-        tipLoaded = tipShown = false, tipCaption.clear();
+        tipLoaded = tipShown = false, tipLength.clear();
         calls.push_back("removeTip");
     }
     void showRestScreen() override {
         restLoaded = restShown = true;
         calls.push_back("showRestScreen");
     }
-    void showRemaining(const std::string& s) override { restLoaded = true, restCaption = s; }
+    void showRemaining(int h, int m, int s) override {
+        restLoaded = true;
+        restCaption = std::to_string(h) + ":" + std::to_string(m) + ":" + std::to_string(s);
+    }
     void removeRestScreen() override {
         restLoaded = restShown = false, restCaption = "开始", ++restRemovals;
         calls.push_back("removeRestScreen");

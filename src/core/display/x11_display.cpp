@@ -1,4 +1,5 @@
 #include "core/display/backends.h"
+#include "core/x11/error_trap.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -9,24 +10,6 @@
 namespace ocuvell {
 
 namespace {
-
-// Xlib's default error handler ends the process; a CRTC that vanished with an unplugged
-// monitor must only fail the call. Installed around our own requests only.
-int lastXError = 0;
-int recordXError(::Display*, XErrorEvent* event) {
-    lastXError = event->error_code;
-    return 0;
-}
-
-class ErrorTrap {
-  public:
-    ErrorTrap() : previous_(XSetErrorHandler(recordXError)) { lastXError = 0; }
-    ~ErrorTrap() { XSetErrorHandler(previous_); }
-    bool failed() const { return lastXError != 0; }
-
-  private:
-    int (*previous_)(::Display*, XErrorEvent*);
-};
 
 struct Crtc {
     RRCrtc id;
@@ -44,7 +27,8 @@ class X11Display final : public Display {
     // Lists the CRTCs that have a gamma ramp and picks the primary output's for reading.
     bool scan(DisplayTrouble* why) {
         dropCrtcs();
-        ErrorTrap trap;
+        // A CRTC that vanished with an unplugged monitor must only fail the call.
+        XErrorTrap trap(dpy_);
         const Window root = DefaultRootWindow(dpy_);
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root);
         if (!res) {
@@ -105,7 +89,7 @@ class X11Display final : public Display {
     bool readOnce(GammaRamp& out) {
         if (crtcs_.empty())
             return false;
-        ErrorTrap trap;
+        XErrorTrap trap(dpy_);
         XRRCrtcGamma* gamma = XRRGetCrtcGamma(dpy_, readFrom_);
         const bool ok = gamma && !trap.failed() && gamma->size > 0;
         if (ok) {
@@ -122,7 +106,7 @@ class X11Display final : public Display {
     bool writeOnce(const GammaRamp& ramp) {
         if (crtcs_.empty())
             return false;
-        ErrorTrap trap;
+        XErrorTrap trap(dpy_);
         // A 256-entry CRTC is sent straight from the ramp (Xlib only reads it); other
         // sizes go through the CRTC's own buffer.
         auto* entries = const_cast<unsigned short*>(ramp.entries.data());

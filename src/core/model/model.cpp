@@ -20,15 +20,6 @@ Setting keySetting(Shortcut s) {
 
 } // namespace
 
-// The schedule keeps its own copies of the rest bounds; they must be the table's.
-static_assert(row(Setting::Interval).neutral == RestSchedule::kDefaultInterval);
-static_assert(row(Setting::RestLength).neutral == RestSchedule::kDefaultRestLength);
-static_assert(row(Setting::Interval).min == RestSchedule::kMinInterval);
-static_assert(row(Setting::RestLength).max == RestSchedule::kMaxRestLength);
-static_assert(row(Setting::PostponeMinutes).neutral == RestSchedule::kDefaultPostpone);
-static_assert(row(Setting::PostponeMinutes).min == RestSchedule::kMinPostpone);
-static_assert(row(Setting::PostponeMinutes).max == RestSchedule::kMaxPostpone);
-
 Model::Model(std::unique_ptr<Display> display, Clock& clock, SettingsPlace& place)
     : place_(place), colour_(std::move(display), place), schedule_(clock), clock_(clock),
       night_(clock) {}

@@ -1,6 +1,6 @@
 #include "core/remote/remote_request.h"
 
-#include "core/rest/rest_schedule.h"
+#include "core/settings/settings_table.h"
 
 #include <array>
 #include <charconv>
@@ -110,12 +110,11 @@ ParsedRequest restRequest(const std::vector<std::string>& words) {
     if ((words.size() == 2 || words.size() == 3) && words[1] == "later") {
         request.verb = RemoteVerb::RestLater;
         if (words.size() == 3) {
+            const SettingRow& bounds = row(Setting::PostponeMinutes);
             request.minutes = smallNumber(words[2]);
-            if (!request.minutes || *request.minutes < RestSchedule::kMinPostpone ||
-                *request.minutes > RestSchedule::kMaxPostpone)
-                return refuse("rest later takes whole minutes from " +
-                              std::to_string(RestSchedule::kMinPostpone) + " to " +
-                              std::to_string(RestSchedule::kMaxPostpone));
+            if (!request.minutes || *request.minutes < bounds.min || *request.minutes > bounds.max)
+                return refuse("rest later takes whole minutes from " + std::to_string(bounds.min) +
+                              " to " + std::to_string(bounds.max));
         }
         return accept(request);
     }

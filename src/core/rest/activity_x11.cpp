@@ -4,12 +4,14 @@
 // the root window (the focus moves) and on the active window (its state changes). Each
 // connects the first time its option asks, not at start.
 #include "core/rest/activity.h"
+#include "core/x11/error_trap.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace ocuvell {
 
@@ -19,17 +21,6 @@ bool x11Desktop() {
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return x && *x && !(wayland && *wayland);
-}
-
-// Errors on a window that went away between two requests are expected on the watching
-// connection; Xlib's default handler would end the program. Other connections' errors go
-// where they went before.
-::Display* g_watching = nullptr;
-XErrorHandler g_previous = nullptr;
-int watchingErrors(::Display* dpy, XErrorEvent* e) {
-    if (dpy == g_watching)
-        return 0;
-    return g_previous ? g_previous(dpy, e) : 0;
 }
 
 class X11Idle : public IdleSource {
@@ -74,8 +65,7 @@ class X11Fullscreen : public FullscreenSource {
     ~X11Fullscreen() override {
         if (!dpy_)
             return;
-        XSetErrorHandler(g_previous);
-        g_watching = nullptr;
+        quiet_.reset();
         XCloseDisplay(dpy_);
     }
 
@@ -138,8 +128,7 @@ class X11Fullscreen : public FullscreenSource {
         activeAtom_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
         stateAtom_ = XInternAtom(dpy_, "_NET_WM_STATE", False);
         fullscreenAtom_ = XInternAtom(dpy_, "_NET_WM_STATE_FULLSCREEN", False);
-        g_watching = dpy_;
-        g_previous = XSetErrorHandler(watchingErrors);
+        quiet_.emplace(dpy_);
         becameWatchable();
         return true;
     }
@@ -194,6 +183,9 @@ class X11Fullscreen : public FullscreenSource {
     }
 
     ::Display* dpy_ = nullptr;
+    // Errors on a window that went away between two requests are expected on the
+    // watching connection, for as long as it is open.
+    std::optional<XErrorTrap> quiet_;
     Atom activeAtom_ = None, stateAtom_ = None, fullscreenAtom_ = None;
     Window active_ = None;
     bool watching_ = false;

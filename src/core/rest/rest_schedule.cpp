@@ -1,8 +1,10 @@
 #include "core/rest/rest_schedule.h"
 
 #include "core/rest/time_of_day.h"
+#include "core/settings/settings_table.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -12,12 +14,17 @@ namespace ocuvell {
 
 namespace {
 
+// The bounds and defaults are the settings table's.
+constexpr const SettingRow& kInterval = row(Setting::Interval);
+constexpr const SettingRow& kRestLength = row(Setting::RestLength);
+constexpr const SettingRow& kPostpone = row(Setting::PostponeMinutes);
+
 // One minute or more, up to the largest int: the time arithmetic reduces it modulo a day
 // first. parseWholeNumber clamps longer numbers to the largest int, so that value counts
 // only when the text spells exactly it.
 std::optional<int> usableInterval(const std::string& text) {
     const auto v = parseWholeNumber(text);
-    if (!v || *v < RestSchedule::kMinInterval)
+    if (!v || *v < kInterval.min)
         return std::nullopt;
     if (*v != std::numeric_limits<int>::max())
         return v;
@@ -37,7 +44,7 @@ std::optional<int> usableInterval(const std::string& text) {
 
 std::optional<int> usableRestLength(const std::string& text) {
     const auto v = parseWholeNumber(text);
-    if (v && *v >= 1 && *v <= RestSchedule::kMaxRestLength)
+    if (v && *v >= kRestLength.min && *v <= kRestLength.max)
         return v;
     return std::nullopt;
 }
@@ -53,7 +60,9 @@ long long wrap(long long a, long long b) {
 
 } // namespace
 
-RestSchedule::RestSchedule(Clock& clock) : clock_(clock) {}
+RestSchedule::RestSchedule(Clock& clock)
+    : clock_(clock), interval_(kInterval.neutral), restLength_(kRestLength.neutral),
+      presence_(clock), postponeMinutes_(kPostpone.neutral) {}
 
 void RestSchedule::attach(const RestViews& views) {
     if (views.panel)
@@ -64,7 +73,7 @@ void RestSchedule::attach(const RestViews& views) {
         views_.restScreen = views.restScreen;
     if (views.ticks) {
         views_.ticks = views.ticks;
-        planTicks();
+        goTo(stage_);
     }
 }
 
@@ -79,13 +88,60 @@ void RestSchedule::detach(const RestViews& views) {
         views_.ticks = nullptr;
 }
 
+// --- The stages ------------------------------------------------------------------------
+
+bool RestSchedule::tipsHeld(Stage s) {
+    return s == Stage::TipShown || s == Stage::Resting || s == Stage::TipOverUnseenRest;
+}
+
+bool RestSchedule::counting(Stage s) {
+    return s == Stage::Resting || s == Stage::CountingUnseen || s == Stage::TipOverUnseenRest;
+}
+
+bool RestSchedule::tipUp(Stage s) {
+    return s == Stage::TipShown || s == Stage::TipOverUnseenRest;
+}
+
+bool RestSchedule::tipsHeld() const {
+    return tipsHeld(stage_);
+}
+
+bool RestSchedule::counting() const {
+    return counting(stage_);
+}
+
+RestSchedule::Stage RestSchedule::after(Stage from, Event event) {
+    switch (event) {
+    case Event::TipShown:
+        return from == Stage::CountingUnseen ? Stage::TipOverUnseenRest : Stage::TipShown;
+    case Event::CountdownStarted:
+        // The countdown starting now is its own rest, even over one closed early.
+        return tipsHeld(from) ? Stage::Resting : Stage::CountingUnseen;
+    case Event::TipAccepted:
+        return Stage::Resting;
+    case Event::Answered:
+        return counting(from) ? Stage::CountingUnseen : Stage::Waiting;
+    case Event::RestOver:
+        // A tip shown after this rest's screen was closed belongs to the next rest: it
+        // stays, still waiting for an answer.
+        return from == Stage::TipOverUnseenRest ? Stage::TipShown : Stage::Waiting;
+    }
+    return from;
+}
+
+void RestSchedule::goTo(Stage next) {
+    // A countdown's seconds run 60 down to 1 while it counts and are 0 once it is over.
+    assert(next != Stage::Off && counting(next) == (countdown_.seconds != 0));
+    stage_ = next;
+    planTicks();
+}
+
 // While reminders are off, and while a tip waits for its answer with no rest counting,
 // nothing can happen until the user acts; a rest counts every second; otherwise the only
 // question is whether the rest time has come, which changes at a minute's start.
-// Away-counts-as-rest adds to a waiting tip one look when the idle time would reach a
-// rest's length and, once it has, a look every second, so that the return is seen at
-// once; a full-screen source without change notices is asked every second while it
-// holds a tip back.
+// Away-counts-as-rest adds to a waiting tip the looks the user's presence needs; a
+// full-screen source without change notices is asked every second while it holds a tip
+// back.
 void RestSchedule::planTicks() {
     if (watch_)
         watch_();
@@ -96,29 +152,29 @@ void RestSchedule::planTicks() {
     } else if (counting()) {
         views_.ticks->tickEverySecond();
     } else if (tipsHeld()) {
-        if (!awayCountsAsRest_ || !idle_)
-            views_.ticks->stopTicking();
-        else if (awayFrom_)
-            views_.ticks->tickOnceIn(1000);
+        const auto look =
+            presence_.nextLookMs(restLength_, kMinuteMarginMs, kRestLength.max * 60000LL);
+        if (look)
+            views_.ticks->tickOnceIn(static_cast<int>(*look));
         else
-            views_.ticks->tickOnceIn(static_cast<int>(
-                std::clamp(restLength_ * 60000LL - lastIdleMs_ + kMinuteMarginMs, 1000LL,
-                           lockedAndWatched() ? 60000LL : kMaxRestLength * 60000LL)));
-    } else if (tipHeldBack_ && fullscreen_ && fullscreen_->needsPolling()) {
+            views_.ticks->stopTicking();
+    } else if (tipHeldBack_ && presence_.fullscreenNeedsPolling()) {
         views_.ticks->tickOnceIn(1000);
     } else {
         views_.ticks->tickOnceIn(60000 - clock_.millisecondsIntoMinute() + kMinuteMarginMs);
     }
 }
 
+// --- Load, entries and values ----------------------------------------------------------
+
 void RestSchedule::loadStoredReminders(bool on) {
     remindersOn_ = on;
-    planTicks();
+    goTo(stage_);
 }
 
 void RestSchedule::loadStored(const std::string& interval, const std::string& restLength) {
-    interval_ = usableInterval(interval).value_or(kDefaultInterval);
-    restLength_ = usableRestLength(restLength).value_or(kDefaultRestLength);
+    interval_ = usableInterval(interval).value_or(kInterval.neutral);
+    restLength_ = usableRestLength(restLength).value_or(kRestLength.neutral);
     enterInterval(usableInterval(interval) ? interval : num(interval_));
     enterRestLength(usableRestLength(restLength) ? restLength : num(restLength_));
     if (views_.panel) {
@@ -162,23 +218,23 @@ void RestSchedule::settleEntries() {
     }
 }
 
-bool RestSchedule::tipsHeld() const {
-    return stage_ == Stage::TipShown || stage_ == Stage::Resting ||
-           stage_ == Stage::TipOverUnseenRest;
-}
-
-bool RestSchedule::counting() const {
-    return stage_ == Stage::Resting || stage_ == Stage::CountingUnseen ||
-           stage_ == Stage::TipOverUnseenRest;
-}
-
 // The rest time is kept on the clock's count, which summer time does not move; it is
 // named as the user's clock will read when it comes.
-std::string RestSchedule::nextRestTime() const {
+std::optional<int> RestSchedule::nextRestMinuteOfDay() const {
     if (!nextRest_)
-        return std::string();
+        return std::nullopt;
     const long long now = clock_.localMinutes();
-    return formatTimeOfDay(clock_.wallMinuteOfDay(now + wrap(*nextRest_ - now, kMinutesPerDay)));
+    return clock_.wallMinuteOfDay(now + wrap(*nextRest_ - now, kMinutesPerDay));
+}
+
+std::string RestSchedule::nextRestTime() const {
+    const std::optional<int> minute = nextRestMinuteOfDay();
+    return minute ? formatTimeOfDay(*minute) : std::string();
+}
+
+void RestSchedule::showNextRest() {
+    if (const std::optional<int> minute = nextRestMinuteOfDay(); minute && views_.panel)
+        views_.panel->showNextRest(*minute);
 }
 
 // The present moment on the schedule's one-minute grid, rounded up: an interval counted
@@ -193,19 +249,6 @@ int RestSchedule::roundedNow() const {
 void RestSchedule::setNextRest(int minuteOfDay) {
     nextRest_ = addMinutes(0, minuteOfDay);
     checkedThrough_ = clock_.localMinutes();
-}
-
-void RestSchedule::rescheduleFromNow() {
-    tipHeldBack_ = false;
-    settleEntries();
-    if (views_.panel) {
-        views_.panel->showRestValues(intervalEntry_.text, restLengthEntry_.text);
-        views_.panel->closeSettings();
-    }
-    setNextRest(addMinutes(roundedNow(), interval_));
-    if (views_.panel)
-        views_.panel->showNextRest(nextRestTime());
-    planTicks();
 }
 
 // Whether the next rest time has come: the tick is the first in its minute, or the time
@@ -226,39 +269,57 @@ bool RestSchedule::restTimeReached() {
     return ahead <= now - *last;
 }
 
-void RestSchedule::tick() {
-    // Nothing is checked while reminders are off; turning them on reschedules.
-    if (remindersOn_) {
-        checkAway();
-        if (restTimeReached() && !tipsHeld())
-            tipDue();
-        else if (tipHeldBack_ && !tipsHeld())
-            tipDue(); // a source's news missed, or one without news: asked at each tick
-        if (counting())
-            countdownStep();
+// --- The steps -------------------------------------------------------------------------
+
+// The next rest one interval from now, with the settings page's entries settled.
+RestSchedule::Stage RestSchedule::reschedule(Stage s) {
+    tipHeldBack_ = false;
+    settleEntries();
+    if (views_.panel) {
+        views_.panel->showRestValues(intervalEntry_.text, restLengthEntry_.text);
+        views_.panel->closeSettings();
     }
-    planTicks();
+    setNextRest(addMinutes(roundedNow(), interval_));
+    showNextRest();
+    return s;
 }
 
 // A due tip waits while a full-screen window has the focus; the source's news (or, for a
 // source without news, the next second's look) brings it.
-void RestSchedule::tipDue() {
-    tipHeldBack_ = deferFullscreen_ && fullscreen_ && fullscreen_->fullscreenActive();
-    if (!tipHeldBack_)
-        showTip();
+RestSchedule::Stage RestSchedule::tipDue(Stage s) {
+    tipHeldBack_ = presence_.fullscreenHoldsTip();
+    return tipHeldBack_ ? s : showTip(s);
 }
 
-void RestSchedule::showTip() {
+RestSchedule::Stage RestSchedule::showTip(Stage s) {
     // The length as it was typed ("05" stays "05"), unless it is one the countdown cannot
     // run, which the rest replaces by the last usable length.
     if (views_.tip)
-        views_.tip->showTip("立即休息 " +
-                            (restLengthEntry_.value ? restLengthEntry_.text : num(restLength_)) +
-                            " 分钟");
-    stage_ = stage_ == Stage::CountingUnseen ? Stage::TipOverUnseenRest : Stage::TipShown;
+        views_.tip->showTip(restLengthEntry_.value ? restLengthEntry_.text : num(restLength_));
+    return after(s, Event::TipShown);
 }
 
-void RestSchedule::countdownStep() {
+RestSchedule::Stage RestSchedule::startRest(Stage s) {
+    const int m = restLengthMinutes();
+    if (views_.tip)
+        views_.tip->startProgress(m * 60);
+    Countdown c;
+    c.minutes = m;
+    if (m >= 60) {
+        c.hours = m / 60;
+        c.minutes = m % 60;
+        if (c.minutes == 0) {
+            c.minutes = 60;
+            c.hours -= 1;
+        }
+    }
+    c.minutes -= 1;
+    c.seconds = 60;
+    countdown_ = c;
+    return after(s, Event::CountdownStarted);
+}
+
+RestSchedule::Stage RestSchedule::countdownStep(Stage s) {
     Countdown& c = countdown_;
     c.seconds -= 1;
     if (c.seconds == 0 && c.minutes != 0) {
@@ -278,88 +339,132 @@ void RestSchedule::countdownStep() {
 
     // After the two steps the seconds are 0 only when everything is: the end of the rest.
     if (c.hours == 0 && c.minutes == 0 && c.seconds == 0)
-        return endOfRest();
+        return endOfRest(s);
     if (views_.restScreen)
-        views_.restScreen->showRemaining(num(c.hours) + ":" + num(c.minutes) + ":" +
-                                         num(c.seconds));
+        views_.restScreen->showRemaining(c.hours, c.minutes, c.seconds);
+    return s;
 }
 
-void RestSchedule::endOfRest() {
-    // A tip shown after this rest's screen was closed belongs to the next rest: it stays
-    // on screen, still waiting for an answer, whatever this rest's end does.
-    const bool keepTip = stage_ == Stage::TipOverUnseenRest;
-    stage_ = tipsHeld() ? Stage::TipShown : Stage::Waiting; // the countdown is over
-    rescheduleFromNow();
-    if (views_.tip && !keepTip)
+// The rest's tip and screen go and the next rest is one interval from now; a tip that
+// came up for the next rest while this one counted unseen stays.
+RestSchedule::Stage RestSchedule::endOfRest(Stage s) {
+    reschedule(s);
+    if (views_.tip && s != Stage::TipOverUnseenRest)
         views_.tip->removeTip();
-    // The rest screen goes as its close image sends it, which reschedules once more.
-    closeRestScreen();
-    if (keepTip)
-        stage_ = Stage::TipShown;
+    if (views_.restScreen)
+        views_.restScreen->removeRestScreen();
+    return after(s, Event::RestOver);
 }
 
-// No tip waits any more; a countdown still running goes on unseen.
-void RestSchedule::tipAnswered() {
-    stage_ = counting() ? Stage::CountingUnseen : Stage::Waiting;
+RestSchedule::Stage RestSchedule::restScreenClosed(Stage s) {
+    s = after(reschedule(s), Event::Answered);
+    if (views_.restScreen)
+        views_.restScreen->removeRestScreen();
+    return s;
+}
+
+// The rest a tip announced, shown or held back, is no longer due: the tip goes, and the
+// main page shows the new time.
+RestSchedule::Stage RestSchedule::nextRestMoved(Stage s) {
+    tipHeldBack_ = false;
+    if (tipUp(s)) {
+        s = after(s, Event::Answered);
+        if (views_.tip)
+            views_.tip->removeTip();
+    }
+    showNextRest();
+    return s;
+}
+
+// An absence as long as a rest, seen through the idle time, counts as a rest taken.
+RestSchedule::Stage RestSchedule::lookAtUser(Stage s) {
+    if (counting(s))
+        return s;
+    if (const std::optional<long long> back = presence_.lookAtUser(restLength_))
+        return restTakenAway(s, *back);
+    return s;
+}
+
+// As if a rest had ended at returnedAt: the next rest one interval on from there (never a
+// time already gone), and a tip waiting for the user goes.
+RestSchedule::Stage RestSchedule::restTakenAway(Stage s, long long returnedAt) {
+    const long long ago =
+        std::clamp(clock_.seconds() - returnedAt, 0LL, std::max(0LL, interval_ * 60LL - 60));
+    const int returnedSecond =
+        static_cast<int>(wrap(clock_.secondsOfDay() - ago, kMinutesPerDay * 60LL));
+    setNextRest(addMinutes((returnedSecond + 59) / 60, interval_));
+    return nextRestMoved(s);
+}
+
+RestSchedule::Stage RestSchedule::recheckClock(Stage s) {
+    if (remindersOn_ && !counting(s)) {
+        s = lookAtUser(s);
+        if (restTimeReached() && !tipsHeld(s))
+            s = tipDue(s);
+    }
+    return s;
+}
+
+// --- The operations: each leaves through goTo() once -----------------------------------
+
+void RestSchedule::tick() {
+    Stage s = stage_;
+    // Nothing is checked while reminders are off; turning them on reschedules.
+    if (remindersOn_) {
+        s = lookAtUser(s);
+        const bool reached = restTimeReached();
+        // A tip held back is asked for at each tick too: a source's news missed, or one
+        // without news.
+        if (!tipsHeld(s) && (reached || tipHeldBack_))
+            s = tipDue(s);
+        if (counting(s))
+            s = countdownStep(s);
+    }
+    goTo(s);
+}
+
+void RestSchedule::clockSet() {
+    goTo(recheckClock(stage_));
+}
+
+void RestSchedule::rescheduleFromNow() {
+    goTo(reschedule(stage_));
 }
 
 void RestSchedule::startCountdown() {
-    const int m = restLengthMinutes();
-    if (views_.tip)
-        views_.tip->startProgress(m * 60);
-    Countdown c;
-    c.minutes = m;
-    if (m >= 60) {
-        c.hours = m / 60;
-        c.minutes = m % 60;
-        if (c.minutes == 0) {
-            c.minutes = 60;
-            c.hours -= 1;
-        }
-    }
-    c.minutes -= 1;
-    c.seconds = 60;
-    countdown_ = c;
-    // The countdown starting now is its own rest, even over one closed early.
-    stage_ = tipsHeld() ? Stage::Resting : Stage::CountingUnseen;
-    planTicks();
+    goTo(startRest(stage_));
 }
 
 void RestSchedule::acceptTip() {
-    startCountdown();
-    stage_ = Stage::Resting;
+    const Stage s = after(startRest(stage_), Event::TipAccepted);
     if (views_.tip)
         views_.tip->removeTip();
     if (views_.restScreen)
         views_.restScreen->showRestScreen();
-    planTicks();
+    goTo(s);
 }
 
+// No tip waits any more; a countdown still running goes on unseen.
 void RestSchedule::declineTip() {
-    rescheduleFromNow();
-    tipAnswered();
+    const Stage s = after(reschedule(stage_), Event::Answered);
     if (views_.tip)
         views_.tip->removeTip();
-    planTicks();
+    goTo(s);
 }
 
 void RestSchedule::closeRestScreen() {
-    rescheduleFromNow();
-    tipAnswered();
-    if (views_.restScreen)
-        views_.restScreen->removeRestScreen();
-    planTicks();
+    goTo(restScreenClosed(stage_));
 }
 
 void RestSchedule::switchReminders(bool on) {
     if (on)
-        rescheduleFromNow();
+        reschedule(stage_);
     else
         checkedThrough_.reset();
     remindersOn_ = on;
     if (views_.panel)
         views_.panel->showReminders(on);
-    planTicks();
+    goTo(stage_);
 }
 
 void RestSchedule::confirmSettings() {
@@ -373,7 +478,7 @@ void RestSchedule::dismissSettings() {
 
 void RestSchedule::postpone() {
     setNextRest(addMinutes(nextRest_.value_or(roundedNow()), intervalMinutes()));
-    planTicks();
+    goTo(stage_);
 }
 
 void RestSchedule::restLater() {
@@ -383,150 +488,57 @@ void RestSchedule::restLater() {
 void RestSchedule::restLater(int minutes) {
     if (!remindersOn_)
         return;
-    minutes = std::clamp(minutes, kMinPostpone, kMaxPostpone);
+    minutes = std::clamp(minutes, kPostpone.min, kPostpone.max);
     // A rest time that has come is behind us: later counts from now.
-    const int from = tipUp() || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
+    const int from = tipUp(stage_) || tipHeldBack_ || !nextRest_ ? roundedNow() : *nextRest_;
     setNextRest(addMinutes(from, minutes));
-    nextRestMoved();
-    planTicks();
-}
-
-bool RestSchedule::tipUp() const {
-    return stage_ == Stage::TipShown || stage_ == Stage::TipOverUnseenRest;
-}
-
-// The rest a tip announced, shown or held back, is no longer due: the tip goes, and the
-// main page shows the new time.
-void RestSchedule::nextRestMoved() {
-    tipHeldBack_ = false;
-    if (tipUp()) {
-        tipAnswered();
-        if (views_.tip)
-            views_.tip->removeTip();
-    }
-    if (views_.panel)
-        views_.panel->showNextRest(nextRestTime());
-}
-
-// Reads the idle time. Idle for a rest's length marks the user away from the last input
-// on; a later look that finds input after that moment takes the absence as a rest that
-// ended when input came back (now less the idle time). An absence is never counted
-// shorter than it was seen to be, so a video player resetting the idle timer, or input
-// now and then, keeps it from counting.
-void RestSchedule::checkAway() {
-    if (!awayCountsAsRest_ || !idle_ || counting())
-        return;
-    const std::optional<long long> idle = idle_->idleMilliseconds();
-    if (!idle)
-        return;
-    lastIdleMs_ = std::max(0LL, *idle);
-    const long long lastInput = clock_.seconds() - lastIdleMs_ / 1000;
-    // A second either way is the two clocks' rounding, not input.
-    if (sessionAwayAt_ && sessionLocked_ && !inputWhileLocked_ && lastInput > *sessionAwayAt_ + 1)
-        inputWhileLocked_ = lastInput; // the user at work through a lock
-    const bool returned = awayFrom_ && lastInput > *awayFrom_ + 1;
-    if (returned) {
-        awayFrom_.reset();
-        restTakenAway(lastInput);
-    }
-    if (!awayFrom_ && lastIdleMs_ >= restLength_ * 60000LL)
-        awayFrom_ = lastInput;
-}
-
-// As if a rest had ended at returnedAt: the next rest one interval on from there (never a
-// time already gone), and a tip waiting for the user goes.
-void RestSchedule::restTakenAway(long long returnedAt) {
-    const long long ago =
-        std::clamp(clock_.seconds() - returnedAt, 0LL, std::max(0LL, interval_ * 60LL - 60));
-    const int returnedSecond =
-        static_cast<int>(wrap(clock_.secondsOfDay() - ago, kMinutesPerDay * 60LL));
-    setNextRest(addMinutes((returnedSecond + 59) / 60, interval_));
-    nextRestMoved();
-}
-
-void RestSchedule::recheckClock() {
-    if (remindersOn_ && !counting()) {
-        checkAway();
-        if (restTimeReached() && !tipsHeld())
-            tipDue();
-    }
-    planTicks();
-}
-
-void RestSchedule::clockSet() {
-    recheckClock();
-}
-
-void RestSchedule::sessionAway(Away how) {
-    if (sessionAwayAt_)
-        return;
-    sessionAwayAt_ = clock_.seconds();
-    sessionLocked_ = how == Away::Locked;
-    inputWhileLocked_.reset();
-    if (lockedAndWatched())
-        planTicks(); // at least once a minute while it lasts
-}
-
-// A lock is looked at through the idle time while it lasts: the user's input seen in it,
-// short of the unlocking, ends the absence there.
-bool RestSchedule::lockedAndWatched() const {
-    return sessionAwayAt_ && sessionLocked_ && awayCountsAsRest_ && idle_;
-}
-
-void RestSchedule::sessionBack() {
-    const long long now = clock_.seconds();
-    long long back = now;
-    if (inputWhileLocked_ && *inputWhileLocked_ < now - kUnlockGraceSeconds)
-        back = *inputWhileLocked_;
-    if (remindersOn_ && awayCountsAsRest_ && sessionAwayAt_ && !counting() &&
-        back - *sessionAwayAt_ >= restLength_ * 60LL)
-        restTakenAway(back);
-    sessionAwayAt_.reset();
-    inputWhileLocked_.reset();
-    // The idle time of a server asleep with the machine did not run: an absence seen
-    // before the sleep is measured afresh.
-    awayFrom_.reset();
-    recheckClock();
-}
-
-void RestSchedule::fullscreenChanged() {
-    if (remindersOn_ && tipHeldBack_ && !tipsHeld()) {
-        checkAway(); // the tip's look at the user plans from a fresh idle time
-        tipDue();
-    }
-    planTicks();
-}
-
-void RestSchedule::setFullscreenSource(FullscreenSource* source) {
-    fullscreen_ = source;
-    if (fullscreen_)
-        fullscreen_->watch(deferFullscreen_);
-}
-
-void RestSchedule::setDeferFullscreen(bool on) {
-    deferFullscreen_ = on;
-    if (fullscreen_)
-        fullscreen_->watch(on);
-    if (!on && tipHeldBack_ && remindersOn_ && !tipsHeld())
-        tipDue();
-    planTicks();
-}
-
-void RestSchedule::setAwayCountsAsRest(bool on) {
-    awayCountsAsRest_ = on;
-    if (!on)
-        awayFrom_.reset();
-    planTicks();
-}
-
-void RestSchedule::setPostponeMinutes(int minutes) {
-    postponeMinutes_ =
-        minutes >= kMinPostpone && minutes <= kMaxPostpone ? minutes : kDefaultPostpone;
+    goTo(nextRestMoved(stage_));
 }
 
 void RestSchedule::rescheduleAfterARest() {
     setNextRest(addMinutes(addMinutes(roundedNow(), intervalMinutes()), restLengthMinutes()));
-    planTicks();
+    goTo(stage_);
+}
+
+// A lock watched through the idle time is looked at at least once a minute while it lasts.
+void RestSchedule::sessionAway(Away how) {
+    if (presence_.sessionAway(how) && presence_.lockedAndWatched())
+        goTo(stage_);
+}
+
+void RestSchedule::sessionBack() {
+    Stage s = stage_;
+    const std::optional<long long> back = presence_.sessionBack(restLength_);
+    if (back && remindersOn_ && !counting(s))
+        s = restTakenAway(s, *back);
+    goTo(recheckClock(s));
+}
+
+void RestSchedule::fullscreenChanged() {
+    Stage s = stage_;
+    if (remindersOn_ && tipHeldBack_ && !tipsHeld(s)) {
+        s = lookAtUser(s); // the tip's look at the user plans from a fresh idle time
+        s = tipDue(s);
+    }
+    goTo(s);
+}
+
+void RestSchedule::setDeferFullscreen(bool on) {
+    presence_.setDeferFullscreen(on);
+    Stage s = stage_;
+    if (!on && tipHeldBack_ && remindersOn_ && !tipsHeld(s))
+        s = tipDue(s);
+    goTo(s);
+}
+
+void RestSchedule::setAwayCountsAsRest(bool on) {
+    presence_.setAwayCountsAsRest(on);
+    goTo(stage_);
+}
+
+void RestSchedule::setPostponeMinutes(int minutes) {
+    postponeMinutes_ =
+        minutes >= kPostpone.min && minutes <= kPostpone.max ? minutes : kPostpone.neutral;
 }
 
 } // namespace ocuvell

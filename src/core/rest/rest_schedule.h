@@ -2,9 +2,11 @@
 // The rest schedule: the interval and rest length, whether reminders are on, the next
 // rest time, the tip and the countdown of a rest. It holds all of them as values and
 // tells its views what to show; the windows push what the user does through the
-// operations below and never hold schedule state themselves.
+// operations below and never hold schedule state themselves. Every operation ends in one
+// door, goTo(), which writes the stage and plans the next tick.
 #include "core/rest/activity.h"
 #include "core/rest/clock.h"
+#include "core/rest/presence.h"
 #include "core/rest/rest_views.h"
 
 #include <functional>
@@ -70,7 +72,7 @@ class RestSchedule {
     // has come); a tip up for it goes. Nothing while reminders are off. The second asks
     // for minutes of its own (from the command line), kept within the same bounds.
     void restLater();
-    // The same by this many minutes (1 to kMaxPostpone).
+    // The same by this many minutes, within the postpone's bounds in the settings table.
     void restLater(int minutes);
     // Told after every operation and tick, once the schedule has planned its next tick
     // (the session bus's change signals); an empty function stops it.
@@ -82,21 +84,21 @@ class RestSchedule {
     // rest counts as one ending now. A lock counts only while the user's own input stayed
     // away through it (where the idle time can be read): a lock that is not the user's
     // absence (another session's, a locker that let input through) is no rest.
-    enum class Away { Asleep, Locked };
+    using Away = Presence::Away;
     void sessionAway(Away how = Away::Asleep);
     void sessionBack();
     // The full-screen source saw the focus or a window's state change.
     void fullscreenChanged();
     // The sources the options below read; nullptr takes one away.
-    void setIdleSource(IdleSource* source) { idle_ = source; }
-    void setFullscreenSource(FullscreenSource* source);
+    void setIdleSource(IdleSource* source) { presence_.setIdleSource(source); }
+    void setFullscreenSource(FullscreenSource* source) { presence_.setFullscreenSource(source); }
 
     // --- The options of the [more] section -------------------------------------------
     void setDeferFullscreen(bool on);
     void setAwayCountsAsRest(bool on);
     void setPostponeMinutes(int minutes);
-    bool deferFullscreen() const { return deferFullscreen_; }
-    bool awayCountsAsRest() const { return awayCountsAsRest_; }
+    bool deferFullscreen() const { return presence_.deferFullscreen(); }
+    bool awayCountsAsRest() const { return presence_.awayCountsAsRest(); }
     int postponeMinutes() const { return postponeMinutes_; }
     // A due tip waits for a full-screen window to go.
     bool tipHeldBack() const { return tipHeldBack_; }
@@ -108,9 +110,9 @@ class RestSchedule {
     // The stored reminders flag, before the switch shows it.
     void loadStoredReminders(bool on);
 
-    // The interval (1 minute or more; the arithmetic wraps it modulo a day) and the rest
-    // length (1..555) in use: the entry's number when it is usable, else the last usable
-    // value.
+    // The interval and the rest length in use, within their bounds in the settings table
+    // (the arithmetic wraps an interval modulo a day): the entry's number when it is usable, else
+    // the last usable value.
     int intervalMinutes() const;
     int restLengthMinutes() const;
     // What the close stores: always a usable number, even when an entry was left holding
@@ -126,22 +128,14 @@ class RestSchedule {
     // A rest counts down, seen or not.
     bool counting() const;
     const Countdown& countdown() const { return countdown_; }
-    // The next rest time, "hh:mm" on the user's clock; empty before the first is set.
+    // The next rest time on the user's clock, minutes since midnight; nothing before the
+    // first is set. nextRestTime() is the same as "hh:mm", empty before the first.
+    std::optional<int> nextRestMinuteOfDay() const;
     std::string nextRestTime() const;
 
-    // Values used when an entry holds no usable number (a first start reads key names).
-    static constexpr int kDefaultInterval = 45;
-    static constexpr int kDefaultRestLength = 5;
-    static constexpr int kMinInterval = 1;
-    static constexpr int kMaxRestLength = 555; // a rest's ticks stay within 16 bits
-    static constexpr int kDefaultPostpone = 10;
-    static constexpr int kMinPostpone = 1;
-    static constexpr int kMaxPostpone = 120;
     // How long after a minute starts the waiting schedule looks at the clock: late enough
     // that a timer a little early still lands in the new minute.
     static constexpr int kMinuteMarginMs = 100;
-    // Input this close before an unlock is the unlocking itself, not the user at work.
-    static constexpr int kUnlockGraceSeconds = 60;
 
   private:
     // What a box holds and its number when that is usable.
@@ -157,8 +151,8 @@ class RestSchedule {
     Stage stage_ = Stage::Waiting;
     bool remindersOn_ = false;
     Countdown countdown_;
-    int interval_ = kDefaultInterval;     // the last usable interval
-    int restLength_ = kDefaultRestLength; // the last usable rest length
+    int interval_;   // the last usable interval
+    int restLength_; // the last usable rest length
     Entry intervalEntry_, restLengthEntry_;
     std::optional<int> nextRest_; // minute of the day, on the clock's count
     // The last minute (Clock::localMinutes) whose tip check is done, so that a minute no
@@ -166,37 +160,44 @@ class RestSchedule {
     std::optional<long long> checkedThrough_;
 
     std::function<void()> watch_;
-    IdleSource* idle_ = nullptr;
-    FullscreenSource* fullscreen_ = nullptr;
-    bool deferFullscreen_ = false;
-    bool awayCountsAsRest_ = false;
-    int postponeMinutes_ = kDefaultPostpone;
+    Presence presence_;
+    int postponeMinutes_;
     bool tipHeldBack_ = false;
-    // The last input before an absence seen to be as long as a rest (Clock::seconds), and
-    // the idle time last read while a tip waits.
-    std::optional<long long> awayFrom_;
-    long long lastIdleMs_ = 0;
-    std::optional<long long> sessionAwayAt_; // when the sleep or the lock began
-    bool sessionLocked_ = false;
-    // The first input seen while the session was locked (Clock::seconds).
-    std::optional<long long> inputWhileLocked_;
 
+    // What moves the stage; after() is the whole table of moves.
+    enum class Event {
+        TipShown,
+        CountdownStarted, // a rest's counters start, from a tip or without one
+        TipAccepted,      // the rest screen comes up for the countdown just started
+        Answered,         // the tip or the rest screen was dismissed; a countdown goes on
+        RestOver,         // the countdown ran out
+    };
+    static Stage after(Stage from, Event event);
+    static bool tipsHeld(Stage s);
+    static bool counting(Stage s);
+    static bool tipUp(Stage s);
+
+    // The door every operation leaves by, once: writes the stage and plans the next tick.
+    void goTo(Stage next);
     void planTicks();
+    // The steps of the operations, each given the stage the operation has reached and
+    // returning the one it leads to.
+    Stage reschedule(Stage s);
+    Stage startRest(Stage s);
+    Stage restScreenClosed(Stage s);
+    Stage tipDue(Stage s);
+    Stage showTip(Stage s);
+    Stage lookAtUser(Stage s);
+    Stage restTakenAway(Stage s, long long returnedAt);
+    Stage nextRestMoved(Stage s);
+    Stage recheckClock(Stage s);
+    Stage countdownStep(Stage s);
+    Stage endOfRest(Stage s);
     void settleEntries();
     void setNextRest(int minuteOfDay);
+    void showNextRest();
     int roundedNow() const;
     bool restTimeReached();
-    void showTip();
-    void tipDue();
-    void checkAway();
-    bool lockedAndWatched() const;
-    void restTakenAway(long long returnedAt);
-    bool tipUp() const;
-    void nextRestMoved();
-    void recheckClock();
-    void countdownStep();
-    void endOfRest();
-    void tipAnswered();
 };
 
 } // namespace ocuvell

@@ -1,7 +1,7 @@
 #pragma once
 // What the rest schedule asks of the windows that show it, one small interface per
-// window role. The schedule says what to show; each window decides how its controls show
-// it. Every request may come while the window is hidden or not built yet.
+// window role. The schedule gives values; each window words and draws them as its
+// controls show them. Every request may come while the window is hidden or not built yet.
 #include <string>
 
 namespace ocuvell {
@@ -10,8 +10,8 @@ namespace ocuvell {
 class SchedulePanelView {
   public:
     virtual ~SchedulePanelView() = default;
-    // The next rest time, "hh:mm", on the main page.
-    virtual void showNextRest(const std::string& time) = 0;
+    // The next rest time on the user's clock, in minutes since midnight, on the main page.
+    virtual void showNextRest(int minuteOfDay) = 0;
     // The interval and the rest length in use, on the main page.
     virtual void showRestValues(const std::string& interval, const std::string& restLength) = 0;
     // What the settings page's boxes hold: the stored values at start-up, the values in
@@ -28,7 +28,8 @@ class SchedulePanelView {
 class TipView {
   public:
     virtual ~TipView() = default;
-    virtual void showTip(const std::string& caption) = 0;
+    // Offers a rest of this length, in minutes as the user typed it ("05" stays "05").
+    virtual void showTip(const std::string& restLength) = 0;
     // The notice follows a rest under way: nothing done of total, then done so far.
     virtual void startProgress(int total) = 0;
     virtual void showProgress(int done) = 0;
@@ -41,8 +42,9 @@ class RestScreenView {
   public:
     virtual ~RestScreenView() = default;
     virtual void showRestScreen() = 0;
-    // The time left, "h:m:s"; comes every second of a rest, also while the layer is closed.
-    virtual void showRemaining(const std::string& time) = 0;
+    // The time left as the countdown's counters (RestSchedule::Countdown); comes every
+    // second of a rest, also while the layer is closed.
+    virtual void showRemaining(int hours, int minutes, int seconds) = 0;
     virtual void removeRestScreen() = 0;
 };
 

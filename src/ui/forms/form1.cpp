@@ -174,8 +174,10 @@ void Form1::setHeadingGreen(QLabel* heading, bool green) {
 }
 
 // SchedulePanelView: what the schedule shows on the main page and the rest page.
-void Form1::showNextRest(const std::string& time) {
-    Label5_->setText(QString::fromStdString(time));
+void Form1::showNextRest(int minuteOfDay) {
+    Label5_->setText(QStringLiteral("%1:%2")
+                         .arg(minuteOfDay / 60, 2, 10, QLatin1Char('0'))
+                         .arg(minuteOfDay % 60, 2, 10, QLatin1Char('0')));
 }
 void Form1::showRestValues(const std::string& interval, const std::string& restLength) {
     dhhour_[0]->setText(QString::fromStdString(interval));

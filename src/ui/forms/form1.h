@@ -132,7 +132,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
 
   private:
     // SchedulePanelView: Label5, dhhour, Text2 and Text3, ppset, the rest heading.
-    void showNextRest(const std::string& time) override;
+    void showNextRest(int minuteOfDay) override;
     void showRestValues(const std::string& interval, const std::string& restLength) override;
     void showIntervalEntry(const std::string& text) override;
     void showRestLengthEntry(const std::string& text) override;

@@ -49,10 +49,11 @@ void RestForms::removeRestScreen() {
 }
 
 // Shown first (placed as it loads), then given its caption.
-void RestForms::showTip(const std::string& caption) {
+void RestForms::showTip(const std::string& restLength) {
     Form2* f = tip();
     f->show();
-    f->Label1->setText(QString::fromStdString(caption));
+    f->Label1->setText(QStringLiteral("立即休息 ") + QString::fromStdString(restLength) +
+                       QStringLiteral(" 分钟"));
 }
 
 void RestForms::startProgress(int total) {
@@ -71,11 +72,12 @@ void RestForms::showRestScreen() {
     f->activateWindow();
 }
 
-// The band as it stood goes into Picture2 before the new time is written.
-void RestForms::showRemaining(const std::string& time) {
+// The band as it stood goes into Picture2 before the new time, "h:m:s" without padding,
+// is written.
+void RestForms::showRemaining(int hours, int minutes, int seconds) {
     Form3* f = rest();
     f->snapshot();
-    f->setCaption(QString::fromStdString(time));
+    f->setCaption(QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(seconds));
 }
 
 } // namespace ocuvell

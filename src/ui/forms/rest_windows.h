@@ -23,13 +23,13 @@ class RestForms : public TipView, public RestScreenView {
     Form3* loadedRest() const { return form3_; }
 
     // TipView: Form2, its caption Label1 and its progress control tippro.
-    void showTip(const std::string& caption) override;
+    void showTip(const std::string& restLength) override;
     void startProgress(int total) override;
     void showProgress(int done) override;
     void removeTip() override;
     // RestScreenView: Form3 and its countdown label Label1.
     void showRestScreen() override;
-    void showRemaining(const std::string& time) override;
+    void showRemaining(int hours, int minutes, int seconds) override;
     void removeRestScreen() override;
 
   private:
