@@ -1,11 +1,13 @@
 // Xlib's one error handler, owned by the traps, on the dummy X server: a trap catches its
 // own connection's errors whatever else is set or gone meanwhile, every other
 // connection's go to the handler set before, and that handler is back at the end.
+#include "core/x11/error_trap.h"
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 // After GoogleTest, whose names Xlib's macros (None, Bool) would otherwise replace.
-#include "core/x11/error_trap.h"
+#include <X11/Xlib.h>
 
 using namespace ocuvell;
 

@@ -105,7 +105,7 @@ class RestSchedule {
 
     // --- Load and save -------------------------------------------------------------
     // The stored interval and rest length, as stored. Anything absent, not a whole number
-    // or out of bounds gives the defaults below.
+    // or out of bounds gives the settings table's default.
     void loadStored(const std::string& interval, const std::string& restLength);
     // The stored reminders flag, before the switch shows it.
     void loadStoredReminders(bool on);

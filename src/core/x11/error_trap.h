@@ -4,15 +4,17 @@
 // the request. This is the handler's one owner. Whoever expects errors on a connection of
 // its own sets a trap on it; errors on every other connection go to the handler that was
 // there before ours, and that handler is back once no trap is set.
-#include <X11/Xlib.h>
 #include <atomic>
+
+// Xlib's connection, named without Xlib's header and its macros (Bool, Status, None).
+struct _XDisplay;
 
 namespace ocuvell {
 
 class XErrorTrap {
   public:
     // Catches the errors of this connection while the trap lives.
-    explicit XErrorTrap(::Display* dpy);
+    explicit XErrorTrap(_XDisplay* dpy);
     ~XErrorTrap();
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;
@@ -20,12 +22,12 @@ class XErrorTrap {
     // An error came on the connection since the trap was set. Errors arrive with replies:
     // a request without one is known only after XSync.
     bool failed() const { return error_.load() != 0; }
-    ::Display* display() const { return dpy_; }
+    _XDisplay* display() const { return dpy_; }
     // The handler's own record of an error on this trap's connection.
     void caught(int errorCode) { error_.store(errorCode); }
 
   private:
-    ::Display* dpy_;
+    _XDisplay* dpy_;
     std::atomic<int> error_{0};
 };
 

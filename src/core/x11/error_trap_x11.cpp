@@ -1,5 +1,7 @@
 #include "core/x11/error_trap.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -59,7 +61,7 @@ class Owner {
 
 } // namespace
 
-XErrorTrap::XErrorTrap(::Display* dpy) : dpy_(dpy) {
+XErrorTrap::XErrorTrap(_XDisplay* dpy) : dpy_(dpy) {
     Owner::the().add(this);
 }
 
