@@ -384,21 +384,22 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     f.Show();
     f.move(100, 100);
     const auto press = QEvent::MouseButtonPress, move = QEvent::MouseMove;
+    FormDrag drag(f);
     // Passing over the strip, a press of another button, or a held button that was not
     // pressed on the strip moves nothing.
-    EXPECT_FALSE(formdrag(f, move, Qt::NoButton, QPoint(150, 110)));
-    formdrag(f, press, Qt::RightButton, QPoint(150, 110));
-    EXPECT_FALSE(formdrag(f, move, Qt::RightButton, QPoint(170, 120)));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(170, 120)));
+    EXPECT_FALSE(drag.follow(move, Qt::NoButton, QPoint(150, 110)));
+    drag.follow(press, Qt::RightButton, QPoint(150, 110));
+    EXPECT_FALSE(drag.follow(move, Qt::RightButton, QPoint(170, 120)));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(170, 120)));
     EXPECT_EQ(f.pos(), QPoint(100, 100));
     // This platform has no system move: the window follows the cursor by hand.
-    formdrag(f, press, Qt::LeftButton, QPoint(150, 110));
-    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(150, 110)));
-    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(180, 140)));
+    drag.follow(press, Qt::LeftButton, QPoint(150, 110));
+    EXPECT_TRUE(drag.follow(move, Qt::LeftButton, QPoint(150, 110)));
+    EXPECT_TRUE(drag.follow(move, Qt::LeftButton, QPoint(180, 140)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
     // The release ends the drag: a later movement, even with the button, leaves it there.
-    EXPECT_FALSE(formdrag(f, QEvent::MouseButtonRelease, Qt::NoButton, QPoint(180, 140)));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(300, 300)));
+    EXPECT_FALSE(drag.follow(QEvent::MouseButtonRelease, Qt::NoButton, QPoint(180, 140)));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(300, 300)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
     // The same through the title label, as the mouse delivers it.
     const auto send = [&f](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
@@ -414,8 +415,8 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     send(move, QPoint(250, 250), Qt::LeftButton);
     EXPECT_EQ(f.pos(), QPoint(140, 150));
     f.showMaximized();
-    formdrag(f, press, Qt::LeftButton, QPoint(10, 10));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(10, 10)));
+    drag.follow(press, Qt::LeftButton, QPoint(10, 10));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(10, 10)));
 }
 
 // --- Rest schedule through the window -----------------------------------------------

@@ -1,5 +1,7 @@
 // Form1's load step and the close from its title strip.
+#include "ui/forms/colour_page.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/rest_page.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/safe_switch.h"
 
@@ -39,8 +41,8 @@ void Form1::load() {
     }
 
     if (overlayBuilt()) {
-        Image7_->setPixmap(setok_[1]->pixmap());
-        Image8_->setPixmap(setno_[1]->pixmap());
+        colourPage_->Image7()->setPixmap(restPage_->setok()->pixmap());
+        colourPage_->Image8()->setPixmap(restPage_->setno()->pixmap());
     }
     edit_[1]->setPixmap(edit_[0]->pixmap());
 }
