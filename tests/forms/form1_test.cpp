@@ -367,6 +367,32 @@ TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
     EXPECT_TRUE(f.isMinimized());
 }
 
+// The pages are built on first use and hold nothing of their own before: what the model
+// came to hold meanwhile (shortcuts, an entry typed elsewhere) is what they show.
+TEST_F(Form1Test, PagesBuiltLateShowTheModelAsItIsNow) {
+    writeConfig("[dsxx]\nmei=20\nxiuxi=7\npdrun=1\n"
+                "[eye]\nliangdu=-10\nduibidu=90\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+    Form1& f = start();
+    ASSERT_FALSE(f.overlayBuilt());
+    model->stepLevel(Level::Brightness, 5);
+    model->stepLevel(Level::Green, 7);
+    f.schedule().enterRestLength("08");
+    EXPECT_EQ(f.Slider1()->value(), -5);
+    EXPECT_EQ(f.colo(1)->text(), "-5");
+    EXPECT_EQ(f.colo(3)->text(), "90");
+    EXPECT_EQ(f.Slider3(1)->value(), 7);
+    EXPECT_EQ(f.Text4(1)->text(), "7");
+    EXPECT_EQ(f.Text4(2)->text(), "-20");
+    EXPECT_EQ(f.Text2()->text(), "20");
+    EXPECT_EQ(f.Text3()->text(), "08");
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_FALSE(f.colourNotice()->isVisible());
+    // Built, they follow: the model is told nothing back by the page's own showing.
+    model->stepLevel(Level::Contrast, -5);
+    EXPECT_EQ(f.colo(3)->text(), "85");
+    EXPECT_EQ(f.schedule().restLengthMinutes(), 8);
+}
+
 TEST_F(Form1Test, ShowLoadsOnceAndFitsTheTitleStrip) {
     Form1& f = make();
     f.Show();

@@ -1,7 +1,6 @@
 // Building Form1's controls. Positions are kept in twips, as the layout was drawn,
 // and turned into pixels at 15 twips to the pixel.
 #include "core/controls/property_bag.h"
-#include "core/settings/settings_table.h"
 #include "ui/assets/artwork.h"
 #include "ui/forms/colour_page.h"
 #include "ui/forms/form1.h"
@@ -15,13 +14,10 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSlider>
 #include <QStringList>
 #include <algorithm>
 #include <initializer_list>
-#include <vector>
 
 namespace ocuvell {
 

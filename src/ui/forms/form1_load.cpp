@@ -62,11 +62,10 @@ void Form1::Show() {
     // leaves a minimised window where it is.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    // Bring it in front when the tray asks; a platform without windows has no front.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        raise();
-        activateWindow();
-    }
+    // In front when the tray asks, on every platform (one without a stacking order only
+    // says it has none).
+    raise();
+    activateWindow();
 }
 
 void Form1::image2_Click() {
