@@ -150,7 +150,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void tickOnceIn(int milliseconds) override;
     void stopTicking() override;
     RestViews restViews() { return {.panel = this, .ticks = this}; }
-    // ColourView: the sliders and their value displays follow the model's levels.
+    // ColourView: passed on to the colour page once it is built.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
     void troubleChanged() override { showColourNotice(); }
@@ -166,7 +166,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
         ensureOverlay();
         return member;
     }
-    // Closes the overlay, built or not.
+    // Closes the overlay; one not built yet is built closed after the load step.
     void hideOverlay();
     void connectOverlay();
     void layOutRestSummary();

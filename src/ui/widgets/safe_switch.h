@@ -36,12 +36,6 @@ class SafeSwitch : public QWidget {
     void loadProperties(const PropertyBag& bag);
     void saveProperties(PropertyBag& bag) const;
 
-    // One hover poll with the pointer read by the window's shared poll (switch_poll.h).
-    void pollAt(const QPoint& global);
-    // Whether a pointer at this point (screen pixels) is over the switch for the poll: the
-    // whole rectangle, far edges included.
-    bool covers(const QPoint& global) const;
-
   signals:
     void Click(bool value);
     void MouseOut();
@@ -56,6 +50,14 @@ class SafeSwitch : public QWidget {
     void hideEvent(QHideEvent*) override;
 
   private:
+    // The window's shared poll (switch_poll.h) asks each switch in turn.
+    friend class SwitchPoll;
+    // One hover poll with the pointer the shared poll read (screen pixels).
+    void pollAt(const QPoint& global);
+    // Whether a pointer at this point (screen pixels) is over the switch for the poll: the
+    // whole rectangle, far edges included.
+    bool covers(const QPoint& global) const;
+
     std::unique_ptr<SwitchCore> core_;
     SwitchArt* art_;     // the application's, which outlives its widgets
     int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
