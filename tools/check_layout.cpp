@@ -3,7 +3,8 @@
 //   do not include each other, and no two folders include each other round a loop;
 // - platform conditionals stand only in files whose names end in their platform
 //   (name_posix.cpp, name_win32.cpp, name_x11.cpp, name_wayland.cpp), in src and in tests;
-// - each name listed under "once:" is spelled, as a quoted literal, in one file of src only.
+// - each name listed under "once:" is spelled, as a quoted literal, in one file of src only;
+// - a folder listed first under "apart:" includes nothing from the folders after it.
 // Usage: check_layout SRC_DIR LAYOUT_FILE [TESTS_DIR]. Prints every finding; exit 1 when any.
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +25,8 @@ namespace {
 struct Layout {
     std::vector<std::pair<std::string, int>> folders; // folder, floor (0 lowest)
     std::vector<std::string> once;                    // literals spelled in one file only
+    // A folder and the folders it must not include from, whatever their floors.
+    std::vector<std::pair<std::string, std::vector<std::string>>> apart;
 };
 
 Layout readLayout(const fs::path& file) {
@@ -43,6 +46,14 @@ Layout readLayout(const fs::path& file) {
                 layout.once.push_back(word);
             continue;
         }
+        if (word == "apart:") {
+            std::pair<std::string, std::vector<std::string>> rule;
+            words >> rule.first;
+            while (words >> word)
+                rule.second.push_back(word);
+            layout.apart.push_back(std::move(rule));
+            continue;
+        }
         do
             layout.folders.emplace_back(word, floor);
         while (words >> word);
@@ -51,15 +62,19 @@ Layout readLayout(const fs::path& file) {
     return layout;
 }
 
+// Whether folder is name or lies under it.
+bool within(const std::string& folder, const std::string& name) {
+    return folder == name ||
+           (folder.size() > name.size() && folder.compare(0, name.size(), name) == 0 &&
+            folder[name.size()] == '/');
+}
+
 // The layout entry a folder belongs to: the longest entry that is the folder or holds it.
 const std::pair<std::string, int>* entryOf(const Layout& layout, const std::string& folder) {
     const std::pair<std::string, int>* best = nullptr;
     for (const auto& entry : layout.folders) {
         const std::string& name = entry.first;
-        const bool inside = folder == name || (folder.size() > name.size() &&
-                                               folder.compare(0, name.size(), name) == 0 &&
-                                               folder[name.size()] == '/');
-        if (inside && (!best || name.size() > best->first.size()))
+        if (within(folder, name) && (!best || name.size() > best->first.size()))
             best = &entry;
     }
     return best;
@@ -175,6 +190,11 @@ class Checker {
                                 "\" from a folder with no floor");
             return;
         }
+        for (const auto& [from, kept] : layout_.apart)
+            for (const std::string& away : kept)
+                if (within(folder, from) && within(targetFolder, away))
+                    findings_.push_back(where + ": \"" + from + "\" includes \"" + target +
+                                        "\" from \"" + away + "\", which it is kept apart from");
         if (there->first != home.first)
             edges_[home.first].insert(there->first);
         if (there->second > home.second)

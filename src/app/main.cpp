@@ -3,6 +3,7 @@
 #include "app/bus_service.h"
 #include "app/clock_watch.h"
 #include "app/command_line.h"
+#include "app/display_news.h"
 #include "app/end_signals.h"
 #include "app/global_keys.h"
 #include "app/session_events.h"
@@ -200,6 +201,7 @@ int main(int argc, char** argv) {
     // the moment it watches the desktop.
     std::unique_ptr<QSocketNotifier> fullscreenNews;
     ocuvell::Model model(std::move(display), clock, settings);
+    const ocuvell::DisplayNews displayNews(model);
     if (fullscreen) {
         fullscreen->onWatchable([&fullscreen, &fullscreenNews, &model] {
             fullscreenNews =

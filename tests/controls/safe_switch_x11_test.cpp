@@ -2,6 +2,7 @@
 // a click at the moment the pointer arrives completes, and the poll runs only while the
 // pointer is over the switch.
 #include "ui/widgets/safe_switch.h"
+#include "ui/widgets/switch_poll.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -41,7 +42,7 @@ TEST(SafeSwitchX11, ClickRightAfterThePointerArrivesCompletes) {
     QSignalSpy ins(sw, &SafeSwitch::MouseIn);
 
     const auto pollStops = [&] {
-        return QTest::qWaitFor([&] { return !SafeSwitch::pollRunning(&window); }, 2000);
+        return QTest::qWaitFor([&] { return !SwitchPoll::of(&window)->running(); }, 2000);
     };
     ASSERT_TRUE(movePointer(window.mapToGlobal(QPoint(250, 150))));
     EXPECT_TRUE(pollStops());
@@ -56,7 +57,7 @@ TEST(SafeSwitchX11, ClickRightAfterThePointerArrivesCompletes) {
         EXPECT_EQ(clicks.takeFirst().at(0).toBool(), expected);
         EXPECT_EQ(sw->Value(), expected);
         EXPECT_EQ(sw->frameIndex(), expected ? 1 : 5); // hover look of the new value
-        EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+        EXPECT_TRUE(SwitchPoll::of(&window)->running());
 
         ASSERT_TRUE(movePointer(window.mapToGlobal(QPoint(250, 150))));
         EXPECT_TRUE(pollStops());

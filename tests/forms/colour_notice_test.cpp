@@ -1,5 +1,6 @@
 // The colour page says when the display's colours cannot be changed, without getting in
 // the way of the sliders, which still set and store their values.
+#include "app/display_news.h"
 #include "core/display/display.h"
 #include "form1_fixture.h"
 #include "support/env_var.h"
@@ -42,9 +43,17 @@ struct RefusingDisplay : Display {
 
 class ColourNotice : public Form1Test {
   protected:
+    // The display's own news reaches the model as the program has it read.
+    std::unique_ptr<DisplayNews> news;
+    void TearDown() override {
+        news.reset();
+        Form1Test::TearDown();
+    }
     Form1& startOn(std::unique_ptr<Display> display) {
         writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+        news.reset();
         makeOn(std::move(display));
+        news = std::make_unique<DisplayNews>(*model);
         form->load();
         form->Show();
         form->edit_Click(0);

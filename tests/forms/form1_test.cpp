@@ -367,6 +367,32 @@ TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
     EXPECT_TRUE(f.isMinimized());
 }
 
+// The pages are built on first use and hold nothing of their own before: what the model
+// came to hold meanwhile (shortcuts, an entry typed elsewhere) is what they show.
+TEST_F(Form1Test, PagesBuiltLateShowTheModelAsItIsNow) {
+    writeConfig("[dsxx]\nmei=20\nxiuxi=7\npdrun=1\n"
+                "[eye]\nliangdu=-10\nduibidu=90\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+    Form1& f = start();
+    ASSERT_FALSE(f.overlayBuilt());
+    model->stepLevel(Level::Brightness, 5);
+    model->stepLevel(Level::Green, 7);
+    f.schedule().enterRestLength("08");
+    EXPECT_EQ(f.Slider1()->value(), -5);
+    EXPECT_EQ(f.colo(1)->text(), "-5");
+    EXPECT_EQ(f.colo(3)->text(), "90");
+    EXPECT_EQ(f.Slider3(1)->value(), 7);
+    EXPECT_EQ(f.Text4(1)->text(), "7");
+    EXPECT_EQ(f.Text4(2)->text(), "-20");
+    EXPECT_EQ(f.Text2()->text(), "20");
+    EXPECT_EQ(f.Text3()->text(), "08");
+    EXPECT_TRUE(f.ppset()->isHidden());
+    EXPECT_FALSE(f.colourNotice()->isVisible());
+    // Built, they follow: the model is told nothing back by the page's own showing.
+    model->stepLevel(Level::Contrast, -5);
+    EXPECT_EQ(f.colo(3)->text(), "85");
+    EXPECT_EQ(f.schedule().restLengthMinutes(), 8);
+}
+
 TEST_F(Form1Test, ShowLoadsOnceAndFitsTheTitleStrip) {
     Form1& f = make();
     f.Show();
@@ -384,21 +410,22 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     f.Show();
     f.move(100, 100);
     const auto press = QEvent::MouseButtonPress, move = QEvent::MouseMove;
+    FormDrag drag(f);
     // Passing over the strip, a press of another button, or a held button that was not
     // pressed on the strip moves nothing.
-    EXPECT_FALSE(formdrag(f, move, Qt::NoButton, QPoint(150, 110)));
-    formdrag(f, press, Qt::RightButton, QPoint(150, 110));
-    EXPECT_FALSE(formdrag(f, move, Qt::RightButton, QPoint(170, 120)));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(170, 120)));
+    EXPECT_FALSE(drag.follow(move, Qt::NoButton, QPoint(150, 110)));
+    drag.follow(press, Qt::RightButton, QPoint(150, 110));
+    EXPECT_FALSE(drag.follow(move, Qt::RightButton, QPoint(170, 120)));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(170, 120)));
     EXPECT_EQ(f.pos(), QPoint(100, 100));
     // This platform has no system move: the window follows the cursor by hand.
-    formdrag(f, press, Qt::LeftButton, QPoint(150, 110));
-    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(150, 110)));
-    EXPECT_TRUE(formdrag(f, move, Qt::LeftButton, QPoint(180, 140)));
+    drag.follow(press, Qt::LeftButton, QPoint(150, 110));
+    EXPECT_TRUE(drag.follow(move, Qt::LeftButton, QPoint(150, 110)));
+    EXPECT_TRUE(drag.follow(move, Qt::LeftButton, QPoint(180, 140)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
     // The release ends the drag: a later movement, even with the button, leaves it there.
-    EXPECT_FALSE(formdrag(f, QEvent::MouseButtonRelease, Qt::NoButton, QPoint(180, 140)));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(300, 300)));
+    EXPECT_FALSE(drag.follow(QEvent::MouseButtonRelease, Qt::NoButton, QPoint(180, 140)));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(300, 300)));
     EXPECT_EQ(f.pos(), QPoint(130, 130));
     // The same through the title label, as the mouse delivers it.
     const auto send = [&f](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
@@ -414,8 +441,8 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
     send(move, QPoint(250, 250), Qt::LeftButton);
     EXPECT_EQ(f.pos(), QPoint(140, 150));
     f.showMaximized();
-    formdrag(f, press, Qt::LeftButton, QPoint(10, 10));
-    EXPECT_FALSE(formdrag(f, move, Qt::LeftButton, QPoint(10, 10)));
+    drag.follow(press, Qt::LeftButton, QPoint(10, 10));
+    EXPECT_FALSE(drag.follow(move, Qt::LeftButton, QPoint(10, 10)));
 }
 
 // --- Rest schedule through the window -----------------------------------------------

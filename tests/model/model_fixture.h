@@ -61,7 +61,7 @@ class RecordingView : public ColourView {
         if (onWarn)
             onWarn();
     }
-    void writeTroubleChanged() override { ++troubleChanges; }
+    void troubleChanged() override { ++troubleChanges; }
 };
 
 class ColourModelTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include "support/widget_helpers.h"
 #include "ui/widgets/prog_button.h"
 #include "ui/widgets/safe_switch.h"
+#include "ui/widgets/switch_poll.h"
 
 #include <QDir>
 #include <QFont>
@@ -34,12 +35,12 @@ void reachFrame(SafeSwitch& sw, Pointer& pointer, int frame) {
     const bool value = frame < 4;
     pointer.pos = sw.mapToGlobal(QPoint(-50, -50));
     sw.setEnable(true);
-    sw.poll();
+    SwitchPoll::of(sw.window())->tick();
     sw.setValue(value);
     switch (frame % 4) {
     case 1:
         pointer.pos = sw.mapToGlobal(QPoint(5, 5));
-        sw.poll();
+        SwitchPoll::of(sw.window())->tick();
         break;
     case 2:
         sendMouse(&sw, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
@@ -54,9 +55,9 @@ void reachFrame(SafeSwitch& sw, Pointer& pointer, int frame) {
 
 TEST(Gallery, EverySwitchFrameAndColourScheme) {
     Pointer pointer;
-    SafeSwitch::setCursorSource(&pointer);
     QWidget host;
     host.resize(400, 200);
+    SwitchPoll::ensure(&host).setCursorSource(&pointer);
     SafeSwitch sw(&host);
     ProgButton pb(&host);
     pb.setGeometry(0, 60, 297, 41);
@@ -129,7 +130,6 @@ TEST(Gallery, EverySwitchFrameAndColourScheme) {
         }
     }
     p.end();
-    SafeSwitch::setCursorSource(nullptr);
     const QString path = galleryPath();
     ASSERT_TRUE(sheet.save(path)) << path.toStdString();
     std::printf("gallery: %s\n", qPrintable(path));

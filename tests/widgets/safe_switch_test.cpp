@@ -2,6 +2,7 @@
 // stored properties, with a fake cursor and poll ticks fired by hand.
 #include "support/widget_helpers.h"
 #include "ui/widgets/safe_switch.h"
+#include "ui/widgets/switch_poll.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -57,23 +58,25 @@ class SafeSwitchTest : public ::testing::Test {
         window.resize(300, 200);
         sw = new SafeSwitch(&window);
         sw->move(40, 30);
-        SafeSwitch::setCursorSource(&cursor);
+        SwitchPoll::ensure(&window).setCursorSource(&cursor);
         QObject::connect(sw, &SafeSwitch::Click, [this](bool v) { clicks.push_back(v); });
         QObject::connect(sw, &SafeSwitch::MouseIn, [this] { ++ins; });
         QObject::connect(sw, &SafeSwitch::MouseOut, [this] { ++outs; });
         window.show();
     }
-    void TearDown() override { SafeSwitch::setCursorSource(nullptr); }
+    // One tick of the window's shared poll, as its timer runs it.
+    void poll() { SwitchPoll::of(&window)->tick(); }
+    bool pollRunning() { return SwitchPoll::of(&window)->running(); }
 
     // Cursor at a point of the switch's client area.
     void cursorAt(int x, int y) { cursor.pos = sw->mapToGlobal(QPoint(x, y)); }
     void enter() {
         cursorAt(10, 10);
-        sw->poll();
+        poll();
     }
     void leave() {
         cursorAt(-20, 10);
-        sw->poll();
+        poll();
     }
     void press() { sendMouse(sw, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton); }
     void release() { sendMouse(sw, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton); }
@@ -103,17 +106,17 @@ TEST_F(SafeSwitchTest, EveryValueAssignmentClicksOnce) {
 
 TEST_F(SafeSwitchTest, HoverPollWithInclusiveBounds) {
     cursorAt(78, 23); // the column right of the switch and the row below count
-    sw->poll();
+    poll();
     EXPECT_EQ(ins, 1);
     EXPECT_EQ(sw->frameIndex(), 1);
-    sw->poll();
+    poll();
     EXPECT_EQ(ins, 1);
     cursorAt(79, 10);
-    sw->poll();
+    poll();
     EXPECT_EQ(outs, 1);
     EXPECT_EQ(sw->frameIndex(), 0);
     cursorAt(0, 0); // a removed corner pixel still counts as hover
-    sw->poll();
+    poll();
     EXPECT_EQ(ins, 2);
     EXPECT_TRUE(clicks.empty());
 }
@@ -125,7 +128,7 @@ TEST_F(SafeSwitchTest, RestingPollDoesNotRepaintOrAllocate) {
     g_allocations = 0;
     g_countAllocations = true;
     for (int i = 0; i < 5; ++i)
-        sw->poll();
+        poll();
     g_countAllocations = false;
     EXPECT_EQ(g_allocations, 0);
     QApplication::processEvents();
@@ -193,7 +196,7 @@ TEST_F(SafeSwitchTest, DisabledIgnoresInputAndReenabledShowsOldHover) {
     EXPECT_TRUE(clicks.empty());
     sw->setEnable(true);
     EXPECT_EQ(sw->frameIndex(), 1);
-    sw->poll();
+    poll();
     EXPECT_EQ(outs, 1);
     EXPECT_EQ(sw->frameIndex(), 0);
 }
@@ -257,32 +260,32 @@ TEST_F(SafeSwitchTest, ThePollRunsOnlyWhileThePointerIsOverASwitch) {
         loop.exec();
     };
     ticksPass(120);
-    EXPECT_FALSE(SafeSwitch::pollRunning(&window));
+    EXPECT_FALSE(pollRunning());
 
     cursorAt(20, 10);
     QMouseEvent move(QEvent::MouseMove, window.mapFromGlobal(QPointF(cursor.pos)),
                      QPointF(cursor.pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(window.windowHandle(), &move);
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    EXPECT_TRUE(pollRunning());
     ticksPass(120);
     EXPECT_EQ(ins, 1);
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    EXPECT_TRUE(pollRunning());
 
     cursorAt(78, 23); // still over it for the poll: the far edges count
     ticksPass(120);
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    EXPECT_TRUE(pollRunning());
     cursorAt(150, 100);
     ticksPass(120);
     EXPECT_EQ(outs, 1);
-    EXPECT_FALSE(SafeSwitch::pollRunning(&window));
+    EXPECT_FALSE(pollRunning());
     EXPECT_EQ(sw->frameIndex(), 0);
 
     window.hide();
     window.show();
-    EXPECT_TRUE(SafeSwitch::pollRunning(&window));
+    EXPECT_TRUE(pollRunning());
     delete sw;
     sw = nullptr;
-    EXPECT_FALSE(SafeSwitch::pollRunning(&window));
+    EXPECT_FALSE(pollRunning());
 }
 
 TEST_F(SafeSwitchTest, TheTimerPollsEveryShownSwitch) {
@@ -305,6 +308,7 @@ TEST_F(SafeSwitchTest, TheTimerPollsEveryShownSwitch) {
 TEST_F(SafeSwitchTest, AHandlerMayDeleteItsWindowDuringThePoll) {
     QPointer<QWidget> other = new QWidget;
     other->resize(300, 200);
+    SwitchPoll::ensure(other).setCursorSource(&cursor);
     auto* first = new SafeSwitch(other);
     auto* second = new SafeSwitch(other);
     second->move(150, 30);

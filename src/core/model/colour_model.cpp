@@ -109,9 +109,23 @@ bool ColourModel::written(bool taken) {
     if (now != writeTrouble_) {
         writeTrouble_ = now;
         if (view_)
-            view_->writeTroubleChanged();
+            view_->troubleChanged();
     }
     return now == DisplayTrouble::NoTrouble;
+}
+
+DisplayTrouble ColourModel::trouble() const {
+    DisplayTrouble why = engine_.display().trouble();
+    if (why == DisplayTrouble::NoTrouble && !engine_.captured())
+        why = DisplayTrouble::CaptureFailed;
+    if (why == DisplayTrouble::NoTrouble)
+        why = writeTrouble_;
+    return why;
+}
+
+void ColourModel::displayChanged() {
+    if (view_)
+        view_->troubleChanged();
 }
 
 void ColourModel::setBrightness(int value) {

@@ -25,8 +25,9 @@ class ColourView {
     virtual void levelChanged(Level level, int value) = 0;
     // A message box the user has to close (the restore's missing-file warning).
     virtual void warn(const std::string& title, const std::string& text) = 0;
-    // The display stopped or started taking ramps again: writeTrouble() says why not.
-    virtual void writeTroubleChanged() {}
+    // The display stopped or started taking ramps, or its own state changed (a compositor
+    // gone): trouble() says why colours cannot be changed now.
+    virtual void troubleChanged() {}
     // Eye protection was switched, by the view's own switch or from outside.
     virtual void eyeModeShown(bool /*on*/) {}
 };
@@ -68,6 +69,12 @@ class ColourModel {
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
     // Why the display did not take the last ramp; NoTrouble once it takes one.
     DisplayTrouble writeTrouble() const { return writeTrouble_; }
+    // Why the colours cannot be changed here: the display only stands in, its ramp could
+    // not be read, or it did not take the last ramp. NoTrouble when they can.
+    DisplayTrouble trouble() const;
+    // The display's connection had news of its own (a compositor gone, say): the view
+    // looks at trouble() again.
+    void displayChanged();
     // "1" or "0" once the eye-protection switch has been used, unset before.
     const std::optional<std::string>& eyeModeFlag() const { return eyeModeFlag_; }
     // The load step puts a stored "on" through eyeModeOn, so an unset flag means off.

@@ -115,6 +115,9 @@ class RestSchedule {
     // the last usable value.
     int intervalMinutes() const;
     int restLengthMinutes() const;
+    // What the settings page's boxes hold, as typed.
+    const std::string& intervalEntry() const { return intervalEntry_.text; }
+    const std::string& restLengthEntry() const { return restLengthEntry_.text; }
     // What the close stores: always a usable number, even when an entry was left holding
     // something else through Back.
     std::string intervalToSave() const { return std::to_string(intervalMinutes()); }

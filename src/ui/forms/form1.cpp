@@ -1,7 +1,8 @@
 #include "ui/forms/form1.h"
 
 #include "ui/assets/artwork.h"
-#include "ui/forms/move.h"
+#include "ui/forms/colour_page.h"
+#include "ui/forms/rest_page.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/plain_text.h"
 #include "ui/widgets/safe_switch.h"
@@ -46,7 +47,6 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
     buildHiddenControls();
     loadSwitchProperties();
     connectHandlers();
-    watchDisplay();
     // Runs only when the schedule asks for a tick.
     model_.attach(*this, restViews());
 }
@@ -56,8 +56,6 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
 // controls, Qt children, go after the members and raise no signal on their way out.
 Form1::~Form1() {
     model_.detach(restViews());
-    if (DisplayEvents* events = model_.colour().engine().display().events())
-        events->setWatcher({});
 }
 
 void Form1::connectHandlers() {
@@ -74,20 +72,63 @@ void Form1::connectHandlers() {
     connect(&Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
 }
 
+// The pages handle their own controls; OK and Back close the overlay, here.
 void Form1::connectOverlay() {
-    for (int i = 1; i <= 3; ++i) {
+    for (int i = 2; i <= 3; ++i) {
         connect(setok_[i], &ClickImage::clicked, this, [this, i] { setok_Click(i); });
         connect(setno_[i], &ClickImage::clicked, this, [this, i] { setno_Click(i); });
     }
-    // What is typed into the rest page is the schedule's entry at once; Enter in a box
-    // confirms it as the OK image does.
-    connect(Text2_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { schedule_.enterInterval(text.toStdString()); });
-    connect(Text3_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { schedule_.enterRestLength(text.toStdString()); });
-    for (QLineEdit* box : {Text2_, Text3_})
-        connect(box, &QLineEdit::returnPressed, this, [this] { setok_Click(1); });
-    connectColourPage();
+    connect(colourPage_->Image7(), &ClickImage::clicked, this, &Form1::Image7_Click);
+    connect(colourPage_->Image8(), &ClickImage::clicked, this, &Form1::Image8_Click);
+}
+
+QWidget* Form1::eyeset() {
+    return colourPage();
+}
+QWidget* Form1::xxset() {
+    return restPage();
+}
+QLineEdit* Form1::Text2() {
+    return restPage()->Text2();
+}
+QLineEdit* Form1::Text3() {
+    return restPage()->Text3();
+}
+QLabel* Form1::colo(int i) {
+    return colourPage()->colo(i);
+}
+QLabel* Form1::colourNotice() {
+    return colourPage()->notice();
+}
+QSlider* Form1::Slider1() {
+    return colourPage()->Slider1();
+}
+QSlider* Form1::Slider2() {
+    return colourPage()->Slider2();
+}
+QSlider* Form1::Slider3(int i) {
+    return colourPage()->Slider3(i);
+}
+QLineEdit* Form1::Text4(int i) {
+    return colourPage()->Text4(i);
+}
+QPushButton* Form1::Command3() {
+    return colourPage()->Command3();
+}
+QPushButton* Form1::Command4() {
+    return colourPage()->Command4();
+}
+ClickImage* Form1::Image7() {
+    return colourPage()->Image7();
+}
+ClickImage* Form1::Image8() {
+    return colourPage()->Image8();
+}
+ClickImage* Form1::setok(int i) {
+    return i == 1 ? restPage()->setok() : overlay(setok_[i]);
+}
+ClickImage* Form1::setno(int i) {
+    return i == 1 ? restPage()->setno() : overlay(setno_[i]);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -96,7 +137,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
          type == QEvent::MouseButtonRelease)) {
         const auto* e = static_cast<QMouseEvent*>(event);
-        formdrag(*this, type, e->buttons(), e->globalPosition().toPoint());
+        drag_.follow(type, e->buttons(), e->globalPosition().toPoint());
         return type == QEvent::MouseMove;
     }
     return QWidget::eventFilter(watched, event);
@@ -107,7 +148,7 @@ void Form1::edit_Click(int index) {
         ensureOverlay();
     if (!overlayBuilt())
         return; // no page to hide, none to open
-    QWidget* pages[4] = {eyeset_, xxset_, hsset_, gjset_};
+    QWidget* pages[4] = {colourPage_, restPage_, hsset_, gjset_};
     for (QWidget* p : pages)
         p->hide();
     for (QWidget* p : pages)
@@ -116,10 +157,10 @@ void Form1::edit_Click(int index) {
         p->move(8, p->y());
     if (index == 0) {
         ppset_->show();
-        eyeset_->show();
+        colourPage_->show();
     } else if (index == 1) {
         ppset_->show();
-        xxset_->show();
+        restPage_->show();
     }
 }
 
@@ -128,6 +169,72 @@ void Form1::Image1_Click() {
         showMinimized();
     else
         hide();
+}
+
+// ColourView: the colour page, when it is built; otherwise it reads the model when it is.
+void Form1::levelChanged(Level level, int value) {
+    if (colourPage_)
+        colourPage_->levelChanged(level, value);
+}
+
+void Form1::showColourNotice() {
+    if (colourPage_)
+        colourPage_->showNotice();
+}
+
+void Form1::warn(const std::string& title, const std::string& text) {
+    hooks_.warn(QString::fromStdString(title), QString::fromStdString(text));
+}
+
+void Form1::colorload() {
+    model_.colour().captureDisplay();
+    if (colourPage_) {
+        colourPage_->showNotice();
+        colourPage_->showStartValues();
+    }
+}
+
+void Form1::Command3_Click() {
+    model_.colour().restore();
+}
+
+void Form1::Command4_Click() {
+    colourPage()->Command4_Click();
+}
+
+void Form1::Image7_Click() {
+    hideOverlay();
+    model_.colour().saveLevels();
+}
+
+void Form1::Image8_Click() {
+    hideOverlay();
+}
+
+// Eye protection switched from outside (a shortcut, the session bus) shows as a click on
+// the switch would; the switch itself follows without clicking again.
+void Form1::eyeModeShown(bool on) {
+    if (SafeSwitch1_->Value() != on) {
+        const QSignalBlocker quiet(SafeSwitch1_);
+        SafeSwitch1_->setValue(on);
+    }
+    edit_[0]->setVisible(on);
+    if (!on)
+        hideOverlay();
+    setHeadingGreen(Label2_[0], on);
+}
+
+void Form1::SafeSwitch1_Click(bool value) {
+    if (value) {
+        edit_[0]->show();
+        setHeadingGreen(Label2_[0], true);
+        model_.colour().eyeModeOn();
+    } else {
+        edit_[0]->hide();
+        hideOverlay();
+        model_.colour().eyeModeOff();
+        setHeadingGreen(Label2_[0], false);
+    }
 }
 
 void Form1::SafeSwitch2_Click(bool value) {
@@ -184,17 +291,14 @@ void Form1::showRestValues(const std::string& interval, const std::string& restL
     dhhour_[1]->setText(QString::fromStdString(restLength));
     layOutRestSummary();
 }
+// The rest page, when it is built; otherwise it reads the schedule when it is.
 void Form1::showIntervalEntry(const std::string& text) {
-    if (overlayBuilt())
-        Text2_->setText(QString::fromStdString(text));
-    else
-        pending_.intervalEntry = QString::fromStdString(text);
+    if (restPage_)
+        restPage_->showIntervalEntry(text);
 }
 void Form1::showRestLengthEntry(const std::string& text) {
-    if (overlayBuilt())
-        Text3_->setText(QString::fromStdString(text));
-    else
-        pending_.restLengthEntry = QString::fromStdString(text);
+    if (restPage_)
+        restPage_->showRestLengthEntry(text);
 }
 void Form1::closeSettings() {
     hideOverlay();

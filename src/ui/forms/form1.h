@@ -2,8 +2,11 @@
 // Form1: the main window, the view of the program's model (the colour levels and
 // eye-protection mode, the rest schedule). It shows them on a caption-less window with a
 // home-made title strip, a main page and a settings overlay with a colour and a rest
-// page; each handler calls one operation of the model.
+// page; each handler calls one operation of the model. The pages are views of their own
+// (colour_page.h, rest_page.h): the window passes on what the model tells it and keeps
+// none of the model's values.
 #include "core/model/model.h"
+#include "ui/forms/move.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -23,6 +26,8 @@ class QUrl;
 namespace ocuvell {
 
 class ClickImage;
+class ColourPage;
+class RestPage;
 class SafeSwitch;
 
 // Effects that leave the window: tests replace them, the program keeps the defaults.
@@ -104,26 +109,28 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     // The settings overlay and its pages are built the first time anything asks for them
     // (an edit icon, or these accessors): the first frame never shows them.
     QWidget* ppset() { return overlay(ppset_); }
-    QWidget* eyeset() { return overlay(eyeset_); }
-    QWidget* xxset() { return overlay(xxset_); }
+    ColourPage* colourPage() { return overlay(colourPage_); }
+    RestPage* restPage() { return overlay(restPage_); }
+    QWidget* eyeset();
+    QWidget* xxset();
     QWidget* hsset() { return overlay(hsset_); }
     QWidget* gjset() { return overlay(gjset_); }
-    QLineEdit* Text2() { return overlay(Text2_); }
-    QLineEdit* Text3() { return overlay(Text3_); }
-    QLabel* colo(int i) { return overlay(colo_[i]); }
+    QLineEdit* Text2();
+    QLineEdit* Text3();
+    QLabel* colo(int i);
     // The colour page's line saying that colours cannot be changed here; hidden when
     // they can.
-    QLabel* colourNotice() { return overlay(colourNotice_); }
-    QSlider* Slider1() { return overlay(Slider1_); }
-    QSlider* Slider2() { return overlay(Slider2_); }
-    QSlider* Slider3(int i) { return overlay(Slider3_[i]); }
-    QLineEdit* Text4(int i) { return overlay(Text4_[i]); }
-    QPushButton* Command3() { return overlay(Command3_); }
-    QPushButton* Command4() { return overlay(Command4_); }
-    ClickImage* Image7() { return overlay(Image7_); }
-    ClickImage* Image8() { return overlay(Image8_); }
-    ClickImage* setok(int i) { return overlay(setok_[i]); }
-    ClickImage* setno(int i) { return overlay(setno_[i]); }
+    QLabel* colourNotice();
+    QSlider* Slider1();
+    QSlider* Slider2();
+    QSlider* Slider3(int i);
+    QLineEdit* Text4(int i);
+    QPushButton* Command3();
+    QPushButton* Command4();
+    ClickImage* Image7();
+    ClickImage* Image8();
+    ClickImage* setok(int i);
+    ClickImage* setno(int i);
     bool overlayBuilt() const { return ppset_ != nullptr; }
     QTimer& Timer1() { return Timer1_; }
 
@@ -143,40 +150,30 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void tickOnceIn(int milliseconds) override;
     void stopTicking() override;
     RestViews restViews() { return {.panel = this, .ticks = this}; }
-    // ColourView: the sliders and their value displays follow the model's levels.
+    // ColourView: passed on to the colour page once it is built.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
-    void writeTroubleChanged() override { showColourNotice(); }
+    void troubleChanged() override { showColourNotice(); }
     void eyeModeShown(bool on) override;
 
     // Building the window (form1_layout.cpp).
     void buildFrame();
     void buildMainPage();
     void buildOverlay();
-    // Builds the overlay if it is not there yet, showing what the model told it meanwhile.
+    // Builds the overlay if it is not there yet; its pages show the model as it is now.
     void ensureOverlay();
     template <typename W> W* overlay(W*& member) {
         ensureOverlay();
         return member;
     }
-    // Closes the overlay, built or not.
+    // Closes the overlay; one not built yet is built closed after the load step.
     void hideOverlay();
     void connectOverlay();
-    void buildColourPage();
-    void buildRestPage();
     void layOutRestSummary();
     void buildHiddenControls();
     void loadSwitchProperties();
     void connectHandlers();
-    void connectColourPage();
-
-    // Colour page (form1_colour_page.cpp).
-    void Slider1_Change();
-    void Slider2_Change();
-    void Slider3_Change(int index);
     void showColourNotice();
-    void showNightNotice();
-    void watchDisplay();
 
     void setHeadingGreen(QLabel* heading, bool green);
 
@@ -205,38 +202,16 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     SafeSwitch* SafeSwitch2_ = nullptr;
     SafeSwitch* SafeSwitch3_ = nullptr;
     SafeSwitch* SafeSwitch4_ = nullptr;
+    FormDrag drag_{*this};
 
-    // What the overlay shows while it is not built yet, for the moment it is.
-    struct OverlayState {
-        bool hidden = false; // it covers the main page until the load step closes it
-        std::array<std::optional<int>, 5> levels; // the last the model reported of each
-        std::array<bool, 2> valueShown{};         // colo(1), colo(3) show their slider's value
-        bool noticeAsked = false;                 // the colour notice was looked at
-        std::optional<QString> intervalEntry, restLengthEntry;
-    } pending_;
-
+    // The settings overlay, built on first use; until the load step it covers the main page.
     QWidget* ppset_ = nullptr;
     std::array<QFrame*, 2> Line1_{};
-    QWidget* eyeset_ = nullptr;
-    QWidget* xxset_ = nullptr;
+    ColourPage* colourPage_ = nullptr;
+    RestPage* restPage_ = nullptr;
     QWidget* hsset_ = nullptr;
     QWidget* gjset_ = nullptr;
-
-    std::array<QLabel*, 8> colo_{};
-    QLabel* colourNotice_ = nullptr;
-    QSlider* Slider1_ = nullptr;
-    QSlider* Slider2_ = nullptr;
-    std::array<QSlider*, 3> Slider3_{};
-    std::array<QLineEdit*, 3> Text4_{};
-    QPushButton* Command3_ = nullptr;
-    QPushButton* Command4_ = nullptr;
-    ClickImage* Image7_ = nullptr;
-    ClickImage* Image8_ = nullptr;
-
-    QLabel* xxsentence_ = nullptr;
-    QLineEdit* Text2_ = nullptr;
-    QLineEdit* Text3_ = nullptr;
-    std::array<ClickImage*, 4> setok_{}; // 1..3 used
+    std::array<ClickImage*, 4> setok_{}; // 2 and 3, on the pages never shown
     std::array<ClickImage*, 4> setno_{};
 
     QPushButton* okdsxxadd_ = nullptr;

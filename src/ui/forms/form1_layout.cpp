@@ -1,9 +1,11 @@
 // Building Form1's controls. Positions are kept in twips, as the layout was drawn,
 // and turned into pixels at 15 twips to the pixel.
 #include "core/controls/property_bag.h"
-#include "core/settings/settings_table.h"
 #include "ui/assets/artwork.h"
+#include "ui/forms/colour_page.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/form_parts.h"
+#include "ui/forms/rest_page.h"
 #include "ui/widgets/banded_picture.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/design.h"
@@ -12,108 +14,15 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSlider>
 #include <QStringList>
 #include <algorithm>
 #include <initializer_list>
-#include <vector>
 
 namespace ocuvell {
-namespace {
 
 using namespace design;
-
-void fill(QWidget* w, unsigned colour) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, bgr(colour));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-ClickImage* image(QWidget* parent, const char* resource, bool stretch = false) {
-    auto* i = new ClickImage(parent);
-    if (resource)
-        i->setPixmap(artPixmap(QString::fromLatin1(resource)));
-    i->setScaledContents(stretch);
-    return i;
-}
-
-QFrame* filledShape(QWidget* parent, unsigned colour) {
-    auto* f = new QFrame(parent);
-    fill(f, colour);
-    f->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return f;
-}
-
-QWidget* page(QWidget* parent) {
-    auto* p = new QWidget(parent);
-    fill(p, 0xFBF8F3);
-    place(p, 120, 120, 8565, 2415);
-    p->hide();
-    return p;
-}
-
-// A sentence with blanks for other controls, wrapped at its spaces only: a break
-// between the two characters of a word would tear it apart. Holds where every
-// character landed, so the controls can be laid into the blanks.
-struct Sentence {
-    QString shown;          // the text with the line breaks put in
-    std::vector<QPoint> at; // per character: x in pixels, line number
-    int lineHeight = 0;
-
-    Sentence(const QString& text, const QFont& font, int width) : at(text.size() + 1) {
-        const QFontMetrics fm(font);
-        lineHeight = fm.lineSpacing();
-        QString line;
-        int lineNo = 0;
-        for (int i = 0; i < text.size();) {
-            int j = i;
-            while (j < text.size() && text[j] != QLatin1Char(' '))
-                ++j;
-            const QString word = text.mid(i, j - i);
-            if (!line.trimmed().isEmpty() && fm.horizontalAdvance(line + word) > width) {
-                shown += QLatin1Char('\n');
-                line.clear();
-                ++lineNo;
-            }
-            for (int k = i; k < j; ++k)
-                at[k] = QPoint(fm.horizontalAdvance(line + text.mid(i, k - i)), lineNo);
-            line += word;
-            shown += word;
-            for (; j < text.size() && text[j] == QLatin1Char(' '); ++j) {
-                at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
-                line += QLatin1Char(' ');
-                shown += QLatin1Char(' ');
-            }
-            at[j] = QPoint(fm.horizontalAdvance(line), lineNo);
-            i = j;
-        }
-    }
-    // Where the blank at [from, to) lies, relative to the label.
-    QRect blank(int from, int to) const {
-        const int x0 = at[from].x(), line = at[from].y();
-        int x1 = at[to].x();
-        if (at[to].y() != line) // the blank ends its line: as wide as it would be
-            x1 = x0 + (at[from + 1].x() - x0) * (to - from);
-        return QRect(x0, line * lineHeight, std::max(x1 - x0, 1), lineHeight);
-    }
-};
-
-QLineEdit* box(QWidget* parent, const QString& text) {
-    auto* e = new QLineEdit(text, parent);
-    e->setFont(designFont(9));
-    return e;
-}
-
-QPushButton* button(QWidget* parent, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setFont(designFont(9));
-    return b;
-}
-
-} // namespace
+using namespace parts;
 
 void Form1::buildFrame() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -231,33 +140,20 @@ void Form1::layOutRestSummary() {
 // The overlay comes last in the window: raised over the main page as it always was, the
 // frame back on top once the load step has raised it, and keyboard focus reaching its
 // controls before the commands kept for the keyboard, as when it was built with the rest.
+// Built after the load step, it is closed, as the load step leaves it.
 void Form1::ensureOverlay() {
     if (overlayBuilt())
         return;
     buildOverlay();
-    for (int i = 0; i < 5; ++i)
-        if (pending_.levels[i])
-            levelChanged(static_cast<Level>(i), *pending_.levels[i]);
-    if (pending_.valueShown[0])
-        colo_[1]->setText(QString::number(Slider1_->value()));
-    if (pending_.valueShown[1])
-        colo_[3]->setText(QString::number(Slider2_->value()));
-    if (pending_.noticeAsked)
-        showColourNotice();
-    if (pending_.intervalEntry)
-        Text2_->setText(*pending_.intervalEntry);
-    if (pending_.restLengthEntry)
-        Text3_->setText(*pending_.restLengthEntry);
     if (loaded_) {
-        Image7_->setPixmap(setok_[1]->pixmap());
-        Image8_->setPixmap(setno_[1]->pixmap());
-    }
-    if (pending_.hidden)
+        colourPage_->Image7()->setPixmap(restPage_->setok()->pixmap());
+        colourPage_->Image8()->setPixmap(restPage_->setno()->pixmap());
         ppset_->hide();
+    }
     ppset_->raise();
     if (loaded_)
         Shape1_->raise();
-    QWidget* before = Text3_; // the overlay's last control
+    QWidget* before = restPage_->Text3(); // the overlay's last control
     for (QWidget* w : std::initializer_list<QWidget*>{
              okdsxxadd_, form2tip_, Command1_, Command2_, SafeSwitch3_, SafeSwitch4_, Label2_[2],
              Label2_[3], edit_[2], Label3_[2], edit_[3], Label3_[3], Shape1_}) {
@@ -272,10 +168,10 @@ void Form1::ensureOverlay() {
 void Form1::hideOverlay() {
     if (overlayBuilt())
         ppset_->hide();
-    else
-        pending_.hidden = true;
 }
 
+// The colour and rest pages show the model as it is now; the two pages never shown hold
+// only their OK and Back.
 void Form1::buildOverlay() {
     ppset_ = new QWidget(this);
     fill(ppset_, 0xFBF8F3);
@@ -285,125 +181,20 @@ void Form1::buildOverlay() {
         Line1_[i] = filledShape(ppset_, 0xC0C0C0);
         Line1_[i]->setGeometry(px(120), px(lineTops[i]), px(9000) - px(120), 1);
     }
-    eyeset_ = page(ppset_);
-    xxset_ = page(ppset_);
-    hsset_ = page(ppset_);
-    gjset_ = page(ppset_);
-    for (int i = 1; i <= 3; ++i) {
-        QWidget* holder = i == 1 ? xxset_ : i == 2 ? hsset_ : gjset_;
+    colourPage_ = new ColourPage(model_, loaded_, ppset_);
+    restPage_ = new RestPage(schedule_, loaded_, ppset_);
+    hsset_ = new QWidget(ppset_);
+    makePage(hsset_);
+    gjset_ = new QWidget(ppset_);
+    makePage(gjset_);
+    for (int i = 2; i <= 3; ++i) {
+        QWidget* holder = i == 2 ? hsset_ : gjset_;
         setno_[i] = image(holder, ":/ocuvell/back.png");
         place(setno_[i], 3120, 1740, 735, 495);
         setno_[i]->setToolTip(QStringLiteral("Back"));
         setok_[i] = image(holder, ":/ocuvell/ok.png");
         place(setok_[i], 4200, 1740, 735, 495);
         setok_[i]->setToolTip(QStringLiteral("OK"));
-    }
-    buildColourPage();
-    buildRestPage();
-}
-
-void Form1::buildColourPage() {
-    struct Caption {
-        int left, top, width;
-        const char* text;
-    };
-    const Caption captions[8] = {{435, 225, 3735, "亮度"},
-                                 {435, 570, 495, "1"},
-                                 {435, 945, 3735, "对比度"},
-                                 {435, 1305, 495, "2"},
-                                 {4515, 225, 4095, "RGB [蓝色越低护眼越好]"},
-                                 {4515, 585, 495, "红"},
-                                 {4515, 945, 495, "绿"},
-                                 {4515, 1305, 495, "蓝"}};
-    for (int i = 0; i < 8; ++i) {
-        const bool heading = i == 0 || i == 2 || i == 4;
-        colo_[i] = label(eyeset_, QString::fromUtf8(captions[i].text), 9, heading,
-                         heading ? 0xFFFFFF : 0x000000);
-        place(colo_[i], captions[i].left, captions[i].top, captions[i].width, 255);
-        if (heading)
-            fill(colo_[i], 0xD9BD6A);
-        else
-            colo_[i]->setAlignment(Qt::AlignCenter);
-    }
-    fill(colo_[1], 0xC0C0C0);
-
-    // The value boxes lie under the sliders where they overlap, so the sliders stay
-    // usable; they come first to be drawn first.
-    const int text4[3][2] = {{7080, 1440}, {7110, 1185}, {7050, 1305}};
-    for (int i = 0; i < 3; ++i) {
-        Text4_[i] = box(eyeset_, QStringLiteral("0"));
-        place(Text4_[i], text4[i][0], text4[i][1], 1095, 270);
-    }
-
-    // Range and design position from the setting each slider stands for.
-    auto slider = [this](int left, int top, int width, Setting setting) {
-        auto* s = new QSlider(Qt::Horizontal, eyeset_);
-        s->setRange(row(setting).min, row(setting).max);
-        s->setValue(row(setting).neutral);
-        s->setSingleStep(1);
-        s->setPageStep(5);
-        place(s, left, top, width, 255);
-        return s;
-    };
-    Slider1_ = slider(1395, 585, 2535, Setting::Brightness);
-    Slider2_ = slider(1395, 1305, 2415, Setting::Contrast);
-    const int tops[3] = {600, 945, 1305};
-    const Setting colours[3] = {Setting::Red, Setting::Green, Setting::Blue};
-    for (int i = 0; i < 3; ++i)
-        Slider3_[i] = slider(5115, tops[i], 3495, colours[i]);
-
-    Command3_ = button(eyeset_, QStringLiteral("恢复"));
-    place(Command3_, -2280, 1440, 3015, 375);
-    // Most of the button lies left of the page; its caption goes to the part in view.
-    Command3_->setStyleSheet(QStringLiteral("text-align: right; padding-right: 8px;"));
-    Command4_ = button(eyeset_, QStringLiteral("Command4"));
-    place(Command4_, 8130, 1440, 1215, 495);
-    // Their pictures are copied from the rest page's OK and Back at load.
-    Image8_ = image(eyeset_, nullptr);
-    place(Image8_, 3120, 1740, 735, 495);
-    Image8_->setToolTip(QStringLiteral("Back"));
-    Image7_ = image(eyeset_, nullptr);
-    place(Image7_, 4200, 1740, 735, 495);
-    Image7_->setToolTip(QStringLiteral("OK"));
-
-    // Where controls overlap, the sliders (opaque, as the system's own slider control
-    // paints its whole area) and the captions stay in front of the boxes and buttons.
-    for (QWidget* w : {static_cast<QWidget*>(Command3_), static_cast<QWidget*>(Command4_)})
-        w->lower();
-    for (QLineEdit* t : Text4_)
-        t->lower();
-    for (QSlider* s : {Slider1_, Slider2_, Slider3_[0], Slider3_[1], Slider3_[2]})
-        fill(s, 0xFBF8F3);
-    for (QLabel* c : colo_)
-        c->raise();
-
-    // Below the contrast slider, left of Back: two short lines, clear of every control. A
-    // size smaller than the captions' lets the longest reason fit its own line.
-    colourNotice_ = label(eyeset_, QString(), 8, false, 0x2020B0);
-    place(colourNotice_, 435, 1845, 2640, 540);
-    colourNotice_->setWordWrap(true);
-    colourNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    colourNotice_->hide();
-}
-
-void Form1::buildRestPage() {
-    xxsentence_ = label(xxset_, QString(), 12, false);
-    place(xxsentence_, 435, 600, 8000, 450);
-    const Sentence sentence(QStringLiteral("每隔         分钟 去休息         分钟"),
-                            xxsentence_->font(), xxsentence_->width());
-    xxsentence_->setText(sentence.shown);
-    // Text2 and Text3 sit in the two blanks of the sentence.
-    const int blanks[2][2] = {{2, 11}, {17, 26}};
-    QLineEdit** boxes[2] = {&Text2_, &Text3_};
-    for (int i = 0; i < 2; ++i) {
-        *boxes[i] = box(xxset_, QStringLiteral("1"));
-        (*boxes[i])->setFont(designFont(10.5));
-        (*boxes[i])->setAlignment(Qt::AlignCenter);
-        const QRect r = sentence.blank(blanks[i][0], blanks[i][1])
-                            .translated(xxsentence_->pos())
-                            .adjusted(3, 0, -3, 0);
-        const int h = 24;
-        (*boxes[i])->setGeometry(r.x(), r.center().y() - h / 2, r.width(), h);
     }
 }
 

@@ -1,5 +1,7 @@
 // Form1's load step and the close from its title strip.
+#include "ui/forms/colour_page.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/rest_page.h"
 #include "ui/widgets/click_image.h"
 #include "ui/widgets/safe_switch.h"
 
@@ -39,8 +41,8 @@ void Form1::load() {
     }
 
     if (overlayBuilt()) {
-        Image7_->setPixmap(setok_[1]->pixmap());
-        Image8_->setPixmap(setno_[1]->pixmap());
+        colourPage_->Image7()->setPixmap(restPage_->setok()->pixmap());
+        colourPage_->Image8()->setPixmap(restPage_->setno()->pixmap());
     }
     edit_[1]->setPixmap(edit_[0]->pixmap());
 }
@@ -60,11 +62,10 @@ void Form1::Show() {
     // leaves a minimised window where it is.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    // Bring it in front when the tray asks; a platform without windows has no front.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        raise();
-        activateWindow();
-    }
+    // In front when the tray asks, on every platform (one without a stacking order only
+    // says it has none).
+    raise();
+    activateWindow();
 }
 
 void Form1::image2_Click() {

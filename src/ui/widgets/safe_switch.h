@@ -12,15 +12,8 @@ namespace ocuvell {
 
 class SwitchArt;
 class SwitchCore;
-class SwitchPollGroup;
+class SwitchPoll;
 struct SwitchStep;
-
-// Where the hover poll reads the cursor (screen pixels); tests substitute their own.
-class CursorSource {
-  public:
-    virtual ~CursorSource() = default;
-    virtual QPoint globalPos() const = 0;
-};
 
 class SafeSwitch : public QWidget {
     Q_OBJECT
@@ -43,17 +36,6 @@ class SafeSwitch : public QWidget {
     void loadProperties(const PropertyBag& bag);
     void saveProperties(PropertyBag& bag) const;
 
-    // One hover poll, as the shared 50 ms timer runs it (tests call it directly).
-    void poll();
-    // The same with the pointer already read (screen pixels), as the shared timer does.
-    void pollAt(const QPoint& global);
-    // Whether a pointer at this point (screen pixels) is over the switch for the poll: the
-    // whole rectangle, far edges included.
-    bool covers(const QPoint& global) const;
-    static void setCursorSource(CursorSource* source); // nullptr: the real cursor
-    // Whether the shared poll of this top-level window is running (for tests).
-    static bool pollRunning(const QWidget* window);
-
   signals:
     void Click(bool value);
     void MouseOut();
@@ -68,12 +50,20 @@ class SafeSwitch : public QWidget {
     void hideEvent(QHideEvent*) override;
 
   private:
+    // The window's shared poll (switch_poll.h) asks each switch in turn.
+    friend class SwitchPoll;
+    // One hover poll with the pointer the shared poll read (screen pixels).
+    void pollAt(const QPoint& global);
+    // Whether a pointer at this point (screen pixels) is over the switch for the poll: the
+    // whole rectangle, far edges included.
+    bool covers(const QPoint& global) const;
+
     std::unique_ptr<SwitchCore> core_;
     SwitchArt* art_;     // the application's, which outlives its widgets
     int drawnFrame_ = 0; // the frame copied into the widget's image by the last draw
     int drawnSkin_ = 0;  // 0..2
     int drawnMask_ = -1;
-    QPointer<SwitchPollGroup> pollGroup_; // the timer of the top-level window polling this
+    QPointer<SwitchPoll> poll_; // the poll of the top-level window polling this
     void drawSwitch();
     void applySkin();
     void apply(const SwitchStep& step);
