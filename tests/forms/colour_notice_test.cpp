@@ -1,5 +1,6 @@
 // The colour page says when the display's colours cannot be changed, without getting in
 // the way of the sliders, which still set and store their values.
+#include "app/event_watch.h"
 #include "core/display/display.h"
 #include "form1_fixture.h"
 #include "support/env_var.h"
@@ -42,9 +43,19 @@ struct RefusingDisplay : Display {
 
 class ColourNotice : public Form1Test {
   protected:
+    // The display's own news is read as the program reads it.
+    std::unique_ptr<EventWatch> events;
+    void TearDown() override {
+        events.reset();
+        Form1Test::TearDown();
+    }
     Form1& startOn(std::unique_ptr<Display> display) {
         writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
+        events.reset();
         makeOn(std::move(display));
+        events = std::make_unique<EventWatch>();
+        if (DisplayEvents* news = model->colour().engine().display().events())
+            events->watchDisplay(*news, [this] { model->colour().displayChanged(); });
         form->load();
         form->Show();
         form->edit_Click(0);

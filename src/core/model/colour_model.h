@@ -64,6 +64,12 @@ class ColourModel {
     void eyeModeOff();
     // OK on the colour page: the five levels into the settings file.
     void saveLevels() const;
+    // The display had news of its own (a compositor came or went): the view looks at
+    // whether colours can be changed.
+    void displayChanged() {
+        if (view_)
+            view_->writeTroubleChanged();
+    }
 
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
     // Why the display did not take the last ramp; NoTrouble once it takes one.

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QSocketNotifier>
 
 namespace ocuvell {
 namespace {
@@ -110,27 +109,6 @@ void Form1::connectColourPage() {
     connect(Command4_, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Image7_, &ClickImage::clicked, this, &Form1::Image7_Click);
     connect(Image8_, &ClickImage::clicked, this, &Form1::Image8_Click);
-}
-
-void Form1::watchDisplay() {
-    // A display with news of its own (a Wayland compositor) is read from the event loop
-    // whenever its connection has something, and written to when it can take what waits;
-    // never waited for. The notice follows.
-    DisplayEvents* events = model_.colour().engine().display().events();
-    if (!events || events->fd() < 0)
-        return;
-    auto* reading = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
-    auto* writing = new QSocketNotifier(events->fd(), QSocketNotifier::Write, this);
-    writing->setEnabled(events->wantsWrite());
-    connect(reading, &QSocketNotifier::activated, this, [events] { events->dispatch(); });
-    connect(writing, &QSocketNotifier::activated, this, [events] { events->dispatch(); });
-    events->setWatcher([this, events, reading, writing] {
-        // A closed connection's number may soon be another file's: stop watching it now.
-        const bool open = events->fd() >= 0;
-        reading->setEnabled(open);
-        writing->setEnabled(open && events->wantsWrite());
-        showColourNotice();
-    });
 }
 
 void Form1::colorload() {
