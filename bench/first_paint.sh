@@ -18,9 +18,9 @@ work=$(mktemp -d)
 # prints the instructions counted. A first plain run fills the font cache.
 count() { # exe name
   local line pid ir
-  OCUVELL_REPORT_SHOWN=1 timeout 20 "$1" 2>/dev/null | { read -r _ || true; } || true
-  coproc CG { OCUVELL_REPORT_SHOWN=1 exec valgrind --tool=callgrind --log-file="$work/$2.log" \
-    --callgrind-out-file="$work/$2.cg" "$1" 2>&1 >/dev/null; }
+  timeout 20 "$1" --report-shown 2>/dev/null | { read -r _ || true; } || true
+  coproc CG { exec valgrind --tool=callgrind --log-file="$work/$2.log" \
+    --callgrind-out-file="$work/$2.cg" "$1" --report-shown 2>&1 >/dev/null; }
   pid=$CG_PID
   exec {out}<&"${CG[0]}"
   while IFS= read -r -u "$out" line; do [ "$line" = shown ] && break; done

@@ -37,7 +37,7 @@ away
 startup() {
   local t0 t1 line
   t0=$EPOCHREALTIME
-  coproc PROG { OCUVELL_REPORT_SHOWN=1 exec "$1" 2>&1 >/dev/null; }
+  coproc PROG { exec "$1" --report-shown 2>&1 >/dev/null; }
   pid=$PROG_PID
   exec {out}<&"${PROG[0]}"
   ms=""

@@ -25,7 +25,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export DISPLAY=$(bash scripts/xdummy.sh start "$xdir")
   shot="$root/build/ocuvell-screenshot.png"
   rm -f "$shot"
-  OCUVELL_SCREENSHOT="$shot" "$exe" &
+  "$exe" --screenshot="$shot" &
   pid=$!
   trap 'kill $pid 2>/dev/null; bash "$root/scripts/xdummy.sh" stop "$xdir"' EXIT INT TERM
   for _ in $(seq 1 100); do [ -s "$shot" ] && break; sleep 0.1; done

@@ -5,6 +5,8 @@
 //   (name_posix.cpp, name_win32.cpp, name_x11.cpp, name_wayland.cpp), in src and in tests;
 // - each name listed under "once:" is spelled, as a quoted literal, in one file of src only;
 // - a folder listed first under "apart:" includes nothing from the folders after it.
+// - "lines: FILE FUNCTION N": the function's definition in FILE spans fewer than N lines;
+// - "notbase: CLASS BASE": no definition of CLASS in src derives from BASE.
 // Usage: check_layout SRC_DIR LAYOUT_FILE [TESTS_DIR]. Prints every finding; exit 1 when any.
 #include <algorithm>
 #include <filesystem>
@@ -22,11 +24,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
+struct LinesRule {
+    std::string file, function;
+    int below = 0;
+};
+
 struct Layout {
     std::vector<std::pair<std::string, int>> folders; // folder, floor (0 lowest)
     std::vector<std::string> once;                    // literals spelled in one file only
     // A folder and the folders it must not include from, whatever their floors.
     std::vector<std::pair<std::string, std::vector<std::string>>> apart;
+    std::vector<LinesRule> lines;
+    std::vector<std::pair<std::string, std::string>> notBase; // class, base
 };
 
 Layout readLayout(const fs::path& file) {
@@ -52,6 +61,18 @@ Layout readLayout(const fs::path& file) {
             while (words >> word)
                 rule.second.push_back(word);
             layout.apart.push_back(std::move(rule));
+            continue;
+        }
+        if (word == "lines:") {
+            LinesRule rule;
+            words >> rule.file >> rule.function >> rule.below;
+            layout.lines.push_back(rule);
+            continue;
+        }
+        if (word == "notbase:") {
+            std::string cls, base;
+            words >> cls >> base;
+            layout.notBase.emplace_back(cls, base);
             continue;
         }
         do
@@ -115,6 +136,9 @@ class Checker {
             checkTestFile(file);
         checkCycles();
         checkOnce();
+        checkLines();
+        for (const fs::path& file : files)
+            checkBases(file);
         for (const std::string& finding : findings_)
             std::cout << finding << '\n';
         std::cout << files.size() + testFiles.size() << " files checked, " << findings_.size()
@@ -243,6 +267,51 @@ class Checker {
                 findings_.push_back(literal + " is spelled in " + std::to_string(files.size()) +
                                     " files: " + list);
             }
+        }
+    }
+
+    static std::string contents(const fs::path& file) {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // From the line naming the function to the line of the brace that closes its body.
+    void checkLines() {
+        for (const LinesRule& rule : layout_.lines) {
+            const std::string text = contents(src_ / rule.file);
+            const std::regex head("(^|\\n)[^\\n(]*\\b" + rule.function + R"(\s*\([^;{]*\{)");
+            std::smatch m;
+            if (!std::regex_search(text, m, head)) {
+                findings_.push_back(rule.file + ": no definition of " + rule.function);
+                continue;
+            }
+            std::size_t at = static_cast<std::size_t>(m.position(0) + m.length(0));
+            int depth = 1;
+            while (at < text.size() && depth > 0) {
+                depth += text[at] == '{' ? 1 : text[at] == '}' ? -1 : 0;
+                ++at;
+            }
+            const auto first = text.begin() + m.position(0) + m.length(1);
+            const int lines = 1 + static_cast<int>(std::count(first, text.begin() + at, '\n'));
+            if (lines >= rule.below)
+                findings_.push_back(rule.file + ": " + rule.function + " spans " +
+                                    std::to_string(lines) + " lines, not under " +
+                                    std::to_string(rule.below));
+        }
+    }
+
+    void checkBases(const fs::path& file) {
+        if (layout_.notBase.empty())
+            return;
+        const std::string text = contents(file);
+        for (const auto& [cls, base] : layout_.notBase) {
+            const std::regex definition(R"(\b(class|struct)\s+)" + cls + R"(\b[^;{]*:[^;{]*\b)" +
+                                        base + R"(\b[^;]*\{)");
+            if (std::regex_search(text, definition))
+                findings_.push_back(fs::relative(file, src_).generic_string() + ": " + cls +
+                                    " derives from " + base);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "app/bus_service.h"
 
 #include "core/model/model.h"
+#include "core/remote/remote_control.h"
 #include "core/settings/settings_table.h"
 
 #include <QDBusConnection>
@@ -13,29 +14,20 @@
 #include <QObject>
 #include <QTimer>
 #include <QVariantMap>
+#include <algorithm>
 
 namespace ocuvell {
 
 namespace {
 
-QString stageName(RestSchedule::Stage stage) {
-    switch (stage) {
-    case RestSchedule::Stage::Off:
-        return QStringLiteral("off");
-    case RestSchedule::Stage::Waiting:
-        return QStringLiteral("waiting");
-    case RestSchedule::Stage::TipShown:
-    case RestSchedule::Stage::TipOverUnseenRest:
-        return QStringLiteral("tip");
-    case RestSchedule::Stage::Resting:
-    case RestSchedule::Stage::CountingUnseen:
-        break;
-    }
-    return QStringLiteral("resting");
+// The stage as the bus has always named it.
+QString stageName(const std::string& remoteStage) {
+    return remoteStage == "tip up" ? QStringLiteral("tip") : QString::fromStdString(remoteStage);
 }
 
-// The object on the bus. Every method is one operation of the model, as a window's
-// handler or a tray entry calls it; levels out of range are clamped as the sliders clamp.
+// The object on the bus. Every method is one operation of the remote control, as the
+// command line asks it; levels out of range are clamped as the sliders clamp, and a rest
+// asked while reminders are off is refused with a reason.
 class BusObject : public QObject, protected QDBusContext {
     Q_OBJECT
     // Properties.Get looks the interface up by this name: the program's desktop id.
@@ -54,29 +46,27 @@ class BusObject : public QObject, protected QDBusContext {
     Q_PROPERTY(QString DisplayTrouble READ displayTrouble)
 
   public:
-    BusObject(Model& model, QString path, QString interface, BusHooks hooks)
-        : model_(model), path_(std::move(path)), interface_(std::move(interface)),
-          hooks_(std::move(hooks)) {
+    BusObject(RemoteControl& control, QString path, QString interface)
+        : control_(control), path_(std::move(path)), interface_(std::move(interface)) {
         sent_ = values();
     }
 
-    int brightness() const { return model_.colour().level(Level::Brightness); }
-    int contrast() const { return model_.colour().level(Level::Contrast); }
-    int red() const { return model_.colour().level(Level::Red); }
-    int green() const { return model_.colour().level(Level::Green); }
-    int blue() const { return model_.colour().level(Level::Blue); }
-    bool eyeMode() const { return model_.colour().eyeModeIsOn(); }
-    bool reminders() const { return model_.schedule().remindersOn(); }
-    int interval() const { return model_.schedule().intervalMinutes(); }
-    int restLength() const { return model_.schedule().restLengthMinutes(); }
-    QString nextRest() const { return QString::fromStdString(model_.schedule().nextRestTime()); }
-    QString stage() const { return stageName(model_.schedule().stage()); }
+    int brightness() const { return level(Level::Brightness); }
+    int contrast() const { return level(Level::Contrast); }
+    int red() const { return level(Level::Red); }
+    int green() const { return level(Level::Green); }
+    int blue() const { return level(Level::Blue); }
+    bool eyeMode() const { return control_.status().eyeMode; }
+    bool reminders() const { return control_.status().reminders; }
+    int interval() const { return control_.status().intervalMinutes; }
+    int restLength() const { return control_.status().restLengthMinutes; }
+    QString nextRest() const { return QString::fromStdString(control_.status().nextRest); }
+    QString stage() const { return stageName(control_.status().stage); }
     QString displayTrouble() const {
-        const DisplayTrouble t = model_.colour().engine().display().trouble();
-        return t == DisplayTrouble::NoTrouble ? QString() : QString::fromUtf8(troubleWords(t));
+        return QString::fromStdString(control_.status().displayTrouble);
     }
-    void setEyeMode(bool on) { model_.setEyeMode(on); }
-    void setReminders(bool on) { model_.schedule().switchReminders(on); }
+    void setEyeMode(bool on) { control_.setEyeMode(on ? RemoteSwitch::On : RemoteSwitch::Off); }
+    void setReminders(bool on) { control_.setReminders(on); }
 
     // Sends PropertiesChanged with the values that differ from the last ones sent.
     void tellChanges() {
@@ -96,62 +86,86 @@ class BusObject : public QObject, protected QDBusContext {
     }
 
   public slots:
-    void SetBrightness(int value) { model_.colour().setLevel(Level::Brightness, value); }
-    void SetContrast(int value) { model_.colour().setLevel(Level::Contrast, value); }
-    void SetRed(int value) { model_.colour().setLevel(Level::Red, value); }
-    void SetGreen(int value) { model_.colour().setLevel(Level::Green, value); }
-    void SetBlue(int value) { model_.colour().setLevel(Level::Blue, value); }
-    void StepBrightness(int delta) { model_.stepLevel(Level::Brightness, delta); }
-    void StepContrast(int delta) { model_.stepLevel(Level::Contrast, delta); }
-    void StepRed(int delta) { model_.stepLevel(Level::Red, delta); }
-    void StepGreen(int delta) { model_.stepLevel(Level::Green, delta); }
-    void StepBlue(int delta) { model_.stepLevel(Level::Blue, delta); }
-    void EyeOn() { model_.setEyeMode(true); }
-    void EyeOff() { model_.setEyeMode(false); }
-    void EyeToggle() { model_.setEyeMode(!model_.colour().eyeModeIsOn()); }
-    void Restore() { model_.colour().restore(); }
-    void RestNow() { model_.restNow(); }
+    void SetBrightness(int value) { setLevel(Level::Brightness, value); }
+    void SetContrast(int value) { setLevel(Level::Contrast, value); }
+    void SetRed(int value) { setLevel(Level::Red, value); }
+    void SetGreen(int value) { setLevel(Level::Green, value); }
+    void SetBlue(int value) { setLevel(Level::Blue, value); }
+    void StepBrightness(int delta) { stepLevel(Level::Brightness, delta); }
+    void StepContrast(int delta) { stepLevel(Level::Contrast, delta); }
+    void StepRed(int delta) { stepLevel(Level::Red, delta); }
+    void StepGreen(int delta) { stepLevel(Level::Green, delta); }
+    void StepBlue(int delta) { stepLevel(Level::Blue, delta); }
+    void EyeOn() { control_.setEyeMode(RemoteSwitch::On); }
+    void EyeOff() { control_.setEyeMode(RemoteSwitch::Off); }
+    void EyeToggle() { control_.setEyeMode(RemoteSwitch::Toggle); }
+    void Restore() { control_.restore(); }
+    void RestNow() { refuseIfRefused(control_.restNow()); }
     // 0: by the options window's minutes.
     void RestLater(uint minutes) {
-        if (!model_.schedule().remindersOn())
-            return refuse(QStringLiteral("RemindersOff"), QStringLiteral("reminders are off"));
+        if (!reminders())
+            return refuseRemindersOff();
         if (minutes > static_cast<uint>(row(Setting::PostponeMinutes).max))
             return refuse(QStringLiteral("InvalidArgs"),
                           QStringLiteral("minutes must be 1 to %1, or 0 for the set postpone")
                               .arg(row(Setting::PostponeMinutes).max));
-        model_.restLater(minutes == 0 ? std::nullopt : std::optional<int>(int(minutes)));
+        refuseIfRefused(
+            control_.restLater(minutes == 0 ? std::nullopt : std::optional<int>(int(minutes))));
     }
-    void RemindersOn() { model_.schedule().switchReminders(true); }
-    void RemindersOff() { model_.schedule().switchReminders(false); }
-    void Show() { hooks_.show(); }
+    void RemindersOn() { control_.setReminders(true); }
+    void RemindersOff() { control_.setReminders(false); }
+    void Show() { control_.show(); }
     // The reply goes out before the program ends.
     void Quit() {
-        QTimer::singleShot(0, this, [this] { hooks_.quit(); });
+        QTimer::singleShot(0, this, [this] { control_.quit(); });
     }
 
   private:
+    int level(Level which) const {
+        return control_.status().levels[static_cast<std::size_t>(which)];
+    }
+    // The remote control refuses a value beyond the slider's range; the bus has always
+    // clamped it, as the slider does.
+    void setLevel(Level which, int value) {
+        const SettingRow& range = row(ColourModel::settingOf(which));
+        control_.setLevel(which, std::clamp(value, range.min, range.max));
+    }
+    void stepLevel(Level which, int delta) {
+        const SettingRow& range = row(ColourModel::settingOf(which));
+        const int span = range.max - range.min;
+        control_.stepLevel(which, std::clamp(delta, -span, span));
+    }
+    // Only a rest is refused on the bus (reminders are off); a colour the display did not
+    // take is kept as a value, and DisplayTrouble says why.
+    void refuseIfRefused(const RemoteReply& reply) {
+        if (reply.status == RemoteReply::kRefused)
+            refuseRemindersOff();
+    }
+    void refuseRemindersOff() {
+        refuse(QStringLiteral("RemindersOff"), QStringLiteral("reminders are off"));
+    }
     void refuse(const QString& name, const QString& why) {
         sendErrorReply(interface_ + QStringLiteral(".Error.") + name, why);
     }
 
     QVariantMap values() const {
-        return {{QStringLiteral("Brightness"), brightness()},
-                {QStringLiteral("Contrast"), contrast()},
-                {QStringLiteral("Red"), red()},
-                {QStringLiteral("Green"), green()},
-                {QStringLiteral("Blue"), blue()},
-                {QStringLiteral("EyeMode"), eyeMode()},
-                {QStringLiteral("Reminders"), reminders()},
-                {QStringLiteral("Interval"), interval()},
-                {QStringLiteral("RestLength"), restLength()},
-                {QStringLiteral("NextRest"), nextRest()},
-                {QStringLiteral("Stage"), stage()},
-                {QStringLiteral("DisplayTrouble"), displayTrouble()}};
+        const RemoteStatus s = control_.status();
+        return {{QStringLiteral("Brightness"), s.levels[0]},
+                {QStringLiteral("Contrast"), s.levels[1]},
+                {QStringLiteral("Red"), s.levels[2]},
+                {QStringLiteral("Green"), s.levels[3]},
+                {QStringLiteral("Blue"), s.levels[4]},
+                {QStringLiteral("EyeMode"), s.eyeMode},
+                {QStringLiteral("Reminders"), s.reminders},
+                {QStringLiteral("Interval"), s.intervalMinutes},
+                {QStringLiteral("RestLength"), s.restLengthMinutes},
+                {QStringLiteral("NextRest"), QString::fromStdString(s.nextRest)},
+                {QStringLiteral("Stage"), stageName(s.stage)},
+                {QStringLiteral("DisplayTrouble"), QString::fromStdString(s.displayTrouble)}};
     }
 
-    Model& model_;
+    RemoteControl& control_;
     QString path_, interface_;
-    BusHooks hooks_;
     QVariantMap sent_;
 };
 
@@ -167,14 +181,14 @@ bool sessionHasBus() {
 } // namespace
 
 struct BusService::Native {
-    Native(Model& m, QString path, QString interface, BusHooks hooks)
-        : model(m), object(m, std::move(path), std::move(interface), std::move(hooks)) {}
+    Native(RemoteControl& control, Model& m, QString path, QString interface)
+        : model(m), object(control, std::move(path), std::move(interface)) {}
     Model& model;
     BusObject object;
     QString name;
 };
 
-BusService::BusService(Model& model, const std::string& appId, BusHooks hooks) {
+BusService::BusService(RemoteControl& control, Model& model, const std::string& appId) {
     if (!sessionHasBus())
         return;
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -183,7 +197,7 @@ BusService::BusService(Model& model, const std::string& appId, BusHooks hooks) {
     const QString name = QString::fromStdString(appId);
     const QString path =
         QLatin1Char('/') + QString(name).replace(QLatin1Char('.'), QLatin1Char('/'));
-    native_ = std::make_unique<Native>(model, path, name, std::move(hooks));
+    native_ = std::make_unique<Native>(control, model, path, name);
     native_->name = name;
     if (!bus.registerObject(path, name, &native_->object,
                             QDBusConnection::ExportAllSlots |

@@ -6,7 +6,7 @@ namespace ocuvell {
 
 struct BusService::Native {};
 
-BusService::BusService(Model&, const std::string&, BusHooks) {}
+BusService::BusService(RemoteControl&, Model&, const std::string&) {}
 
 BusService::~BusService() = default;
 

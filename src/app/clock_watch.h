@@ -12,7 +12,8 @@ namespace ocuvell {
 
 class ClockWatch : public QObject {
   public:
-    // clockSet runs from the event loop after each change of the wall clock.
+    // clockSet runs after each change of the wall clock: from dispatch() where the news
+    // comes through fd(), from the event loop where the system sends it otherwise.
     explicit ClockWatch(std::function<void()> clockSet, QObject* parent = nullptr);
     ~ClockWatch() override;
     ClockWatch(const ClockWatch&) = delete;
@@ -20,6 +21,10 @@ class ClockWatch : public QObject {
 
     // Whether this system gives the news at all.
     bool watching() const;
+    // The file the event loop watches for the news (-1 where it comes another way), and
+    // what reads it once it can be read.
+    int fd() const;
+    void dispatch();
     // Runs clockSet once more when the wall clock reaches this moment, as a change would:
     // setting the clock takes a privilege a test does not have.
     void alsoAt(std::chrono::system_clock::time_point moment);

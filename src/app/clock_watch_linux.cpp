@@ -1,9 +1,9 @@
 // The wall clock's changes through a timer file: armed far ahead on the real-time clock
 // with cancel-on-set, its wait ends whenever the clock is set (and on resume from
-// suspend), and the event loop sees the file readable. It never expires by itself.
+// suspend), and the event loop sees the file readable (the program's event watch reads
+// it). It never expires by itself.
 #include "app/clock_watch.h"
 
-#include <QSocketNotifier>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -25,7 +25,7 @@ bool arm(int fd, std::time_t at) {
 
 struct ClockWatch::Watch {
     int fd = -1;
-    QSocketNotifier* notifier = nullptr;
+    std::function<void()> clockSet;
 };
 
 ClockWatch::ClockWatch(std::function<void()> clockSet, QObject* parent)
@@ -38,24 +38,26 @@ ClockWatch::ClockWatch(std::function<void()> clockSet, QObject* parent)
         return;
     }
     watch_->fd = fd;
-    watch_->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(watch_->notifier, &QSocketNotifier::activated, this,
-            [fd, clockSet = std::move(clockSet)] {
-                // ECANCELED: the clock was set. An expiry (only ever a test's moment)
-                // counts the same. Either way the timer is armed afresh from the new time.
-                std::uint64_t expiries = 0;
-                if (::read(fd, &expiries, sizeof expiries) < 0 && errno == EAGAIN)
-                    return;
-                arm(fd, std::time(nullptr) + kFarAheadSeconds);
-                clockSet();
-            });
+    watch_->clockSet = std::move(clockSet);
 }
 
 ClockWatch::~ClockWatch() {
-    if (watch_->fd >= 0) {
-        delete watch_->notifier; // before the file it watches
+    if (watch_->fd >= 0)
         ::close(watch_->fd);
-    }
+}
+
+int ClockWatch::fd() const {
+    return watch_->fd;
+}
+
+void ClockWatch::dispatch() {
+    // ECANCELED: the clock was set. An expiry (only ever a test's moment) counts the
+    // same. Either way the timer is armed afresh from the new time.
+    std::uint64_t expiries = 0;
+    if (::read(watch_->fd, &expiries, sizeof expiries) < 0 && errno == EAGAIN)
+        return;
+    arm(watch_->fd, std::time(nullptr) + kFarAheadSeconds);
+    watch_->clockSet();
 }
 
 bool ClockWatch::watching() const {

@@ -17,6 +17,12 @@ ClockWatch::ClockWatch(std::function<void()> clockSet, QObject* parent)
 
 ClockWatch::~ClockWatch() = default;
 
+int ClockWatch::fd() const {
+    return -1;
+}
+
+void ClockWatch::dispatch() {}
+
 bool ClockWatch::watching() const {
     return false;
 }

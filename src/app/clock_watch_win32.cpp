@@ -49,6 +49,12 @@ ClockWatch::~ClockWatch() {
         app->removeNativeEventFilter(watch_.get());
 }
 
+int ClockWatch::fd() const {
+    return -1;
+}
+
+void ClockWatch::dispatch() {}
+
 bool ClockWatch::watching() const {
     return true;
 }

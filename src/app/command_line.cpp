@@ -107,6 +107,14 @@ CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
             answer = ended(0, helpText(facts), {});
             return answer;
         }
+        if (arg == "--report-shown") {
+            answer.firstPaint.shown = true;
+            continue;
+        }
+        if (arg.starts_with("--screenshot=") && arg.size() > 13) {
+            answer.firstPaint.picture = arg.substr(13);
+            continue;
+        }
         bool inlineValue = false;
         const QtOption* qt = qtOption(arg, inlineValue);
         if (qt && qt->value && !inlineValue && i + 1 == args.size())
@@ -130,7 +138,8 @@ CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
     return answer;
 }
 
-bool answerCommandLine(int argc, char** argv, const char* version, int& status) {
+bool answerCommandLine(int argc, char** argv, const char* version, int& status,
+                       FirstPaintReport& firstPaint) {
     std::vector<std::string> args(argv + 1, argv + argc);
     CommandLineFacts facts;
     facts.version = version;
@@ -149,6 +158,7 @@ bool answerCommandLine(int argc, char** argv, const char* version, int& status) 
     std::fputs(answer.out.c_str(), stdout);
     std::fputs(answer.err.c_str(), stderr);
     status = answer.status;
+    firstPaint = answer.firstPaint;
     return answer.done;
 }
 

@@ -9,6 +9,14 @@
 
 namespace ocuvell {
 
+// What the run script and the start-up benchmarks ask of a start, by options no one else
+// needs (not in --help): --report-shown prints "shown" on stderr at the main window's first
+// paint, --screenshot=PATH saves a picture of that frame.
+struct FirstPaintReport {
+    bool shown = false;
+    std::string picture;
+};
+
 // What the answer depends on, gathered by answerCommandLine.
 struct CommandLineFacts {
     std::string version;
@@ -25,6 +33,7 @@ struct CommandLineAnswer {
     std::string err; // for stderr
     // A command for the running copy, as the line to send; answerCommandLine sends it.
     std::string request;
+    FirstPaintReport firstPaint; // for a start
 };
 
 // args without the program's name. A first argument naming a command for the running copy
@@ -35,8 +44,9 @@ CommandLineAnswer readCommandLine(const std::vector<std::string>& args,
                                   const CommandLineFacts& facts);
 
 // Gathers the facts, prints the answer, and returns true with the status to end with when
-// the program should not start.
-bool answerCommandLine(int argc, char** argv, const char* version, int& status);
+// the program should not start; otherwise gives what the start is asked to report.
+bool answerCommandLine(int argc, char** argv, const char* version, int& status,
+                       FirstPaintReport& firstPaint);
 
 // Whether the session names a display to show windows on; one file per platform.
 bool sessionHasDisplay();

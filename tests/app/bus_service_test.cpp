@@ -3,6 +3,7 @@
 // back, PropertiesChanged follows a slider moved in the window, and the object's interface
 // is the one described in data/.
 #include "app/bus_service.h"
+#include "core/remote/remote_control.h"
 #include "forms/form1_fixture.h"
 #include "ui/widgets/safe_switch.h"
 
@@ -37,11 +38,25 @@ class ChangeRecorder : public QObject {
     }
 };
 
+// What the windows would do for a command from outside.
+class RecordingFront : public RemoteFront {
+  public:
+    void showWindow() override { ++shows; }
+    void quit() override { ++quits; }
+    int shows = 0, quits = 0;
+};
+
 class BusServiceTest : public Form1Test {
   protected:
     static inline QProcess* daemon = nullptr;
     static inline QString address;
-    int shows = 0, quitsAsked = 0;
+    RecordingFront front;
+    // The door the command line goes through, once the window is up.
+    RemoteControl& control() {
+        control_ = std::make_unique<RemoteControl>(*model, front);
+        return *control_;
+    }
+    std::unique_ptr<RemoteControl> control_;
 
     static void SetUpTestSuite() {
         daemon = new QProcess;
@@ -100,8 +115,7 @@ class BusServiceTest : public Form1Test {
 // what cannot be done is refused with a reason.
 TEST_F(BusServiceTest, MethodsAndPropertiesAreTheWindowsOperationsAndValues) {
     Form1& f = start();
-    BusService bus(*model, kName.toStdString(),
-                   {.show = [this] { ++shows; }, .quit = [this] { ++quitsAsked; }});
+    BusService bus(control(), *model, kName.toStdString());
     ASSERT_TRUE(bus.published());
 
     call(QStringLiteral("SetBrightness"), {70});
@@ -122,6 +136,8 @@ TEST_F(BusServiceTest, MethodsAndPropertiesAreTheWindowsOperationsAndValues) {
     EXPECT_FALSE(f.SafeSwitch2()->Value());
     QDBusMessage refused = call(QStringLiteral("RestLater"), {0u});
     EXPECT_EQ(refused.errorName(), kName + ".Error.RemindersOff");
+    // A rest now is refused the same way, as the command line refuses it.
+    EXPECT_EQ(call(QStringLiteral("RestNow")).errorName(), kName + ".Error.RemindersOff");
     call(QStringLiteral("RemindersOn"));
     EXPECT_TRUE(f.SafeSwitch2()->Value());
     refused = call(QStringLiteral("RestLater"), {121u});
@@ -135,15 +151,15 @@ TEST_F(BusServiceTest, MethodsAndPropertiesAreTheWindowsOperationsAndValues) {
 
     call(QStringLiteral("Show"));
     EXPECT_EQ(call(QStringLiteral("Quit")).type(), QDBusMessage::ReplyMessage);
-    spinUntil([this] { return quitsAsked == 1; });
-    EXPECT_EQ(shows, 1);
-    EXPECT_EQ(quitsAsked, 1);
+    spinUntil([this] { return front.quits == 1; });
+    EXPECT_EQ(front.shows, 1);
+    EXPECT_EQ(front.quits, 1);
 }
 
 // A slider moved in the window is announced with its new value, once per change.
 TEST_F(BusServiceTest, PropertiesChangedFollowsTheWindowsSlider) {
     Form1& f = start();
-    BusService bus(*model, kName.toStdString(), {});
+    BusService bus(control(), *model, kName.toStdString());
     ChangeRecorder recorder;
     ASSERT_TRUE(probe().connect(kName, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                 QStringLiteral("PropertiesChanged"), &recorder,
@@ -163,7 +179,7 @@ TEST_F(BusServiceTest, PropertiesChangedFollowsTheWindowsSlider) {
 // interface file that is installed for D-Bus tools.
 TEST_F(BusServiceTest, IntrospectionMatchesTheInterfaceFile) {
     start();
-    BusService bus(*model, kName.toStdString(), {});
+    BusService bus(control(), *model, kName.toStdString());
     const QString live =
         callOn(QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))
             .arguments()
@@ -207,7 +223,7 @@ TEST_F(BusServiceTest, NoSessionBusTakesNothing) {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("XDG_RUNTIME_DIR", QByteArray(dir.string().c_str()));
     {
-        BusService bus(*model, kName.toStdString(), {});
+        BusService bus(control(), *model, kName.toStdString());
         EXPECT_FALSE(bus.published());
     }
     qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());

@@ -1,7 +1,8 @@
-// The timer file's news reaches the schedule through the event loop. Setting the clock
-// takes a privilege a test does not have, so the watch is asked to report a moment just
-// past, which goes the same way from the file to the schedule.
+// The timer file's news reaches the schedule through the program's event watch. Setting
+// the clock takes a privilege a test does not have, so the watch is asked to report a
+// moment just past, which goes the same way from the file to the schedule.
 #include "app/clock_watch.h"
+#include "app/event_watch.h"
 #include "core/rest/rest_schedule.h"
 #include "support/rest_fakes.h"
 #include "support/sim_clock.h"
@@ -26,6 +27,8 @@ TEST(ClockWatch, ItsNewsMakesTheScheduleLookAtOnce) {
         schedule.clockSet();
     });
     ASSERT_TRUE(watch.watching());
+    EventWatch events;
+    events.watch(watch.fd(), [&watch] { watch.dispatch(); });
 
     clock.set(10, 20, 0);
     const auto waitForNews = [&told](int count) {

@@ -24,6 +24,15 @@ TEST(CommandLine, AnswersRefusesOrStarts) {
         EXPECT_TRUE(a.out.empty() && a.err.empty());
     }
 
+    // The run script's and the benchmarks' report of the first frame starts the program;
+    // a screenshot without a path is no option.
+    const CommandLineAnswer report = read({"--report-shown", "--screenshot=/tmp/first.png"});
+    EXPECT_FALSE(report.done);
+    EXPECT_TRUE(report.firstPaint.shown);
+    EXPECT_EQ(report.firstPaint.picture, "/tmp/first.png");
+    EXPECT_FALSE(read({}).firstPaint.shown);
+    EXPECT_EQ(read({"--screenshot="}).status, 2);
+
     const CommandLineAnswer version = read({"--version"});
     EXPECT_TRUE(version.done);
     EXPECT_EQ(version.status, 0);

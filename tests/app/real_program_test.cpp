@@ -29,7 +29,8 @@ pid_t spawn(const fs::path& exe, const fs::path& out, const fs::path& err) {
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     std::string path = exe.string();
-    char* argv[] = {path.data(), nullptr};
+    std::string report = "--report-shown"; // "shown" on stderr at the first paint
+    char* argv[] = {path.data(), report.data(), nullptr};
     posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
@@ -43,7 +44,6 @@ fs::path programFolder() {
     ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("OCUVELL_REPORT_SHOWN", "1", 1);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     return dir;

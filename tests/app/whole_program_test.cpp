@@ -22,18 +22,18 @@ class WholeProgramTest : public testing::TrayFixture {
         tray_ = &start();
         // The test is the clock: a real tick during a slow (sanitizer, loaded machine)
         // run would count the rest down twice.
-        tray_->form1()->Timer1().stop();
+        program_->scheduleTimer().stop();
     }
 
-    // One second of the program's life: the clock moves, then Timer1 fires. The schedule
-    // asks for its next tick each time; the test gives it instead.
+    // One second of the program's life: the clock moves, then the schedule's timer fires.
+    // The schedule asks for its next tick each time; the test gives it instead.
     void tick() {
         clock_.advance();
-        tray_->form1()->Timer1_Timer();
-        tray_->form1()->Timer1().stop();
+        QMetaObject::invokeMethod(&program_->scheduleTimer().timer(), "timeout");
+        program_->scheduleTimer().stop();
         QCoreApplication::processEvents();
     }
-    RestForms& forms() { return program_->restForms; }
+    RestForms& forms() { return program_->restForms(); }
 
     cd* tray_ = nullptr;
 };
@@ -92,13 +92,13 @@ TEST_F(StartUpBoxTest, WaitsForTheWiringAndATipStillComesWhileItIsOpen) {
     whileBoxOpen_ = [&] {
         for (int i = 0; i < 90; ++i) {
             clock_.advance();
-            program_->form1.Timer1_Timer();
+            QMetaObject::invokeMethod(&program_->scheduleTimer().timer(), "timeout");
         }
-        const Form2* tip = program_->restForms.loadedTip();
+        const Form2* tip = program_->restForms().loadedTip();
         tipWhileOpen = tip && tip->isVisible();
     };
     load(hooks());
-    program_->form1.Timer1().stop(); // the test is the clock
+    program_->scheduleTimer().stop(); // the test is the clock
     EXPECT_TRUE(warnings_.empty());
     QCoreApplication::processEvents();
     ASSERT_EQ(warnings_.size(), 1u);

@@ -96,7 +96,6 @@ class ColourRestart : public ::testing::Test {
         }
         env.push_back(std::string("DISPLAY=") + testDisplay());
         env.push_back("QT_QPA_PLATFORM=xcb"); // a real window, so the warning can be answered
-        env.push_back("OCUVELL_REPORT_SHOWN=1");
         env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
         env.push_back("XDG_STATE_HOME=" + (dir_ / "state").string());
         env.push_back("XDG_CONFIG_HOME=" + (dir_ / "config").string());
@@ -118,7 +117,8 @@ class ColourRestart : public ::testing::Test {
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         std::string exe = (dir_ / "bin" / "ocuvell").string();
-        char* argv[] = {exe.data(), nullptr};
+        std::string report = "--report-shown"; // "shown" on stderr at the first paint
+        char* argv[] = {exe.data(), report.data(), nullptr};
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);

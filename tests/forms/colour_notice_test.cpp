@@ -1,6 +1,6 @@
 // The colour page says when the display's colours cannot be changed, without getting in
 // the way of the sliders, which still set and store their values.
-#include "app/display_news.h"
+#include "app/event_watch.h"
 #include "core/display/display.h"
 #include "form1_fixture.h"
 #include "support/env_var.h"
@@ -43,17 +43,19 @@ struct RefusingDisplay : Display {
 
 class ColourNotice : public Form1Test {
   protected:
-    // The display's own news reaches the model as the program has it read.
-    std::unique_ptr<DisplayNews> news;
+    // The display's own news is read as the program reads it.
+    std::unique_ptr<EventWatch> events;
     void TearDown() override {
-        news.reset();
+        events.reset();
         Form1Test::TearDown();
     }
     Form1& startOn(std::unique_ptr<Display> display) {
         writeConfig("[eye]\nliangdu=0\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=-20\npdrun=1\n");
-        news.reset();
+        events.reset();
         makeOn(std::move(display));
-        news = std::make_unique<DisplayNews>(*model);
+        events = std::make_unique<EventWatch>();
+        if (DisplayEvents* news = model->colour().engine().display().events())
+            events->watchDisplay(*news, [this] { model->colour().displayChanged(); });
         form->load();
         form->Show();
         form->edit_Click(0);

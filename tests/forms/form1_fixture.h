@@ -5,6 +5,7 @@
 #include "core/settings/ini.h"
 #include "support/sim_clock.h"
 #include "ui/forms/form1.h"
+#include "ui/forms/schedule_timer.h"
 
 #include <QUrl>
 #include <cstdlib>
@@ -30,6 +31,7 @@ class Form1Test : public ::testing::Test {
     std::unique_ptr<SettingsPlace> settings;
     std::unique_ptr<Model> model;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<ScheduleTimer> ticks; // the schedule's clock, as the program has it
 
     void SetUp() override {
         const char* tmp = std::getenv("OCUVELL_TEST_TMP");
@@ -41,6 +43,7 @@ class Form1Test : public ::testing::Test {
         settings = std::make_unique<SettingsPlace>(SettingsFolders{dir, dir / "user"});
     }
     void TearDown() override {
+        ticks.reset();
         form.reset();
         model.reset();
     }
@@ -70,6 +73,7 @@ class Form1Test : public ::testing::Test {
         h.openUrl = [this](const QUrl& u) { opened.push_back(u); };
         h.removeTrayIcon = [this] { ++trayRemoved; };
         h.quit = [this] { ++quits; };
+        h.stopClock = [this] { ticks->stop(); };
         return h;
     }
     // A new window on a display that shows start (the identity when not given).
@@ -80,9 +84,11 @@ class Form1Test : public ::testing::Test {
         return makeOn(std::move(display));
     }
     Form1& makeOn(std::unique_ptr<Display> display) {
+        ticks.reset();
         form.reset();
         model = std::make_unique<Model>(std::move(display), clock, *settings);
         form = std::make_unique<Form1>(*model, hooks());
+        ticks = std::make_unique<ScheduleTimer>(model->schedule());
         return *form;
     }
     Form1& start(const GammaRamp* startRamp = nullptr) {

@@ -85,9 +85,9 @@ TEST_F(Form1Test, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(f.colo(3)->text(), "100");
     EXPECT_EQ(shown(), GammaRamp::identity());
     // The schedule waits: one tick just after the next minute starts.
-    EXPECT_TRUE(f.Timer1().isActive());
-    EXPECT_TRUE(f.Timer1().isSingleShot());
-    EXPECT_EQ(f.Timer1().interval(), 20000 + RestSchedule::kMinuteMarginMs);
+    EXPECT_TRUE(ticks->timer().isActive());
+    EXPECT_TRUE(ticks->timer().isSingleShot());
+    EXPECT_EQ(ticks->timer().interval(), 20000 + RestSchedule::kMinuteMarginMs);
     // The copied pictures.
     EXPECT_EQ(f.Image7()->pixmap().cacheKey(), f.setok(1)->pixmap().cacheKey());
     EXPECT_EQ(f.edit(1)->pixmap().cacheKey(), f.edit(0)->pixmap().cacheKey());
@@ -101,7 +101,7 @@ TEST_F(Form1Test, RemindersStoredOffStillScheduleOnce) {
     EXPECT_TRUE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
     EXPECT_FALSE(f.schedule().remindersOn());
-    EXPECT_FALSE(f.Timer1().isActive()); // nothing to tick for
+    EXPECT_FALSE(ticks->timer().isActive()); // nothing to tick for
     EXPECT_EQ(f.Text2()->text(), "30");
     EXPECT_EQ(f.Label5()->text(), "08:30");
     EXPECT_EQ(f.dhhour(1)->text(), "3");
@@ -129,7 +129,7 @@ TEST_F(Form1Test, SwitchLayoutLoadDoesNotReachTheHandlers) {
     EXPECT_FALSE(f.Pdeyerun().has_value());
     EXPECT_FALSE(f.schedule().remindersOn());
     EXPECT_FALSE(f.ppset()->isHidden());
-    EXPECT_FALSE(f.Timer1().isActive());
+    EXPECT_FALSE(ticks->timer().isActive());
 }
 
 // --- Eye-protection mode -------------------------------------------------------------
@@ -357,7 +357,7 @@ TEST_F(Form1Test, HidingKeepsTheTimerRunning) {
     EXPECT_TRUE(f.isVisible());
     f.Image1()->click();
     EXPECT_FALSE(f.isVisible());
-    EXPECT_TRUE(f.Timer1().isActive());
+    EXPECT_TRUE(ticks->timer().isActive());
     f.Show();
     EXPECT_TRUE(f.isVisible());
     // With no tray to come back from, the glyph minimises and the window stays.
@@ -447,8 +447,8 @@ TEST_F(Form1Test, DragNeedsTheLeftButtonAndANormalWindow) {
 
 // --- Rest schedule through the window -----------------------------------------------
 
-void tick(Form1& f) {
-    QMetaObject::invokeMethod(&f.Timer1(), "timeout");
+void tick(ScheduleTimer& ticks) {
+    QMetaObject::invokeMethod(&ticks.timer(), "timeout");
 }
 
 TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
@@ -458,25 +458,25 @@ TEST_F(Form1Test, TimerDrivesTipAndSwitchFreezesCountdown) {
     testing::RecordingWindows windows;
     f.schedule().attach({.tip = &windows, .restScreen = &windows});
     clock.set(14, 2, 0);
-    tick(f);
+    tick(*ticks);
     EXPECT_EQ(windows.tipsShown, 1);
     EXPECT_EQ(windows.tipLength, "3");
     f.form2tip_Click();
-    tick(f);
+    tick(*ticks);
     EXPECT_EQ(windows.restCaption, "0:2:59");
     // Reminders off: the heading and icon follow, the countdown stands still.
     f.SafeSwitch2()->setValue(false);
     EXPECT_TRUE(f.edit(1)->isHidden());
     EXPECT_EQ(colourOf(f.Label2(1)), QColor(Qt::black));
-    tick(f);
-    tick(f);
+    tick(*ticks);
+    tick(*ticks);
     EXPECT_EQ(windows.restCaption, "0:2:59");
     // On again: a new next rest time on the main page, the countdown carries on.
     clock.set(14, 7, 0);
     f.SafeSwitch2()->setValue(true);
     EXPECT_EQ(f.Label5()->text(), "14:08");
     EXPECT_FALSE(f.edit(1)->isHidden());
-    tick(f);
+    tick(*ticks);
     EXPECT_EQ(windows.restCaption, "0:2:58");
     f.schedule().detach({.tip = &windows, .restScreen = &windows});
 }
@@ -498,7 +498,7 @@ TEST_F(Form1Test, CloseSavesWhatTheControlsHoldAndEnds) {
     EXPECT_EQ(opened[0], QUrl(Form1::kHomePage));
     EXPECT_EQ(trayRemoved, 1);
     EXPECT_EQ(quits, 1);
-    EXPECT_FALSE(f.Timer1().isActive());
+    EXPECT_FALSE(ticks->timer().isActive());
 }
 
 TEST_F(Form1Test, CloseAfterFirstStartStoresUsableRestValues) {

@@ -132,8 +132,8 @@ if ! display=$(start_x); then echo "no Xorg with the dummy driver: skipped the r
 fi
 before=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)
 env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" DISPLAY="$display" \
-    LANG=C.UTF-8 BROWSER=true OCUVELL_REPORT_SHOWN=1 \
-    "${runas[@]}" "$exe" >"$tmp/run.out" 2>"$tmp/run.err" &
+    LANG=C.UTF-8 BROWSER=true \
+    "${runas[@]}" "$exe" --report-shown >"$tmp/run.out" 2>"$tmp/run.err" &
 pid=$!; pids+=("$pid")
 export DISPLAY="$display"
 wait_for 20 bash -c "xdotool search --onlyvisible --name '^(Ocuvell|tips)\$' | grep -q ." \

@@ -1,16 +1,14 @@
 #pragma once
-// The tray form's tests: the program as main builds it (settings place, model, windows,
-// warning boxes, tray) over a private program folder, a simulated clock, and hooks that
-// record what would leave the test (open a page, warn, end the run).
+// The tray form's and the whole program's tests: the Program main runs, over a private
+// program folder, a simulated clock, and hooks that record what would leave the test
+// (open a page, warn, end the run).
+#include "app/program.h"
 #include "core/display/backends.h"
 #include "core/model/model.h"
-#include "core/settings/settings_place.h"
 #include "support/scratch_dir.h"
 #include "support/sim_clock.h"
-#include "ui/forms/form1.h"
-#include "ui/forms/notices.h"
 #include "ui/forms/rest_windows.h"
-#include "ui/tray/cd.h"
+#include "ui/forms/schedule_timer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -50,52 +48,37 @@ class TrayFixture : public ::testing::Test {
         return h;
     }
 
-    // What main builds, in its order, with the boxes recorded instead of shown.
-    struct Program {
-        Program(TrayFixture& f, cd::Hooks hooks)
-            : notices([&f](const QString& title, const QString& text, bool) {
-                  f.warnings_.push_back(title + ": " + text);
-                  if (f.whileBoxOpen_)
-                      f.whileBoxOpen_();
-              }),
-              place({f.dir_, f.dir_ / "user"},
-                    [this](const SettingsProblem& p) { notices.settingsProblem(p); }),
-              model(makeMemoryDisplay(), f.clock_, place), form1(model, formHooks(f)),
-              restForms(model.schedule()), tray(form1, std::move(hooks)) {
-            notices.setWindow(&form1);
-        }
-        Form1Hooks formHooks(TrayFixture& f) {
-            Form1Hooks h;
-            h.warn = [this](const QString& title, const QString& text) {
-                notices.tell(title, text);
-            };
-            h.openUrl = [](const QUrl&) {};
-            h.quit = [&f] { ++f.formQuits_; };
-            return h;
-        }
-        Notices notices;
-        SettingsPlace place;
-        Model model;
-        Form1 form1;
-        RestForms restForms;
-        cd tray;
-    };
-
-    // Builds the program and loads the tray form, as main does; the boxes that waited for
-    // the program to be wired come from the event loop.
+    // The program as main builds it, with the boxes recorded instead of shown, the memory
+    // display, the simulated clock and nothing that faces outside. The boxes that waited
+    // for the program to be wired come from the event loop.
     cd& load(cd::Hooks h) {
-        program_ = std::make_unique<Program>(*this, std::move(h));
-        program_->tray.load();
-        program_->notices.ready();
-        return program_->tray;
+        ProgramParts parts;
+        parts.display = [] { return makeMemoryDisplay(); };
+        parts.clock = &clock_;
+        parts.idle = [] { return std::unique_ptr<IdleSource>(); };
+        parts.fullscreen = [] { return std::unique_ptr<FullscreenSource>(); };
+        parts.settingsFolders = SettingsFolders{dir_, dir_ / "user"};
+        parts.stateFolder = std::filesystem::path();
+        parts.showBox = [this](const QString& title, const QString& text, bool) {
+            warnings_.push_back(title + ": " + text);
+            if (whileBoxOpen_)
+                whileBoxOpen_();
+        };
+        parts.windowHooks.openUrl = [](const QUrl&) {};
+        parts.windowHooks.quit = [this] { ++formQuits_; };
+        parts.trayHooks = std::move(h);
+        parts.claimInstance = false;
+        parts.outsideServices = false;
+        program_ = std::make_unique<Program>(std::move(parts));
+        return program_->tray();
     }
     // The same, and the event loop run until the icon, which waits for the main window's
     // first frame, is there.
     cd& start(cd::Hooks h) {
         load(std::move(h));
-        for (QDeadlineTimer icon(5000); !program_->tray.trayIcon() && !icon.hasExpired();)
+        for (QDeadlineTimer icon(5000); !program_->tray().trayIcon() && !icon.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return program_->tray;
+        return program_->tray();
     }
     cd& start(bool trayAvailable = true) { return start(hooks(trayAvailable)); }
 

@@ -36,8 +36,8 @@ class TrayTest : public testing::TrayFixture {
 
 TEST_F(TrayTest, LoadShowsTheLoadedMainWindowAndAddsTheIconAfterItsFirstFrame) {
     load(hooks());
-    EXPECT_EQ(program_->tray.trayIcon(), nullptr);
-    EXPECT_TRUE(program_->form1.isVisible());
+    EXPECT_EQ(program_->tray().trayIcon(), nullptr);
+    EXPECT_TRUE(program_->form1().isVisible());
     cd& tray = start();
     EXPECT_FALSE(tray.isVisible());
     EXPECT_TRUE(tray.form1()->loaded());
@@ -191,7 +191,7 @@ TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
     const QString shown = QString::fromUtf8("<img\u00A0src=/x>\\x01\\xE2\\x80\\xAELIAF");
     testing::putFile(dir_ / "monitor.txt", hostile + "\n");
     cd& tray = start();
-    program_->model.colour().restore(); // monitor.txt holds a bad number
+    program_->model().colour().restore(); // monitor.txt holds a bad number
     ASSERT_FALSE(warnings_.empty());
     const QString restoreText = warnings_.back().mid(QStringLiteral("tips: ").size());
 
@@ -221,8 +221,8 @@ TEST_F(TrayTest, TextFromOutsideIsShownAsItIsEverywhere) {
     }
 
     QList<QLabel*> labels = tray.form1()->findChildren<QLabel*>();
-    labels += program_->restForms.tip()->findChildren<QLabel*>();
-    labels += program_->restForms.rest()->findChildren<QLabel*>();
+    labels += program_->restForms().tip()->findChildren<QLabel*>();
+    labels += program_->restForms().rest()->findChildren<QLabel*>();
     for (QLabel* l : labels) {
         if (!l->text().isEmpty()) {
             EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->text().toStdString();

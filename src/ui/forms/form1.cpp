@@ -33,6 +33,8 @@ Form1Hooks withDefaults(Form1Hooks hooks, QWidget* owner) {
         hooks.removeTrayIcon = [] {};
     if (!hooks.quit)
         hooks.quit = [] { QCoreApplication::exit(0); };
+    if (!hooks.stopClock)
+        hooks.stopClock = [] {};
     return hooks;
 }
 
@@ -47,13 +49,11 @@ Form1::Form1(Model& model, Form1Hooks hooks, QWidget* parent)
     buildHiddenControls();
     loadSwitchProperties();
     connectHandlers();
-    // Runs only when the schedule asks for a tick.
     model_.attach(*this, restViews());
 }
 
-// The model stays; from now on it has no window to show its state in. Timer1_, the last
-// member, goes next, so no tick reaches the schedule once the window is going; the
-// controls, Qt children, go after the members and raise no signal on their way out.
+// The model stays; from now on it has no window to show its state in. The controls, Qt
+// children, go after the members and raise no signal on their way out.
 Form1::~Form1() {
     model_.detach(restViews());
 }
@@ -69,7 +69,6 @@ void Form1::connectHandlers() {
     connect(form2tip_, &QPushButton::clicked, this, &Form1::form2tip_Click);
     connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(&Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
 }
 
 // The pages handle their own controls; OK and Back close the overlay, here.
@@ -311,24 +310,6 @@ void Form1::showReminders(bool on) {
     }
     setHeadingGreen(Label2_[1], on);
     edit_[1]->setVisible(on);
-}
-
-// TickView: a countdown keeps the one-second beat it started on; a single tick at a
-// minute's start must come on time, not within a coarse timer's slack of a minute.
-void Form1::tickEverySecond() {
-    if (Timer1_.isActive() && !Timer1_.isSingleShot())
-        return;
-    Timer1_.setSingleShot(false);
-    Timer1_.setTimerType(Qt::CoarseTimer);
-    Timer1_.start(1000);
-}
-void Form1::tickOnceIn(int milliseconds) {
-    Timer1_.setSingleShot(true);
-    Timer1_.setTimerType(Qt::PreciseTimer);
-    Timer1_.start(milliseconds);
-}
-void Form1::stopTicking() {
-    Timer1_.stop();
 }
 
 } // namespace ocuvell

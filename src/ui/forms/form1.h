@@ -8,7 +8,6 @@
 #include "core/model/model.h"
 #include "ui/forms/move.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -40,9 +39,12 @@ struct Form1Hooks {
     std::function<void()> removeTrayIcon;
     // Ends the program (default: leaves the event loop with code 0).
     std::function<void()> quit;
+    // The close's first step once the settings are saved: the program stops the
+    // schedule's clock, so nothing runs while the browser starts.
+    std::function<void()> stopClock;
 };
 
-class Form1 : public QWidget, private SchedulePanelView, private TickView, private ColourView {
+class Form1 : public QWidget, private SchedulePanelView, private ColourView {
     Q_OBJECT
   public:
     static constexpr const char* kHomePage = "https://www.tevaro.example/";
@@ -86,7 +88,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void SafeSwitch1_Click(bool value);
     void SafeSwitch2_Click(bool value);
     // The rest page and the schedule's own controls; each is one operation of the schedule.
-    void Timer1_Timer();
+    void Timer1_Timer(); // a tick of the schedule, as its clock gives it
     void dsxxadd();
     void form2tip_Click();
     void okdsxxadd_Click();
@@ -132,7 +134,6 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     ClickImage* setok(int i);
     ClickImage* setno(int i);
     bool overlayBuilt() const { return ppset_ != nullptr; }
-    QTimer& Timer1() { return Timer1_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -145,11 +146,7 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     void showRestLengthEntry(const std::string& text) override;
     void closeSettings() override;
     void showReminders(bool on) override;
-    // TickView: Timer1, the schedule's clock.
-    void tickEverySecond() override;
-    void tickOnceIn(int milliseconds) override;
-    void stopTicking() override;
-    RestViews restViews() { return {.panel = this, .ticks = this}; }
+    RestViews restViews() { return {.panel = this}; }
     // ColourView: passed on to the colour page once it is built.
     void levelChanged(Level level, int value) override;
     void warn(const std::string& title, const std::string& text) override;
@@ -218,8 +215,6 @@ class Form1 : public QWidget, private SchedulePanelView, private TickView, priva
     QPushButton* form2tip_ = nullptr;
     QPushButton* Command1_ = nullptr;
     QPushButton* Command2_ = nullptr;
-
-    QTimer Timer1_;
 };
 
 } // namespace ocuvell

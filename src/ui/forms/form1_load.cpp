@@ -73,7 +73,7 @@ void Form1::image2_Click() {
 
     // Nothing may run after this point, and the window goes at once: starting the
     // browser can take a moment.
-    Timer1_.stop();
+    hooks_.stopClock();
     hide();
     hooks_.openUrl(QUrl(QString::fromLatin1(kHomePage)));
     // An icon left in the tray would outlive the program as a ghost until the mouse

@@ -1,5 +1,6 @@
 #include "ui/tray/cd.h"
 
+#include "core/model/model.h"
 #include "ui/assets/artwork.h"
 #include "ui/forms/form1.h"
 #include "ui/forms/form_more.h"
@@ -36,7 +37,8 @@ constexpr int kLargeIconDelayMs = 1000;
 
 } // namespace
 
-cd::cd(Form1& form1, Hooks hooks) : form1_(form1), hooks_(std::move(hooks)) {
+cd::cd(Model& model, Form1& form1, Hooks hooks)
+    : model_(model), form1_(form1), hooks_(std::move(hooks)) {
     if (!hooks_.openUrl)
         hooks_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     if (!hooks_.quit)
@@ -141,14 +143,14 @@ void cd::buildMenu() {
     menu_->addAction(QStringLiteral("更多设置…"), this, &cd::more_Click);
     later_ = menu_->addAction(QStringLiteral("稍后休息"), this, &cd::later_Click);
     nightHour_ = menu_->addAction(QStringLiteral("夜间色温：暂停一小时"), this,
-                                  [this] { form1_.model().pauseNightHour(); });
+                                  [this] { model_.pauseNightHour(); });
     nightNext_ = menu_->addAction(QStringLiteral("夜间色温：暂停到下次变化"), this,
-                                  [this] { form1_.model().pauseNightUntilNextChange(); });
+                                  [this] { model_.pauseNightUntilNextChange(); });
     // Reminders are switched in the main window, night colour in the options window: the
     // entries follow them as the menu opens.
     const auto follow = [this] {
-        later_->setEnabled(form1_.schedule().remindersOn());
-        const bool night = form1_.model().night().choice().on;
+        later_->setEnabled(model_.schedule().remindersOn());
+        const bool night = model_.night().choice().on;
         nightHour_->setEnabled(night);
         nightNext_->setEnabled(night);
     };
@@ -179,12 +181,12 @@ void cd::abt_Click() {
 
 void cd::more_Click() {
     if (!more_)
-        more_ = new FormMore(form1_.model(), this);
+        more_ = new FormMore(model_, this);
     more_->Show();
 }
 
 void cd::later_Click() {
-    form1_.schedule().restLater();
+    model_.restLater();
 }
 
 void cd::tc_Click() {

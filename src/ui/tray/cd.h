@@ -1,6 +1,6 @@
 #pragma once
 // cd: the hidden tray form. It owns the notification-area icon and its menu, and brings up
-// the main window.
+// the main window; the menu's other entries are operations of the model.
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <functional>
@@ -14,6 +14,7 @@ namespace ocuvell {
 
 class Form1;
 class FormMore;
+class Model;
 
 class cd : public QWidget {
     Q_OBJECT
@@ -28,8 +29,8 @@ class cd : public QWidget {
         std::function<std::unique_ptr<QObject>(std::function<void()>)> watchTray;
     };
 
-    // form1 outlives the tray form.
-    explicit cd(Form1& form1, Hooks hooks = {});
+    // The model and form1 outlive the tray form.
+    cd(Model& model, Form1& form1, Hooks hooks = {});
     ~cd() override;
 
     // The load step: brings up the main window, and adds the icon once its first frame is
@@ -65,6 +66,7 @@ class cd : public QWidget {
     void watchTray(bool on);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    Model& model_;
     Form1& form1_;
     Hooks hooks_;
     QSystemTrayIcon* icon_ = nullptr;
