@@ -3,6 +3,7 @@
 #include "core/controls/pointer_probe.h"
 #include "ui/widgets/prog_button.h"
 #include "ui/widgets/safe_switch.h"
+#include "ui/widgets/switch_poll.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -55,12 +56,14 @@ BENCHMARK(BM_SafeSwitchRedraw);
 // The poll at rest: one cursor query, no drawing.
 void BM_SafeSwitchRestingPoll(benchmark::State& state) {
     StillCursor cursor;
-    SafeSwitch::setCursorSource(&cursor);
-    SafeSwitch sw;
-    sw.poll();
+    QWidget window;
+    SwitchPoll& poll = SwitchPoll::ensure(&window);
+    poll.setCursorSource(&cursor);
+    new SafeSwitch(&window);
+    window.show();
+    poll.tick();
     for (auto _ : state)
-        sw.poll();
-    SafeSwitch::setCursorSource(nullptr);
+        poll.tick();
 }
 BENCHMARK(BM_SafeSwitchRestingPoll);
 
