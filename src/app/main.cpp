@@ -275,6 +275,7 @@ int main(int argc, char** argv) {
             sessionEvents = std::make_unique<ocuvell::SessionEvents>(
                 [&model](ocuvell::SessionEvents::Away how) { model.sessionAway(how); },
                 [&model] { model.sessionBack(); });
+            sessionEvents->onDisplayChanged([&model] { model.displayChanged(); });
             remoteLine.open(remoteControl);
             bus = std::make_unique<ocuvell::BusService>(
                 model, OCUVELL_APP_ID,

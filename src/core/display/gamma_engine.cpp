@@ -1,6 +1,8 @@
 #include "core/display/gamma_engine.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace ocuvell {
@@ -65,6 +67,50 @@ bool GammaEngine::reapply() {
         return false;
     const GammaRamp ramp = *last_;
     return apply(ramp);
+}
+
+namespace {
+
+// What a ramp may lose on its way to the screen and back: one 8-bit step.
+constexpr int kReadBackSlack = 257;
+
+bool readsBackAs(const GammaRamp& back, const GammaRamp& ramp) {
+    for (std::size_t i = 0; i < ramp.entries.size(); ++i)
+        if (std::abs(int(back.entries[i]) - int(ramp.entries[i])) > kReadBackSlack)
+            return false;
+    return true;
+}
+
+// ramp with one entry lowered by at most one 8-bit step, where that keeps it rising: a
+// change no one sees for the moment it is shown.
+GammaRamp oneStepOff(const GammaRamp& ramp) {
+    GammaRamp out = ramp;
+    for (int c = 0; c < 3; ++c)
+        for (int j = GammaRamp::kSize / 2; j < GammaRamp::kSize; ++j)
+            if (const int rise = ramp.at(c, j) - ramp.at(c, j - 1); rise > 0) {
+                out.at(c, j) = static_cast<std::uint16_t>(ramp.at(c, j) - std::min(rise, 256));
+                return out;
+            }
+    // A ramp flat from its middle on: its first entry raised instead.
+    out.at(0, 0) = static_cast<std::uint16_t>(ramp.at(0, 0) + (ramp.at(0, 0) < 65535 ? 1 : -1));
+    return out;
+}
+
+} // namespace
+
+bool GammaEngine::refresh() {
+    if (!last_)
+        return true;
+    const GammaRamp ramp = *last_;
+    display_->writeRamp(oneStepOff(tinted(ramp, tint_)));
+    if (!apply(ramp))
+        return false;
+    GammaRamp back;
+    if (display_->readRamp(back) && !readsBackAs(back, *shown_)) {
+        lastApplyFailed_ = true;
+        return false;
+    }
+    return true;
 }
 
 GammaRamp GammaEngine::tinted(const GammaRamp& ramp, const Tint& tint) {

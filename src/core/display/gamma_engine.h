@@ -41,6 +41,11 @@ class GammaEngine {
     // The ramp last applied, once more (after a resume reset the display's); nothing
     // before the first apply.
     bool reapply();
+    // After a display event (a monitor switched on, a new mode, a wake): the ramp shown
+    // goes back on the display, first one step off it and then itself, since some drivers
+    // ignore a ramp identical to the one they last took although the screen was reset; then
+    // it is read back. True when the display shows it again, or when nothing was shown yet.
+    bool refresh();
 
     // Night colour: every ramp applied from now on reaches the display with each channel's
     // entries multiplied by its factor (0..1), after the levels, eye mode and the restore

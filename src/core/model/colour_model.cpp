@@ -145,6 +145,10 @@ void ColourModel::restore() {
     written(engine_.applyBase());
 }
 
+void ColourModel::refreshDisplay() {
+    written(engine_.refresh());
+}
+
 void ColourModel::eyeModeOn() {
     restore();
     // A stored text that is no whole number (a first start reads the key's own name)

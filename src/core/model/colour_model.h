@@ -62,6 +62,9 @@ class ColourModel {
     // Eye-protection mode: on restores, then applies the stored levels; off restores.
     void eyeModeOn();
     void eyeModeOff();
+    // A display event: the ramp shown goes back on the display (GammaEngine::refresh); one
+    // that does not read back is reported as a refused write is.
+    void refreshDisplay();
     // OK on the colour page: the five levels into the settings file.
     void saveLevels() const;
 

@@ -275,6 +275,10 @@ void Model::sessionAway(RestSchedule::Away how) {
     schedule_.sessionAway(how);
 }
 
+void Model::displayChanged() {
+    colour_.refreshDisplay();
+}
+
 void Model::sessionBack() {
     colour_.engine().reapply();
     schedule_.sessionBack();

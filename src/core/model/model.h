@@ -78,6 +78,9 @@ class Model {
     // the clock and at how long the user was away.
     void sessionAway(RestSchedule::Away how);
     void sessionBack();
+    // A display event (a monitor switched on, a new mode, a wake from modern standby): the
+    // display may have reset its ramp, so the one shown goes back (ColourModel::refreshDisplay).
+    void displayChanged();
 
     // What the shortcuts and the session bus run, through the operations the windows and
     // the tray run: a level moved by a step (clamped as its slider is), eye protection as
