@@ -200,6 +200,10 @@ int main(int argc, char** argv) {
     // the moment it watches the desktop.
     std::unique_ptr<QSocketNotifier> fullscreenNews;
     ocuvell::Model model(std::move(display), clock, settings);
+    // A slow ramp write (some Windows drivers take 200 ms) never holds a slider's drag.
+    model.colour().writeInBackground([](std::function<void()> done) {
+        QMetaObject::invokeMethod(qApp, std::move(done), Qt::QueuedConnection);
+    });
     if (fullscreen) {
         fullscreen->onWatchable([&fullscreen, &fullscreenNews, &model] {
             fullscreenNews =

@@ -12,8 +12,13 @@ GammaEngine::GammaEngine(std::unique_ptr<Display> display) : display_(std::move(
 bool GammaEngine::capture() {
     GammaRamp read{};
     captured_ = false;
-    if (!display_ || !display_->readRamp(read) || read.allZero())
+    if (!display_)
         return false;
+    {
+        const std::unique_lock<std::mutex> hold = holdDisplay();
+        if (!display_->readRamp(read) || read.allZero())
+            return false;
+    }
     base_ = read;
     if (state_)
         if (const std::optional<GammaRamp> remembered = state_->baseFor(read))
@@ -63,10 +68,8 @@ bool GammaEngine::applyBase() {
 }
 
 bool GammaEngine::reapply() {
-    if (!last_)
-        return false;
-    const GammaRamp ramp = *last_;
-    return apply(ramp);
+    const std::optional<GammaRamp> ramp = newest();
+    return ramp && apply(*ramp);
 }
 
 namespace {
@@ -99,13 +102,17 @@ GammaRamp oneStepOff(const GammaRamp& ramp) {
 } // namespace
 
 bool GammaEngine::refresh() {
-    if (!last_)
+    const std::optional<GammaRamp> ramp = newest();
+    if (!ramp || !captured_)
         return true;
-    const GammaRamp ramp = *last_;
-    display_->writeRamp(oneStepOff(tinted(ramp, tint_)));
-    if (!apply(ramp))
+    {
+        const std::unique_lock<std::mutex> hold = holdDisplay();
+        display_->writeRamp(oneStepOff(tinted(*ramp, tint_)));
+    }
+    if (!apply(*ramp))
         return false;
     GammaRamp back;
+    const std::unique_lock<std::mutex> hold = holdDisplay();
     if (display_->readRamp(back) && !readsBackAs(back, *shown_)) {
         lastApplyFailed_ = true;
         return false;
@@ -126,30 +133,92 @@ GammaRamp GammaEngine::tinted(const GammaRamp& ramp, const Tint& tint) {
 bool GammaEngine::setTint(const Tint& tint, bool force) {
     if (tint == tint_ && !force)
         return true;
-    tint_ = tint;
-    if (last_) {
-        const GammaRamp ramp = *last_;
-        return apply(ramp);
-    }
-    return apply(base_);
+    const Tint before = std::exchange(tint_, tint);
+    const GammaRamp ramp = newest().value_or(base_);
+    if (apply(ramp))
+        return true;
+    // The tint stays what the display shows: the next look tries the new one again, and
+    // the ramps applied meanwhile do not carry a tint that was refused.
+    tint_ = before;
+    return false;
 }
 
 bool GammaEngine::apply(const GammaRamp& ramp) {
     // baseramp is writable by callers, so its validity is checked on every apply.
     lastApplyFailed_ = true;
+    lastApplyQueued_ = false;
     if (!display_ || !captured_ || base_.allZero())
         return false;
-    // The record keeps what the display shows beside the untinted base, so that a start
-    // after a crash at night recognises its own ramp and computes from the display's own.
     const GammaRamp shown = tinted(ramp, tint_);
-    if (!display_->writeRamp(shown))
-        return false;
+    if (background_ && writer_) {
+        pending_ = Pending{writer_->submit(shown), ramp, shown};
+        lastApplyFailed_ = false;
+        lastApplyQueued_ = true;
+        return true;
+    }
+    {
+        const std::unique_lock<std::mutex> hold = holdDisplay();
+        if (!display_->writeRamp(shown))
+            return false;
+    }
     lastApplyFailed_ = false;
+    taken(ramp, shown);
+    return true;
+}
+
+void GammaEngine::taken(const GammaRamp& ramp, const GammaRamp& shown) {
     last_ = ramp;
     shown_ = shown;
+    // The record keeps what the display shows beside the untinted base, so that a start
+    // after a crash at night recognises its own ramp and computes from the display's own.
     if (state_)
         state_->applied(base_, shown);
-    return true;
+}
+
+void GammaEngine::writeInBackground(RampWriter::Post post, WrittenLater written) {
+    written_ = std::move(written);
+    writer_ = std::make_unique<RampWriter>(
+        *display_, std::move(post),
+        [self = std::weak_ptr<GammaEngine*>(self_)](const RampWriter::Done& done) {
+            if (const std::shared_ptr<GammaEngine*> engine = self.lock())
+                (*engine)->writtenLater(done);
+        });
+}
+
+std::unique_lock<std::mutex> GammaEngine::holdDisplay() {
+    if (!writer_)
+        return {};
+    pending_.reset();
+    return writer_->hold();
+}
+
+void GammaEngine::writtenLater(const RampWriter::Done& done) {
+    if (!pending_ || done.ticket != pending_->ticket)
+        return;
+    const Pending pending = *std::exchange(pending_, std::nullopt);
+    lastApplyFailed_ = !done.taken;
+    if (done.taken)
+        taken(pending.ramp, pending.shown);
+    if (written_)
+        written_(done.taken, done.refusal);
+}
+
+void GammaEngine::settle() {
+    if (!pending_ || !writer_)
+        return;
+    RampWriter::Done done{pending_->ticket};
+    {
+        const std::unique_lock<std::mutex> hold = writer_->hold();
+        if (const std::optional<RampWriter::Done> last = writer_->lastDone();
+            last && last->ticket == done.ticket) {
+            done = *last;
+        } else {
+            done.taken = display_->writeRamp(pending_->shown);
+            if (!done.taken)
+                done.refusal = display_->refusal();
+        }
+    }
+    writtenLater(done);
 }
 
 } // namespace ocuvell

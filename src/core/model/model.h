@@ -40,7 +40,7 @@ class Model {
     bool storedEyeMode() const;
     // The close from the main window: all nine keys, rest first, the eye flag last (it
     // is removed while the eye-protection switch was never used).
-    void save() const;
+    void save();
 
     // The options window's [more] section: read at start-up into the schedule; each
     // change is applied and written at once (the close does not write them).
