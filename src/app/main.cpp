@@ -242,7 +242,9 @@ int main(int argc, char** argv) {
     ocuvell::EndSignals endSignals;
     bool sessionSaved = false;
     const auto saveForSession = [&model, &sessionSaved, &notices, &settings, remembered] {
-        // At a Windows logout the code after the event loop never runs.
+        // At a Windows logout the code after the event loop never runs: the last ramp on its
+        // way to the display is written and remembered now.
+        model.colour().engine().settle();
         if (remembered)
             remembered->flush();
         if (std::exchange(sessionSaved, true))

@@ -7,7 +7,8 @@
 #     the X server's ramp is the model's for the stored eye-protection levels, a slider
 #     step moves it, a brightness Wine refuses puts its slider back with a notice and is
 #     not stored, the red cross writes all nine keys beside the program;
-#   second start: the levels read back and the ramp kept (no drift), the icon in the
+#   second start: the levels read back and the ramp kept (no drift), put back after the
+#     server's ramp is reset and the screen's mode changes, the icon in the
 #     notification area (docked in trayer), the minus hides the window and a click on the
 #     icon brings it back, the tip popup translucent in the work area's bottom-right
 #     corner, the rest screen over the whole screen counting down;
@@ -260,6 +261,23 @@ if wait_for 60 has main_window; then
   win=$(main_window)
   sleep 2
   server_ramp_is "$work/ramp2.txt" "a restart keeps the ramp (the levels read back, no drift)"
+  # A display that resets: the X server's ramp put back to the identity behind the program's
+  # back stays so, until a new mode and the old one again (Wine sends its windows
+  # WM_DISPLAYCHANGE) have the program put its ramp back, within 2 seconds.
+  "$checker" "$work/ramp2.txt" >/dev/null 2>&1
+  sleep 1.5
+  if "$checker" --keep "$work/ramp2.txt" >/dev/null 2>&1; then
+    fail "the X server's ramp did not reset (or something put it back without a display event)"
+  else
+    output=$(xrandr 2>/dev/null | awk '/ connected/{print $1; exit}')
+    xrandr --output "$output" --mode 1680x1050 && xrandr --output "$output" --mode "${screen_w}x$screen_h"
+    event=$(date +%s%N)
+    if wait_for 2 "$checker" --keep "$work/ramp2.txt"; then
+      ok "after a reset and a display event the ramp is back in $((($(date +%s%N) - event) / 1000000)) ms"
+    else
+      fail "the ramp was not back within 2 s of a display event: $("$checker" --keep "$work/ramp2.txt" 2>&1 | tail -n 1)"
+    fi
+  fi
 else
   fail "no main window on the second start"
 fi

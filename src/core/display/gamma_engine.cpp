@@ -9,6 +9,11 @@ namespace ocuvell {
 
 GammaEngine::GammaEngine(std::unique_ptr<Display> display) : display_(std::move(display)) {}
 
+GammaEngine::~GammaEngine() {
+    written_ = nullptr;
+    settle();
+}
+
 bool GammaEngine::capture() {
     GammaRamp read{};
     captured_ = false;

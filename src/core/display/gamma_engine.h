@@ -17,6 +17,11 @@ namespace ocuvell {
 class GammaEngine {
   public:
     explicit GammaEngine(std::unique_ptr<Display> display);
+    // A ramp still on its way is written (or its result taken) first, so the record knows
+    // the ramp the display keeps after the program ends; no one is told.
+    ~GammaEngine();
+    GammaEngine(const GammaEngine&) = delete;
+    GammaEngine& operator=(const GammaEngine&) = delete;
 
     // From now on every ramp the display takes is remembered in state, and the next
     // capture asks it which base the display's ramp came from. Without it, a capture
