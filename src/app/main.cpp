@@ -304,6 +304,8 @@ int main(int argc, char** argv) {
     const int status = app.exec();
     if (endSignals.endsSession())
         saveForSession();
+    // The ramp still on its way is written and remembered while the flush timer lives.
+    model.colour().engine().settle();
     if (remembered)
         remembered->flush();
     endSignals.endBySignal();
