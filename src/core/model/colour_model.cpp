@@ -162,7 +162,12 @@ void ColourModel::setTrouble(DisplayTrouble& slot, DisplayTrouble now) {
 }
 
 void ColourModel::setTint(const GammaEngine::Tint& tint, bool force) {
-    setTrouble(tintTrouble_, troubleOf(engine_.setTint(tint, force)));
+    const bool hadWrite = engine_.writing();
+    const bool taken = engine_.setTint(tint, force);
+    setTrouble(tintTrouble_, troubleOf(taken));
+    // A ramp still on its way went with the tint, in its place.
+    if (taken && hadWrite && !engine_.writing())
+        levelsShown_ = levels_;
 }
 
 void ColourModel::setBrightness(int value) {
