@@ -231,6 +231,10 @@ bool Program::Wired::prepareModel(ProgramParts& parts) {
                     model.schedule().fullscreenChanged();
             });
         });
+    if (parts.writeRampsInBackground)
+        model.colour().writeInBackground([this](std::function<void()> done) {
+            QMetaObject::invokeMethod(&context, std::move(done), Qt::QueuedConnection);
+        });
     model.schedule().setIdleSource(idle.get());
     model.schedule().setFullscreenSource(fullscreen.get());
     model.loadMoreSettings();
@@ -279,6 +283,7 @@ void Program::Wired::openOutsideServices() {
         sessionEvents = std::make_unique<SessionEvents>(
             [this](SessionEvents::Away how) { model.sessionAway(how); },
             [this] { model.sessionBack(); });
+        sessionEvents->onDisplayChanged([this] { model.displayChanged(); });
         remoteLine = openRemoteLine(remoteControl);
         if (remoteLine)
             events.watch(remoteLine->fd(), [this] { remoteLine->dispatch(); });
@@ -289,7 +294,9 @@ void Program::Wired::openOutsideServices() {
 }
 
 void Program::Wired::saveForSession() {
-    // At a Windows logout the code after the event loop never runs.
+    // At a Windows logout the code after the event loop never runs: the last ramp on its
+    // way to the display is written and remembered now.
+    model.colour().engine().settle();
     if (remembered)
         remembered->flush();
     if (std::exchange(sessionSaved, true))
@@ -331,6 +338,8 @@ int Program::run() {
     const int status = QApplication::exec();
     if (wired_->endSignals && wired_->endSignals->endsSession())
         wired_->saveForSession();
+    // The ramp still on its way is written and remembered while the flush timer lives.
+    wired_->model.colour().engine().settle();
     if (wired_->remembered)
         wired_->remembered->flush();
     if (wired_->endSignals)

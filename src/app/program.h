@@ -50,6 +50,9 @@ struct ProgramParts {
     // The end signals and what faces outside (the command line's socket, the object on the
     // session bus, the shortcuts' keys, sleep and lock from the system bus).
     bool outsideServices = true;
+    // Ramps go to the display from a thread of their own, so a slow write (some Windows
+    // drivers take 200 ms) never holds a slider's drag; a test may keep them in step.
+    bool writeRampsInBackground = true;
     // The run script's and the benchmarks' report of the first frame.
     FirstPaintReport firstPaint;
 };

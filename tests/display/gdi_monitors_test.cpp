@@ -2,6 +2,7 @@
 // documented to do: the desktop's context refused on an extended desktop, a monitor that
 // refuses ramps, one that says yes and keeps its ramp, a refusal once and then success,
 // the default limit on how far a ramp may stray from identity.
+#include "core/display/gamma_engine.h"
 #include "core/display/gamma_ramp.h"
 #include "core/display/gdi_monitors.h"
 
@@ -18,9 +19,11 @@ struct FakeMonitor {
     GdiMonitor monitor;
     GammaRamp ramp = GammaRamp::identity();
     bool givesDc = true, hasRamp = true;
-    int refusals = 0;     // FALSE this many times; -1 always
-    bool ignores = false; // TRUE, and the ramp stays
-    bool limited = true;  // Windows' default range
+    int refusals = 0;       // FALSE this many times; -1 always
+    bool ignores = false;   // TRUE, and the ramp stays
+    bool limited = true;    // Windows' default range
+    bool skipsSame = false; // TRUE, and a ramp equal to the last one it took is not sent
+    GammaRamp taken = GammaRamp::identity();
     int writes = 0;
 };
 
@@ -68,8 +71,10 @@ class FakeGdi : public GdiCalls {
             m->refusals -= m->refusals > 0;
             return false;
         }
+        if (m->skipsSame && ramp == m->taken)
+            return true;
         if (!m->ignores)
-            m->ramp = ramp;
+            m->ramp = m->taken = ramp;
         return true;
     }
     void pause(int) override { ++w_->pauses; }
@@ -220,6 +225,34 @@ TEST_F(GdiMonitors, ReopenedWhenMonitorsComeGoOrChangeMode) {
     world->monitors.pop_back();
     ASSERT_TRUE(d.writeRamp(dim));
     EXPECT_EQ(world->open, 1);
+}
+
+// Windows resets a monitor's ramp on a display event; its driver keeps no note of that and
+// skips a ramp equal to the last one it was sent.
+TEST_F(GdiMonitors, ADisplayEventPutsTheRampBackPastADriverThatSkipsTheSameRamp) {
+    world->monitors = {monitorAt(L"A", 0, true), monitorAt(L"B", 1920)};
+    world->monitors[1].skipsSame = true;
+    GammaEngine engine(makeGdiDisplay(std::make_unique<FakeGdi>(world), &why));
+    ASSERT_TRUE(engine.capture());
+    ASSERT_TRUE(engine.rampall(-20));
+    const GammaRamp dim = built(GammaRamp::identity(), -20);
+    ASSERT_EQ(world->monitors[1].ramp, dim);
+
+    world->monitors[0].ramp = world->monitors[1].ramp = GammaRamp::identity();
+    EXPECT_FALSE(engine.reapply()); // the same ramp once more does not reach B
+    EXPECT_TRUE(engine.refresh());
+    EXPECT_EQ(world->monitors[0].ramp, dim);
+    EXPECT_EQ(world->monitors[1].ramp, dim);
+
+    // Still settling at the event, the monitor refuses; a second later it takes it.
+    world->monitors[1].ramp = GammaRamp::identity();
+    world->monitors[1].refusals = -1;
+    EXPECT_FALSE(engine.refresh());
+    EXPECT_TRUE(engine.lastApplyFailed());
+    world->monitors[1].refusals = 0;
+    EXPECT_TRUE(engine.refresh());
+    EXPECT_EQ(world->monitors[1].ramp, dim);
+    EXPECT_EQ(*engine.shown(), dim);
 }
 
 TEST_F(GdiMonitors, TheDesktopOnlyWhenNoMonitorIsListed) {

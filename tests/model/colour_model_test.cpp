@@ -3,6 +3,11 @@
 #include "core/settings/ini.h"
 #include "model_fixture.h"
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 namespace ocuvell::test {
 namespace {
 
@@ -130,6 +135,96 @@ TEST_F(ColourModelTest, ARampTheDisplayRefusesLeavesTheLevelWhereTheScreenIs) {
     EXPECT_EQ(c.level(Level::Brightness), 20);
     EXPECT_EQ(c.writeTrouble(), DisplayTrouble::NoTrouble);
     EXPECT_EQ(view.troubleChanges, 2);
+}
+
+// A slow display: each write waits while the test holds the gate, and may be refused.
+class GatedDisplay : public Display {
+  public:
+    std::mutex gate;
+    std::atomic<int> writes{0};
+    std::atomic<bool> refusing{false};
+    bool readRamp(GammaRamp& out) override {
+        const std::lock_guard<std::mutex> lock(ramp_);
+        out = ramp;
+        return true;
+    }
+    bool writeRamp(const GammaRamp& r) override {
+        const std::lock_guard<std::mutex> wait(gate);
+        const std::lock_guard<std::mutex> lock(ramp_);
+        if (!refusing)
+            ramp = r;
+        ++writes;
+        return !refusing;
+    }
+    std::string name() const override { return "gated"; }
+    GammaRamp ramp = GammaRamp::identity();
+
+  private:
+    std::mutex ramp_;
+};
+
+TEST_F(ColourModelTest, InTheBackgroundTheNewestLevelWinsAndARefusalSendsTheLevelsBack) {
+    auto owned = std::make_unique<GatedDisplay>();
+    GatedDisplay& display = *owned;
+    colour = std::make_unique<ColourModel>(std::move(owned), *settings);
+    ColourModel& c = *colour;
+    c.setView(&view);
+    c.captureDisplay();
+    std::mutex lock;
+    std::vector<std::function<void()>> posted;
+    c.writeInBackground([&](std::function<void()> done) {
+        const std::lock_guard<std::mutex> guard(lock);
+        posted.push_back(std::move(done));
+    });
+    // Runs what the writer posts until the newest ramp sent has been told.
+    const auto told = [&] {
+        for (int i = 0; i < 500 && c.engine().writing(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::vector<std::function<void()>> now;
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                now.swap(posted);
+            }
+            for (auto& f : now)
+                f();
+        }
+    };
+
+    {
+        const std::lock_guard<std::mutex> held(display.gate);
+        for (int v = -1; v >= -10; --v)
+            c.setBrightness(v);
+        // Each step shows at once, while the first write at most is under way.
+        EXPECT_EQ(c.level(Level::Brightness), -10);
+        EXPECT_EQ(view.notices.size(), 10u);
+    }
+    told();
+    EXPECT_LE(display.writes, 2);
+    EXPECT_EQ(display.ramp, brightnessRamp(GammaRamp::identity(), -10));
+    EXPECT_EQ(c.engine().shown(), display.ramp);
+    EXPECT_EQ(view.notices.size(), 10u); // only the newest is told, and it was taken
+
+    // A refusal told later sends every level back to the ramp the display shows.
+    display.refusing = true;
+    c.setBrightness(5);
+    c.setColour(0, 7);
+    told();
+    EXPECT_EQ(c.level(Level::Brightness), -10);
+    EXPECT_EQ(c.level(Level::Red), 0);
+    EXPECT_EQ(c.writeTrouble(), DisplayTrouble::RampNotTaken);
+    EXPECT_EQ(display.ramp, brightnessRamp(GammaRamp::identity(), -10));
+    c.saveLevels();
+    EXPECT_EQ(stored("eye", "liangdu"), "-10");
+
+    // OK waits for the display's word on the last level before storing it.
+    display.refusing = false;
+    c.setContrast(80);
+    c.saveLevels();
+    EXPECT_EQ(stored("eye", "duibidu"), "80");
+    EXPECT_EQ(c.writeTrouble(), DisplayTrouble::NoTrouble);
+    EXPECT_EQ(display.ramp, contrastRamp(GammaRamp::identity(), 80));
+    EXPECT_FALSE(c.engine().writing());
+    colour.reset(); // its writer's thread goes before what it posts to
 }
 
 TEST_F(ColourModelTest, EachLevelBuildsItsOwnRampAndReplacesTheOthers) {

@@ -18,7 +18,7 @@ class NightModelTest : public ColourModelTest {
     std::vector<std::optional<long long>> wakes;
 
     Model& make(const GammaRamp& onDisplay = GammaRamp::identity()) {
-        auto d = std::make_unique<CountingDisplay>(&writes);
+        auto d = std::make_unique<CountingDisplay>(&writes, &refusing);
         d->writeRamp(onDisplay);
         display = d.get();
         model = std::make_unique<Model>(std::move(d), clock, *settings);
@@ -114,6 +114,27 @@ TEST_F(NightModelTest, AStartInTheDayTakesOffTheTintARunEndedAtNightLeft) {
     m.pauseNightHour();
     EXPECT_EQ(onDisplay(), GammaRamp::identity());
     EXPECT_EQ(wakes.back(), 3600 * 1000LL);
+}
+
+TEST_F(NightModelTest, ATintTheDisplayRefusesIsReportedUntilATintIsTaken) {
+    writeConfig("[more]\nnight_colour=1\nnight_place=fixed\n");
+    Model& m = make();
+    m.colour().captureDisplay();
+    refusing = true;
+    m.loadNightSettings();
+    EXPECT_EQ(m.colour().writeTrouble(), DisplayTrouble::RampNotTaken);
+    EXPECT_EQ(view.troubleChanges, 1);
+    EXPECT_EQ(m.colour().engine().tint(), GammaEngine::kNoTint);
+    // A level the display takes meanwhile carries no tint and leaves the report standing.
+    refusing = false;
+    m.colour().setBrightness(-10);
+    EXPECT_EQ(onDisplay(), m.colour().engine().newramp());
+    EXPECT_EQ(m.colour().writeTrouble(), DisplayTrouble::RampNotTaken);
+    // The next look puts the tint on, and the report goes.
+    m.lookAtNight();
+    EXPECT_EQ(onDisplay(), GammaEngine::tinted(m.colour().engine().newramp(), kelvinFactors(4500)));
+    EXPECT_EQ(m.colour().writeTrouble(), DisplayTrouble::NoTrouble);
+    EXPECT_EQ(view.troubleChanges, 2);
 }
 
 } // namespace

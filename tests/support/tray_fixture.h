@@ -69,6 +69,7 @@ class TrayFixture : public ::testing::Test {
         parts.trayHooks = std::move(h);
         parts.claimInstance = false;
         parts.outsideServices = false;
+        parts.writeRampsInBackground = false; // a step is on the display when it returns
         program_ = std::make_unique<Program>(std::move(parts));
         return program_->tray();
     }

@@ -7,7 +7,8 @@
 #     the X server's ramp is the model's for the stored eye-protection levels, a slider
 #     step moves it, a brightness Wine refuses puts its slider back with a notice and is
 #     not stored, the red cross writes all nine keys beside the program;
-#   second start: the levels read back and the ramp kept (no drift), the icon in the
+#   second start: the levels read back and the ramp kept (no drift), put back after the
+#     server's ramp is reset and a new mode is set through Windows, the icon in the
 #     notification area (docked in trayer), the minus hides the window and a click on the
 #     icon brings it back, the tip popup translucent in the work area's bottom-right
 #     corner, the rest screen over the whole screen counting down;
@@ -21,7 +22,8 @@
 #   signatures: with the certificate the packages were signed with, every program and
 #     library in the zip, the installer, and what it installed (the uninstaller too) verify.
 # Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK [SIGNING_CERT]
-#   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe.
+#   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe and
+#   change_mode.exe.
 set -uo pipefail
 abs() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
 out=$(abs "$1") src=$(abs "$2") mingw=$(abs "$3") checker=$(abs "$4") signing_cert=${5:-}
@@ -29,11 +31,12 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build/CMakeCache.tx
 zipfile="$out/ocuvell-$version-win64.zip"
 setup="$out/ocuvell-$version-win64-setup.exe"
 model_ramp="$mingw/tests/windows/model_ramp.exe"
+change_mode="$mingw/tests/windows/change_mode.exe"
 work="$out/check"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
-for f in "$zipfile" "$setup" "$model_ramp" "$checker"; do
+for f in "$zipfile" "$setup" "$model_ramp" "$change_mode" "$checker"; do
   [ -f "$f" ] || { echo "FAIL: missing $f" >&2; exit 1; }
 done
 
@@ -260,6 +263,25 @@ if wait_for 60 has main_window; then
   win=$(main_window)
   sleep 2
   server_ramp_is "$work/ramp2.txt" "a restart keeps the ramp (the levels read back, no drift)"
+  # A display that resets: the X server's ramp put back to the identity behind the program's
+  # back stays so, until a new mode set through Windows (which sends its windows
+  # WM_DISPLAYCHANGE) has the program put its ramp back, within 2 seconds.
+  "$checker" "$work/ramp2.txt" >/dev/null 2>&1
+  sleep 1.5
+  if "$checker" --keep "$work/ramp2.txt" >/dev/null 2>&1; then
+    fail "the X server's ramp did not reset (or something put it back without a display event)"
+  elif ! timeout 60 "$wine" "$change_mode" 1680 1050 >"$work/change-mode.log" 2>&1; then
+    fail "no new mode through Windows: $(cat "$work/change-mode.log")"
+  else
+    event=$(date +%s%N)
+    if wait_for 2 "$checker" --keep "$work/ramp2.txt"; then
+      ok "after a reset and a display event (a new mode) the ramp is back within $((($(date +%s%N) - event) / 1000000)) ms of the change"
+    else
+      fail "the ramp was not back within 2 s of a display event: $("$checker" --keep "$work/ramp2.txt" 2>&1 | tail -n 1)"
+    fi
+  fi
+  timeout 60 "$wine" "$change_mode" "$screen_w" "$screen_h" >>"$work/change-mode.log" 2>&1 ||
+    fail "the screen's own mode did not come back: $(xrandr 2>/dev/null | head -n 1)"
 else
   fail "no main window on the second start"
 fi

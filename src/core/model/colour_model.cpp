@@ -38,6 +38,15 @@ ColourModel::ColourModel(std::unique_ptr<Display> display, SettingsPlace& place)
     // The sliders' design positions.
     for (Level l : kLevels)
         levels_[static_cast<std::size_t>(l)] = neutral(l);
+    levelsShown_ = levelsSent_ = levels_;
+}
+
+void ColourModel::writeInBackground(RampWriter::Post post) {
+    if (engine_.display().events())
+        return;
+    engine_.writeInBackground(std::move(post), [this](bool taken, DisplayTrouble refusal) {
+        writtenLater(taken, refusal);
+    });
 }
 
 void ColourModel::notify(Level level, int value) {
@@ -68,26 +77,26 @@ void ColourModel::setLevel(Level level, int value) {
         return;
     const int before = held;
     held = value;
-    bool taken = true;
-    switch (level) {
-    case Level::Brightness:
+    // Brightness and contrast show their value before the ramp goes; the colour build takes
+    // all three, whichever moved, and the view then shows them.
+    const bool colour = level != Level::Brightness && level != Level::Contrast;
+    if (!colour)
         notify(level, value);
-        taken = written(engine_.rampall(value));
-        break;
-    case Level::Contrast:
-        notify(level, value);
-        taken = written(engine_.contrast(value));
-        break;
-    case Level::Red:
-    case Level::Green:
-    case Level::Blue:
-        // The colour build takes all three, whichever moved; the view then shows them.
-        taken = written(engine_.colour(this->level(Level::Red), this->level(Level::Green),
-                                       this->level(Level::Blue)));
-        if (taken)
-            notify(level, value);
-        break;
+    bool taken = false;
+    {
+        const GammaEngine::Background later(engine_);
+        taken = build(level);
     }
+    if (engine_.lastApplyQueued()) {
+        // The writer tells how it went (writtenLater).
+        levelsSent_ = levels_;
+        if (colour)
+            notify(level, value);
+        return;
+    }
+    taken = written(taken);
+    if (taken && colour)
+        notify(level, value);
     // The slider goes back to what the screen shows, and OK cannot store a level that was
     // never applied (it would be applied again at every start).
     if (!taken) {
@@ -96,22 +105,69 @@ void ColourModel::setLevel(Level level, int value) {
     }
 }
 
+bool ColourModel::build(Level level) {
+    switch (level) {
+    case Level::Brightness:
+        return engine_.rampall(this->level(level));
+    case Level::Contrast:
+        return engine_.contrast(this->level(level));
+    case Level::Red:
+    case Level::Green:
+    case Level::Blue:
+        break;
+    }
+    return engine_.colour(this->level(Level::Red), this->level(Level::Green),
+                          this->level(Level::Blue));
+}
+
+void ColourModel::writtenLater(bool taken, DisplayTrouble refusal) {
+    if (written(taken, refusal))
+        return;
+    // Back to the levels the display shows, as a refusal at once does.
+    for (Level l : kLevels) {
+        const std::size_t i = static_cast<std::size_t>(l);
+        if (levels_[i] != levelsShown_[i]) {
+            levels_[i] = levelsShown_[i];
+            notify(l, levels_[i]);
+        }
+    }
+}
+
 // False only when a display that can be controlled refused a ramp. With nothing
 // captured, or a display that only stands in (a compositor gone, say), the levels still
 // move and are stored for a display that can take them; the notice already says why.
-bool ColourModel::written(bool taken) {
-    DisplayTrouble now = DisplayTrouble::NoTrouble;
-    if (!taken && engine_.captured() && engine_.display().trouble() == DisplayTrouble::NoTrouble) {
-        now = engine_.display().refusal();
-        if (now == DisplayTrouble::NoTrouble)
-            now = DisplayTrouble::RampNotTaken;
-    }
-    if (now != writeTrouble_) {
-        writeTrouble_ = now;
-        if (view_)
-            view_->troubleChanged();
-    }
+// A ramp the display took marks the levels as shown: those of the ramp that went to the
+// writer when it was written there, the levels as they are when it was written here.
+bool ColourModel::written(bool taken, std::optional<DisplayTrouble> refusal) {
+    const DisplayTrouble now = troubleOf(taken, refusal);
+    setTrouble(writeTrouble_, now);
+    if (now == DisplayTrouble::NoTrouble)
+        levelsShown_ = refusal ? levelsSent_ : levels_;
     return now == DisplayTrouble::NoTrouble;
+}
+
+// refusal: the display's own word, taken when the write was made (on the writer's thread).
+DisplayTrouble ColourModel::troubleOf(bool taken, std::optional<DisplayTrouble> refusal) const {
+    if (taken || !engine_.captured() || engine_.display().trouble() != DisplayTrouble::NoTrouble)
+        return DisplayTrouble::NoTrouble;
+    const DisplayTrouble why = refusal ? *refusal : engine_.display().refusal();
+    return why == DisplayTrouble::NoTrouble ? DisplayTrouble::RampNotTaken : why;
+}
+
+void ColourModel::setTrouble(DisplayTrouble& slot, DisplayTrouble now) {
+    const DisplayTrouble shownBefore = writeTrouble();
+    slot = now;
+    if (writeTrouble() != shownBefore && view_)
+        view_->troubleChanged();
+}
+
+void ColourModel::setTint(const GammaEngine::Tint& tint, bool force) {
+    const bool hadWrite = engine_.writing();
+    const bool taken = engine_.setTint(tint, force);
+    setTrouble(tintTrouble_, troubleOf(taken));
+    // A ramp still on its way went with the tint, in its place.
+    if (taken && hadWrite && !engine_.writing())
+        levelsShown_ = levels_;
 }
 
 DisplayTrouble ColourModel::trouble() const {
@@ -119,7 +175,7 @@ DisplayTrouble ColourModel::trouble() const {
     if (why == DisplayTrouble::NoTrouble && !engine_.captured())
         why = DisplayTrouble::CaptureFailed;
     if (why == DisplayTrouble::NoTrouble)
-        why = writeTrouble_;
+        why = writeTrouble();
     return why;
 }
 
@@ -159,6 +215,10 @@ void ColourModel::restore() {
     written(engine_.applyBase());
 }
 
+void ColourModel::refreshDisplay() {
+    written(engine_.refresh());
+}
+
 void ColourModel::eyeModeOn() {
     restore();
     // A stored text that is no whole number (a first start reads the key's own name)
@@ -181,7 +241,8 @@ bool ColourModel::eyeModeIsOn() const {
     return eyeModeFlag_ == switchText(true);
 }
 
-void ColourModel::saveLevels() const {
+void ColourModel::saveLevels() {
+    engine_.settle();
     for (Level l : kLevels)
         writeSetting(place_, settingOf(l), level(l));
 }

@@ -42,6 +42,14 @@ class ColourModel {
     // session bus's change signals); an empty function stops it.
     void watch(std::function<void()> changed) { watch_ = std::move(changed); }
 
+    // A display whose writes may be slow: from now on a moved level's ramp is written on a
+    // thread of its own (GammaEngine::writeInBackground), newer levels replacing older ones
+    // that still wait, and the level shows at once. post carries the result back to this
+    // thread; a ramp refused then sends the levels back to those the display shows, as a
+    // refusal at once does. Nothing for a display with events of its own (a Wayland
+    // compositor's connection, read on this thread; its writes never wait).
+    void writeInBackground(RampWriter::Post post);
+
     // Start-up: capture the display's ramp, then every level to its neutral position.
     void captureDisplay();
     // One level moved (by the user or by the program). Nothing happens when it holds that
@@ -63,12 +71,22 @@ class ColourModel {
     // Eye-protection mode: on restores, then applies the stored levels; off restores.
     void eyeModeOn();
     void eyeModeOff();
-    // OK on the colour page: the five levels into the settings file.
-    void saveLevels() const;
+    // A display event: the ramp shown goes back on the display (GammaEngine::refresh); one
+    // that does not read back is reported as a refused write is.
+    void refreshDisplay();
+    // OK on the colour page: the five levels into the settings file, once the display has
+    // taken or refused the last of them.
+    void saveLevels();
 
     int level(Level level) const { return levels_[static_cast<std::size_t>(level)]; }
-    // Why the display did not take the last ramp; NoTrouble once it takes one.
-    DisplayTrouble writeTrouble() const { return writeTrouble_; }
+    // Night colour's factors onto the display (GammaEngine::setTint). Refused factors are
+    // reported as a refused level is, until factors are taken again.
+    void setTint(const GammaEngine::Tint& tint, bool force = false);
+    // Why the display did not take the last ramp, or the night's tint; NoTrouble once it
+    // takes them.
+    DisplayTrouble writeTrouble() const {
+        return writeTrouble_ != DisplayTrouble::NoTrouble ? writeTrouble_ : tintTrouble_;
+    }
     // Why the colours cannot be changed here: the display only stands in, its ramp could
     // not be read, or it did not take the last ramp. NoTrouble when they can.
     DisplayTrouble trouble() const;
@@ -87,14 +105,22 @@ class ColourModel {
 
   private:
     void notify(Level level, int value);
-    bool written(bool taken);
+    bool written(bool taken, std::optional<DisplayTrouble> refusal = std::nullopt);
+    void writtenLater(bool taken, DisplayTrouble refusal);
+    bool build(Level level);
+    DisplayTrouble troubleOf(bool taken, std::optional<DisplayTrouble> refusal = {}) const;
+    void setTrouble(DisplayTrouble& slot, DisplayTrouble now);
 
     GammaEngine engine_;
     SettingsPlace& place_;
     ColourView* view_ = nullptr;
     std::array<int, 5> levels_;
+    // The levels of the ramp the display took last, and of the ramp on its way to it.
+    std::array<int, 5> levelsShown_;
+    std::array<int, 5> levelsSent_;
     std::optional<std::string> eyeModeFlag_;
     DisplayTrouble writeTrouble_ = DisplayTrouble::NoTrouble;
+    DisplayTrouble tintTrouble_ = DisplayTrouble::NoTrouble;
     std::function<void()> watch_;
 
     void eyeModeSwitched(bool on);

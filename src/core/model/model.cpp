@@ -48,7 +48,7 @@ bool Model::storedEyeMode() const {
     return flagOn(Setting::EyeMode, readSetting(place_, Setting::EyeMode));
 }
 
-void Model::save() const {
+void Model::save() {
     // The rest numbers in use: a box left holding something unusable through Back
     // would otherwise be stored and lose the user's last good value at the next start.
     writeSetting(place_, Setting::Interval, std::optional<std::string>(schedule_.intervalToSave()));
@@ -189,14 +189,14 @@ void Model::loadNightSettings() {
 
 void Model::chooseNight(NightChoice choice, bool force) {
     night_.choose(choice);
-    colour_.engine().setTint(night_.factors(), force);
+    colour_.setTint(night_.factors(), force);
     if (nightWake_)
         nightWake_(night_.msUntilNextLook());
 }
 
 void Model::lookAtNight() {
     night_.look();
-    colour_.engine().setTint(night_.factors());
+    colour_.setTint(night_.factors());
     if (nightWake_)
         nightWake_(night_.msUntilNextLook());
 }
@@ -264,6 +264,10 @@ std::optional<int> Model::localMinuteOf(std::optional<long long> until) const {
 
 void Model::sessionAway(RestSchedule::Away how) {
     schedule_.sessionAway(how);
+}
+
+void Model::displayChanged() {
+    colour_.refreshDisplay();
 }
 
 void Model::sessionBack() {

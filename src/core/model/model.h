@@ -40,7 +40,7 @@ class Model {
     bool storedEyeMode() const;
     // The close from the main window: all nine keys, rest first, the eye flag last (it
     // is removed while the eye-protection switch was never used).
-    void save() const;
+    void save();
 
     // The options window's [more] section: read at start-up into the schedule; each
     // change is applied and written at once (the close does not write them).
@@ -78,6 +78,9 @@ class Model {
     // the clock and at how long the user was away.
     void sessionAway(RestSchedule::Away how);
     void sessionBack();
+    // A display event (a monitor switched on, a new mode, a wake from modern standby): the
+    // display may have reset its ramp, so the one shown goes back (ColourModel::refreshDisplay).
+    void displayChanged();
 
     // What the shortcuts and the session bus run, through the operations the windows and
     // the tray run: a level moved by a step (clamped as its slider is), eye protection as
