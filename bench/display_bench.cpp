@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,14 +22,15 @@ namespace {
 using namespace ocuvell;
 
 // An engine over the in-memory display isolates the arithmetic from any server.
-GammaEngine capturedMemoryEngine() {
-    GammaEngine engine(makeMemoryDisplay());
-    engine.capture();
+std::unique_ptr<GammaEngine> capturedMemoryEngine() {
+    auto engine = std::make_unique<GammaEngine>(makeMemoryDisplay());
+    engine->capture();
     return engine;
 }
 
 void BM_BuildBrightness(benchmark::State& state) {
-    GammaEngine engine = capturedMemoryEngine();
+    const std::unique_ptr<GammaEngine> held = capturedMemoryEngine();
+    GammaEngine& engine = *held;
     int level = -50;
     for (auto _ : state) {
         engine.rampall(level);
@@ -39,7 +41,8 @@ void BM_BuildBrightness(benchmark::State& state) {
 BENCHMARK(BM_BuildBrightness);
 
 void BM_BuildContrast(benchmark::State& state) {
-    GammaEngine engine = capturedMemoryEngine();
+    const std::unique_ptr<GammaEngine> held = capturedMemoryEngine();
+    GammaEngine& engine = *held;
     int percent = 1;
     for (auto _ : state) {
         engine.contrast(percent);
@@ -50,7 +53,8 @@ void BM_BuildContrast(benchmark::State& state) {
 BENCHMARK(BM_BuildContrast);
 
 void BM_BuildColour(benchmark::State& state) {
-    GammaEngine engine = capturedMemoryEngine();
+    const std::unique_ptr<GammaEngine> held = capturedMemoryEngine();
+    GammaEngine& engine = *held;
     int level = -50;
     for (auto _ : state) {
         engine.colour(level, -level, level / 2);
