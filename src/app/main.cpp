@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/end_signals.h"
 #include "app/global_keys.h"
+#include "app/remote_watch.h"
 #include "app/session_events.h"
 #include "app/window_system.h"
 #include "core/display/display.h"
@@ -123,7 +124,7 @@ class TrayFront : public ocuvell::RemoteFront {
 // first frame is up, so a start pays nothing for it.
 struct RemoteLine {
     std::unique_ptr<ocuvell::RemoteServer> server;
-    std::unique_ptr<QSocketNotifier> news;
+    std::unique_ptr<QObject> news;
 
     void open(ocuvell::RemoteControl& control) {
         std::string problem;
@@ -141,8 +142,7 @@ struct RemoteLine {
                          ocuvell::printableText(problem).c_str());
             return;
         }
-        news = std::make_unique<QSocketNotifier>(server->fd(), QSocketNotifier::Read);
-        QObject::connect(news.get(), &QSocketNotifier::activated, [this] { server->dispatch(); });
+        news = ocuvell::watchRemoteServer(*server);
     }
 };
 
