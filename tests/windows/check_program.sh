@@ -182,9 +182,9 @@ write_config "$portable/config.ini" -10
 # The command line to the running copy, through its pipe (its output as Wine passes it on).
 remote() { timeout 30 "$wine" 'C:\Ocuvell\ocuvell.exe' "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 brightness_now() { remote status | sed -n 's/^brightness: //p'; }
-out=$(remote status); rc=$?
-[ $rc -eq 3 ] && grep -q 'not running' <<<"$out" && ok "ocuvell.exe status with no running copy: status 3" \
-  || fail "ocuvell.exe status with no running copy: '$out', status $rc"
+said=$(remote status); rc=$?
+[ $rc -eq 3 ] && grep -q 'not running' <<<"$said" && ok "ocuvell.exe status with no running copy: status 3" \
+  || fail "ocuvell.exe status with no running copy: '$said', status $rc"
 start_program 'C:\Ocuvell\ocuvell.exe' "$work/run1.log"
 t0=$(date +%s)
 if ! wait_for 180 has main_window; then
@@ -278,17 +278,17 @@ if wait_for 60 has main_window; then
   b0=$(brightness_now)
   [ -n "$b0" ] && ok "ocuvell.exe status answers through the pipe (brightness $b0)" \
     || fail "ocuvell.exe status gave no brightness: '$(remote status)'"
-  out=$(remote brightness -5); rc=$?
+  said=$(remote brightness -5); rc=$?
   b1=$(brightness_now)
   [ $rc -eq 0 ] && [ "$b1" = "$((b0 - 5))" ] && ok "ocuvell.exe brightness -5: $b0 to $b1" \
-    || fail "ocuvell.exe brightness -5: '$out', status $rc, brightness $b0 to $b1"
+    || fail "ocuvell.exe brightness -5: '$said', status $rc, brightness $b0 to $b1"
   timeout 30 "$wine" "$post_hotkey" 1 >"$work/hotkey.log" 2>&1 || fail "post_hotkey: $(cat "$work/hotkey.log")"
   sleep 1
   b2=$(brightness_now)
   [ "$b2" = "$((b1 - 5))" ] && ok "a posted WM_HOTKEY for the darker shortcut ran once ($b1 to $b2)" \
     || fail "after a posted WM_HOTKEY for the darker shortcut the brightness is $b2, not $((b1 - 5))"
-  out=$(remote brightness "$b0"); rc=$?
-  [ $rc -eq 0 ] && [ "$(brightness_now)" = "$b0" ] || fail "ocuvell.exe brightness $b0: '$out', status $rc"
+  said=$(remote brightness "$b0"); rc=$?
+  [ $rc -eq 0 ] && [ "$(brightness_now)" = "$b0" ] || fail "ocuvell.exe brightness $b0: '$said', status $rc"
   if remote status --json | python3 -c 'import json, sys; json.load(sys.stdin)' 2>/dev/null; then
     ok "ocuvell.exe status --json parses"
   else
