@@ -3,7 +3,8 @@
 # the reply printed) next to the start-up of a bare QCoreApplication process that exits at
 # once, on a private Xorg with the dummy driver. The two start in turn, A B A B ..., so a
 # drift of the machine's speed reaches both alike; each run prints the medians and the
-# pair-by-pair ratio's median and spread.
+# pair-by-pair ratio's median and spread. The command goes through the launcher where the
+# build has one, as the installed `ocuvell` does.
 # Usage: bench/commands.sh [BUILD_DIR] [PAIRS] [RUNS]   (defaults: build/release 21 3)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,14 @@ work=$(mktemp -d)
 g++ -O2 -std=c++20 -fPIC "$root/bench/bare/bare_core.cpp" -o "$work/bare_core" \
   $(pkg-config --cflags --libs Qt6Core)
 prog=$work/ocuvell/ocuvell
+# As installed on Linux: `ocuvell` is the launcher without Qt, the window program in
+# libexec/ocuvell/ beside it.
+if [ -x "$build/launcher/bin/ocuvell" ]; then
+  mkdir -p "$work/ocuvell/bin" "$work/ocuvell/libexec/ocuvell"
+  mv "$work/ocuvell/ocuvell" "$work/ocuvell/libexec/ocuvell/"
+  cp "$build/launcher/bin/ocuvell" "$work/ocuvell/bin/"
+  prog=$work/ocuvell/bin/ocuvell
+fi
 "$prog" >/dev/null 2>&1 &
 for _ in $(seq 100); do "$prog" status >/dev/null 2>&1 && break; sleep 0.1; done
 "$prog" status >/dev/null || { echo "the program does not answer" >&2; exit 1; }

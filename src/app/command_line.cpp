@@ -155,6 +155,8 @@ bool answerCommandLine(int argc, char** argv, const char* version, int& status,
     CommandLineAnswer answer = readCommandLine(args, facts);
     if (!answer.request.empty())
         answer = askTheRunningCopy(answer.request);
+    if (!answer.out.empty() || !answer.err.empty())
+        printToCallersConsole();
     std::fputs(answer.out.c_str(), stdout);
     std::fputs(answer.err.c_str(), stderr);
     status = answer.status;

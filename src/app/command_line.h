@@ -50,5 +50,8 @@ bool answerCommandLine(int argc, char** argv, const char* version, int& status,
 
 // Whether the session names a display to show windows on; one file per platform.
 bool sessionHasDisplay();
+// Makes what is printed next reach the terminal the program was started from: a Windows
+// program of the windows subsystem has no console of its own. Nothing elsewhere.
+void printToCallersConsole();
 
 } // namespace ocuvell

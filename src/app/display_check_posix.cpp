@@ -15,4 +15,6 @@ bool sessionHasDisplay() {
     return false;
 }
 
+void printToCallersConsole() {}
+
 } // namespace ocuvell

@@ -15,7 +15,7 @@ EventWatch::~EventWatch() {
 void EventWatch::stopWatching() {
     for (DisplayEvents* events : std::exchange(displays_, {}))
         events->setWatcher({});
-    for (QSocketNotifier* news : owner_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
+    for (QObject* news : owner_.findChildren<QObject*>(Qt::FindDirectChildrenOnly))
         delete news;
 }
 

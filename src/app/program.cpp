@@ -285,8 +285,10 @@ void Program::Wired::openOutsideServices() {
             [this] { model.sessionBack(); });
         sessionEvents->onDisplayChanged([this] { model.displayChanged(); });
         remoteLine = openRemoteLine(remoteControl);
-        if (remoteLine)
+        if (remoteLine) {
             events.watch(remoteLine->fd(), [this] { remoteLine->dispatch(); });
+            events.watchHandle(remoteLine->event(), [this] { remoteLine->dispatch(); });
+        }
         bus = std::make_unique<BusService>(remoteControl, model, OCUVELL_APP_ID);
         keys = std::make_unique<GlobalKeys>([this](Shortcut action) { model.runShortcut(action); });
         model.setShortcutKeys(keys.get());

@@ -35,6 +35,7 @@ grep -q 'libqt6widgets6 (>= ' <<<"$depends" && ok "Depends from the binary: $dep
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sort)
 expected="./etc/xdg/autostart/$app.desktop
 ./usr/bin/ocuvell
+./usr/libexec/ocuvell/ocuvell
 ./usr/share/applications/$app.desktop
 ./usr/share/doc/ocuvell/changelog.gz
 ./usr/share/dbus-1/interfaces/$app.xml
@@ -50,8 +51,10 @@ expected=$(LC_ALL=C sort <<<"$expected")
 if [ "$files" = "$expected" ]; then ok "package file list"; else
   fail "package files differ:"; diff <(echo "$expected") <(echo "$files") >&2
 fi
-dpkg-deb -c "$deb" | awk '$6 == "./usr/bin/ocuvell" {print $1, $2}' | grep -q '^-rwxr-xr-x root/root' \
-  || fail "usr/bin/ocuvell is not root-owned 0755 in the package"
+for exe in ./usr/bin/ocuvell ./usr/libexec/ocuvell/ocuvell; do
+  dpkg-deb -c "$deb" | awk -v f="$exe" '$6 == f {print $1, $2}' | grep -q '^-rwxr-xr-x root/root' \
+    || fail "${exe#./} is not root-owned 0755 in the package"
+done
 
 # The autostart entry is the one conffile; there are no scripts that make files.
 dpkg-deb -e "$deb" "$tmp/control"

@@ -18,6 +18,7 @@ fi
 # Exactly these files, nothing else.
 expected="etc/xdg/autostart/$app.desktop
 usr/bin/ocuvell
+usr/libexec/ocuvell/ocuvell
 usr/share/applications/$app.desktop"
 for size in 16 256 32 48; do
   expected+=$'\n'"usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
@@ -31,6 +32,10 @@ if [ "$actual" = "$expected" ]; then ok "installed files"; else
   fail "installed files differ:"; diff <(echo "$expected") <(echo "$actual") >&2
 fi
 [ -x "$root/usr/bin/ocuvell" ] || fail "usr/bin/ocuvell is not executable"
+# `ocuvell` is the launcher: a command for the running copy loads no Qt library.
+needed=$(readelf -d "$root/usr/bin/ocuvell" | grep NEEDED)
+grep -qi 'qt\|libX11\|wayland' <<<"$needed" && fail "the launcher links the window libraries: $needed" \
+  || ok "the launcher links no Qt, X11 or Wayland library"
 
 # The manual page: formatted without a warning, and naming the menu's entries and the
 # [more] keys the README describes.
@@ -141,6 +146,11 @@ wait_for 20 bash -c "xdotool search --onlyvisible --name '^(Ocuvell|tips)\$' | g
 sleep 1 # a warning would come up while the main window loads
 if has_warning_box; then fail "a warning box came up at start-up (is share/ocuvell/monitor.txt found?)"
 else ok "started with eye protection on and no warning"; fi
+# A command through the installed launcher reaches the copy it started.
+out=$(env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" "${runas[@]}" "$exe" status 2>&1)
+rc=$?
+[ $rc -eq 0 ] && grep -q '^brightness: -10$' <<<"$out" && ok "ocuvell status through the launcher" \
+  || fail "ocuvell status: '$out', status $rc"
 if has_main_window && ! has_warning_box; then
   click_red_cross "$(main_window)"
   if wait_for 15 eval "! running $pid"; then

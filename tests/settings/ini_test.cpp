@@ -94,16 +94,20 @@ TEST_F(IniTest, NoWritableFolderAnywhereKeepsTheProgramFolder) {
     EXPECT_EQ(readIniValue(place(), "eye", "rgbb"), "rgbb");
 }
 
-// An installed copy (bin/ beside share/ocuvell/) keeps its settings in the user's folder
-// even when its program folder could be written, as root can: nothing lands in /usr/bin.
+// An installed copy (bin/, or the launcher's libexec/ocuvell/, beside share/ocuvell/) keeps
+// its settings in the user's folder even when its program folder could be written, as root
+// can: nothing lands in /usr/bin or /usr/libexec.
 TEST_F(IniTest, AnInstalledCopyUsesTheUsersFolderEvenWhereItCouldWriteBesideItself) {
     const fs::path prefix = dir_ / "usr";
-    fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / "share" / "ocuvell");
-    use(prefix / "bin");
-    writeIniValue(place(), "dsxx", "mei", "30");
-    EXPECT_FALSE(fs::exists(prefix / "bin" / "config.ini"));
-    EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[dsxx]\r\nmei=30\r\n");
+    for (const fs::path& program : {prefix / "bin", prefix / "libexec" / "ocuvell"}) {
+        fs::create_directories(program);
+        fs::remove(dir_ / "xdg" / "Ocuvell" / "config.ini");
+        use(program);
+        writeIniValue(place(), "dsxx", "mei", "30");
+        EXPECT_FALSE(fs::exists(program / "config.ini")) << program;
+        EXPECT_EQ(fileBytes(dir_ / "xdg" / "Ocuvell" / "config.ini"), "[dsxx]\r\nmei=30\r\n");
+    }
 }
 
 TEST_F(IniTest, UserFileStartsFromTheCopyShippedWithTheProgram) {

@@ -7,6 +7,8 @@
 #     the X server's ramp is the model's for the stored eye-protection levels, a slider
 #     step moves it, a brightness Wine refuses puts its slider back with a notice and is
 #     not stored, the red cross writes all nine keys beside the program;
+#   commands through the pipe: status 3 with no running copy; on the second start status
+#     (and --json), a brightness step, and a shortcut's WM_HOTKEY posted to the program;
 #   second start: the levels read back and the ramp kept (no drift), put back after the
 #     server's ramp is reset and a new mode is set through Windows, the icon in the
 #     notification area (docked in trayer), the minus hides the window and a click on the
@@ -32,6 +34,7 @@ zipfile="$out/ocuvell-$version-win64.zip"
 setup="$out/ocuvell-$version-win64-setup.exe"
 model_ramp="$mingw/tests/windows/model_ramp.exe"
 change_mode="$mingw/tests/windows/change_mode.exe"
+post_hotkey="$mingw/tests/windows/post_hotkey.exe"
 work="$out/check"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -179,6 +182,12 @@ mkdir -p "$portable" && (cd "$portable" && unzip -q "$zipfile") || fail "the zip
 mapfile -t signed < <(binaries_in "$portable")
 signatures_verify "the zip's programs and libraries" "${signed[@]}" "$setup"
 write_config "$portable/config.ini" -10
+# The command line to the running copy, through its pipe (its output as Wine passes it on).
+remote() { timeout 30 "$wine" 'C:\Ocuvell\ocuvell.exe' "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+brightness_now() { remote status | sed -n 's/^brightness: //p'; }
+said=$(remote status); rc=$?
+[ $rc -eq 3 ] && grep -q 'not running' <<<"$said" && ok "ocuvell.exe status with no running copy: status 3" \
+  || fail "ocuvell.exe status with no running copy: '$said', status $rc"
 start_program 'C:\Ocuvell\ocuvell.exe' "$work/run1.log"
 t0=$(date +%s)
 if ! wait_for 180 has main_window; then
@@ -258,6 +267,10 @@ trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --t
   >/dev/null 2>&1 &
 helpers+=($!)
 sleep 1
+# A shortcut for darker, driven below by a posted WM_HOTKEY.
+config="$portable/config.ini"
+if grep -q '^\[more\]' "$config"; then sed -i 's/^\[more\]\r\?$/&\nkey_darker=Ctrl+Alt+F9\r/' "$config"
+else printf '[more]\r\nkey_darker=Ctrl+Alt+F9\r\n' >>"$config"; fi
 start_program 'C:\Ocuvell\ocuvell.exe' "$work/run2.log"
 if wait_for 60 has main_window; then
   win=$(main_window)
@@ -282,6 +295,27 @@ if wait_for 60 has main_window; then
   fi
   timeout 60 "$wine" "$change_mode" "$screen_w" "$screen_h" >>"$work/change-mode.log" 2>&1 ||
     fail "the screen's own mode did not come back: $(xrandr 2>/dev/null | head -n 1)"
+  # Commands through the pipe, then the shortcut's WM_HOTKEY: each step taken once, and
+  # the brightness put back as it was.
+  b0=$(brightness_now)
+  [ -n "$b0" ] && ok "ocuvell.exe status answers through the pipe (brightness $b0)" \
+    || fail "ocuvell.exe status gave no brightness: '$(remote status)'"
+  said=$(remote brightness -5); rc=$?
+  b1=$(brightness_now)
+  [ $rc -eq 0 ] && [ "$b1" = "$((b0 - 5))" ] && ok "ocuvell.exe brightness -5: $b0 to $b1" \
+    || fail "ocuvell.exe brightness -5: '$said', status $rc, brightness $b0 to $b1"
+  timeout 30 "$wine" "$post_hotkey" 1 >"$work/hotkey.log" 2>&1 || fail "post_hotkey: $(cat "$work/hotkey.log")"
+  sleep 1
+  b2=$(brightness_now)
+  [ "$b2" = "$((b1 - 5))" ] && ok "a posted WM_HOTKEY for the darker shortcut ran once ($b1 to $b2)" \
+    || fail "after a posted WM_HOTKEY for the darker shortcut the brightness is $b2, not $((b1 - 5))"
+  said=$(remote brightness "$b0"); rc=$?
+  [ $rc -eq 0 ] && [ "$(brightness_now)" = "$b0" ] || fail "ocuvell.exe brightness $b0: '$said', status $rc"
+  if remote status --json | python3 -c 'import json, sys; json.load(sys.stdin)' 2>/dev/null; then
+    ok "ocuvell.exe status --json parses"
+  else
+    fail "ocuvell.exe status --json: '$(remote status --json)'"
+  fi
 else
   fail "no main window on the second start"
 fi

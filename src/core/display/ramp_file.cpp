@@ -214,14 +214,15 @@ RampFileResult loadRampFile(const std::filesystem::path& path, GammaRamp& out) {
 }
 
 std::filesystem::path rampFilePath(const SettingsFolders& folders) {
+    const std::filesystem::path installed = installedDataDirectory(folders.program);
     const std::filesystem::path candidates[] = {
         folders.program / kRampFileName,
         folders.user / kRampFileName,
-        folders.program.parent_path() / "share" / "ocuvell" / kRampFileName,
+        installed.empty() ? std::filesystem::path() : installed / kRampFileName,
     };
     for (const std::filesystem::path& candidate : candidates) {
         std::error_code ec;
-        if (std::filesystem::exists(candidate, ec))
+        if (!candidate.empty() && std::filesystem::exists(candidate, ec))
             return candidate;
     }
     return candidates[0];

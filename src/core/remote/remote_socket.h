@@ -9,8 +9,9 @@
 
 namespace ocuvell {
 
-// The running copy's end. The program's event loop watches fd() for reading and calls
-// dispatch() when it is ready; dispatch() never blocks. A request over 4 KiB, a malformed
+// The running copy's end. The program's event loop watches fd() for reading (on Windows,
+// event() for being signalled) and calls dispatch() when it is ready; dispatch() never
+// blocks. A request over 4 KiB, a malformed
 // one (the handler gives nothing), or a client that takes more than a second is dropped.
 class RemoteServer {
   public:
@@ -19,6 +20,8 @@ class RemoteServer {
 
     virtual ~RemoteServer() = default;
     virtual int fd() const = 0;
+    // Windows: the event handle to wait on; fd() gives -1 there.
+    virtual void* event() const { return nullptr; }
     virtual void dispatch() = 0;
 };
 

@@ -25,4 +25,13 @@ fs::path userConfigDirectory() {
     return base / "Ocuvell";
 }
 
+fs::path installedDataDirectory(const fs::path& programDir) {
+    fs::path prefix = programDir.parent_path();
+    if (programDir.filename() == "ocuvell" && prefix.filename() == "libexec")
+        prefix = prefix.parent_path();
+    fs::path data = prefix / "share" / "ocuvell";
+    std::error_code ec;
+    return fs::is_directory(data, ec) ? data : fs::path();
+}
+
 } // namespace ocuvell

@@ -39,12 +39,11 @@ void startFromProgramCopy(const fs::path& userFile, const fs::path& programDir) 
         fs::copy_file(shipped, userFile, ec);
 }
 
-// An installed copy has its data folder beside its program folder (bin/ and
-// share/ocuvell/): its settings are the user's, even for a user who could write into
+// An installed copy has its data folder beside its program folder (bin/ or libexec/ocuvell/
+// and share/ocuvell/): its settings are the user's, even for a user who could write into
 // the program's folder (root, or a user's own prefix).
 bool isInstalledCopy(const fs::path& programDir) {
-    std::error_code ec;
-    return fs::is_directory(programDir.parent_path() / "share" / "ocuvell", ec);
+    return !installedDataDirectory(programDir).empty();
 }
 
 // The lines of the record of moves, without their ends.
