@@ -6,7 +6,9 @@
 // - each name listed under "once:" is spelled, as a quoted literal, in one file of src only;
 // - a folder listed first under "apart:" includes nothing from the folders after it.
 // - "lines: FILE FUNCTION N": the function's definition in FILE spans fewer than N lines;
-// - "notbase: CLASS BASE": no definition of CLASS in src derives from BASE.
+// - "notbase: CLASS BASE": no definition of CLASS in src derives from BASE;
+// - no variable in src is mutable at namespace scope (a signal handler's
+//   volatile std::sig_atomic_t aside, which has nowhere else to live).
 // Usage: check_layout SRC_DIR LAYOUT_FILE [TESTS_DIR]. Prints every finding; exit 1 when any.
 #include <algorithm>
 #include <filesystem>
@@ -137,8 +139,10 @@ class Checker {
         checkCycles();
         checkOnce();
         checkLines();
-        for (const fs::path& file : files)
+        for (const fs::path& file : files) {
             checkBases(file);
+            checkStatics(file);
+        }
         for (const std::string& finding : findings_)
             std::cout << finding << '\n';
         std::cout << files.size() + testFiles.size() << " files checked, " << findings_.size()
@@ -312,6 +316,78 @@ class Checker {
             if (std::regex_search(text, definition))
                 findings_.push_back(fs::relative(file, src_).generic_string() + ": " + cls +
                                     " derives from " + base);
+        }
+    }
+
+    // Text without comments and with every string literal emptied: what declares things.
+    static std::string code(const std::string& text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text.compare(i, 2, "//") == 0) {
+                i = text.find('\n', i);
+                if (i == std::string::npos)
+                    break;
+                out += '\n';
+            } else if (text.compare(i, 2, "/*") == 0) {
+                i = text.find("*/", i + 2);
+                if (i == std::string::npos)
+                    break;
+                ++i;
+            } else if (text[i] == '"' || text[i] == '\'') {
+                const char quote = text[i];
+                for (++i; i < text.size() && text[i] != quote; ++i)
+                    i += text[i] == '\\' ? 1 : 0;
+                out += "\"\"";
+            } else if (text[i] == '#' && (out.empty() || out.back() == '\n')) {
+                // A preprocessor line, continued lines included.
+                while (i < text.size() && text[i] != '\n')
+                    i += text[i] == '\\' ? 2 : 1;
+                out += '\n';
+            } else {
+                out += text[i];
+            }
+        }
+        return out;
+    }
+
+    // Each statement made directly in a namespace (or at file scope) that declares a variable
+    // neither const nor constexpr.
+    void checkStatics(const fs::path& file) {
+        static const std::regex notVariable(
+            R"(^(using|typedef|template|class|struct|enum|union|extern|friend|namespace|static_assert|Q_\w+)\b)");
+        static const std::regex constant(R"(\b(const|constexpr)\b)");
+        static const std::regex opensNamespace(R"(\bnamespace\b[^;{}]*$|\bextern\s*""\s*$)");
+        const std::string text = code(contents(file));
+        std::vector<bool> namespaces; // for each open brace: whether it opens a namespace
+        std::string statement;
+        for (const char c : text) {
+            if (c == '{') {
+                namespaces.push_back(std::regex_search(statement, opensNamespace));
+                statement.clear();
+            } else if (c == '}') {
+                if (!namespaces.empty())
+                    namespaces.pop_back();
+                statement.clear();
+            } else if (c != ';') {
+                statement += c;
+            } else {
+                const bool atNamespaceScope =
+                    std::all_of(namespaces.begin(), namespaces.end(), [](bool n) { return n; });
+                std::istringstream words(statement);
+                std::string declaration, word;
+                while (words >> word)
+                    declaration += (declaration.empty() ? "" : " ") + word;
+                const std::string head = declaration.substr(0, declaration.find('='));
+                if (atNamespaceScope && !declaration.empty() &&
+                    head.find('(') == std::string::npos &&
+                    !std::regex_search(declaration, notVariable) &&
+                    !std::regex_search(head, constant) &&
+                    head.find("volatile std::sig_atomic_t") == std::string::npos)
+                    findings_.push_back(
+                        fs::relative(file, src_).generic_string() +
+                        ": a mutable variable at namespace scope: " + declaration.substr(0, 80));
+                statement.clear();
+            }
         }
     }
 

@@ -35,7 +35,9 @@ std::string ownFolder() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status))
+    // A start's own options (the first-paint report) pass on with the arguments.
+    ocuvell::FirstPaintReport passedOn;
+    if (int status = 0; ocuvell::answerCommandLine(argc, argv, OCUVELL_VERSION, status, passedOn))
         return status;
     // The window program under this process's own name and arguments: the desktop, the
     // session manager and ps see the same ocuvell as before.

@@ -6,8 +6,8 @@
 #include "core/display/backends.h"
 #include "core/display/gamma_engine.h"
 #include "core/display/ramp_state.h"
+#include "core/io/whole_file.h"
 #include "core/settings/state_dir.h"
-#include "core/settings/whole_file.h"
 #include "support/scratch_dir.h"
 #include "windows/gdi_fixture.h"
 

@@ -1,6 +1,6 @@
 #include "core/display/ramp_file.h"
 
-#include "core/settings/bounded_read.h"
+#include "core/io/bounded_read.h"
 #include "core/settings/paths.h"
 
 #include <algorithm>

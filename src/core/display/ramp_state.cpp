@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "core/settings/bounded_read.h"
-#include "core/settings/whole_file.h"
+#include "core/io/bounded_read.h"
+#include "core/io/whole_file.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "core/model/colour_model.h"
 
 #include "core/display/ramp_file.h"
-#include "core/settings/number_text.h"
+#include "core/io/number_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Times of day with one-minute resolution, and their "hh:mm" text.
-#include "core/settings/number_text.h"
+#include "core/io/number_text.h"
 
 #include <optional>
 #include <string>

@@ -8,8 +8,8 @@
 // would follow it, so another user cannot point the settings at a file of their choosing.
 #include "core/settings/profile.h"
 
-#include "core/settings/bounded_read.h"
-#include "core/settings/whole_file.h"
+#include "core/io/bounded_read.h"
+#include "core/io/whole_file.h"
 
 #include <optional>
 

@@ -8,10 +8,10 @@
 // the next start reads them there too.
 #include "core/settings/settings_place.h"
 
-#include "core/settings/bounded_read.h"
+#include "core/io/bounded_read.h"
+#include "core/io/whole_file.h"
 #include "core/settings/paths.h"
 #include "core/settings/paths_platform.h"
-#include "core/settings/whole_file.h"
 
 #include <cstdio>
 #include <string_view>

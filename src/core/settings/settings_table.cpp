@@ -1,7 +1,7 @@
 #include "core/settings/settings_table.h"
 
+#include "core/io/number_text.h"
 #include "core/settings/ini.h"
-#include "core/settings/number_text.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Whole-file writes and the link and folder rules on POSIX systems.
-#include "core/settings/whole_file.h"
+#include "core/io/whole_file.h"
 
 #include <atomic>
 #include <cerrno>

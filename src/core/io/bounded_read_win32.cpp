@@ -1,5 +1,5 @@
 // readRegularFile on Windows: a disk file only, never a pipe or a device such as CON.
-#include "core/settings/bounded_read.h"
+#include "core/io/bounded_read.h"
 
 #include <windows.h>
 

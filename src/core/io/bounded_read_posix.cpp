@@ -1,6 +1,6 @@
 // readRegularFile on POSIX: O_NONBLOCK makes opening a FIFO return at once, fstat then
 // tells what was opened.
-#include "core/settings/bounded_read.h"
+#include "core/io/bounded_read.h"
 
 #include <algorithm>
 #include <cerrno>

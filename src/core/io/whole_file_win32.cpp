@@ -1,7 +1,7 @@
 // Whole-file writes on Windows. A user's own folders are not shared with other users as
 // POSIX shared folders are, and links need rights ordinary users lack: names are taken as
 // they are.
-#include "core/settings/whole_file.h"
+#include "core/io/whole_file.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,4 +1,4 @@
-#include "core/settings/number_text.h"
+#include "core/io/number_text.h"
 
 #include <algorithm>
 #include <charconv>
