@@ -90,18 +90,22 @@ TEST_F(RemotePipe, OnlyThisUserMayOpenItAndASecondServerIsRefused) {
     ASSERT_NE(client, INVALID_HANDLE_VALUE);
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR security = nullptr;
-    ASSERT_EQ(::GetSecurityInfo(client, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+    ASSERT_EQ(::GetSecurityInfo(client, SE_KERNEL_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
                                 nullptr, &dacl, nullptr, &security),
               ERROR_SUCCESS);
     wchar_t* text = nullptr;
     ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(
-        security, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
+        security, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text,
+        nullptr));
     const std::wstring sddl = text;
     ::LocalFree(text);
     ::LocalFree(security);
     ::CloseHandle(client);
     // One entry, allowing this user and no one else (all access, generic or mapped).
-    EXPECT_TRUE(sddl == L"D:P(A;;FA;;;" + sid + L")" || sddl == L"D:P(A;;GA;;;" + sid + L")")
+    // Owned by this user (the command line talks to no other owner's pipe).
+    EXPECT_TRUE(sddl == L"O:" + sid + L"D:P(A;;FA;;;" + sid + L")" ||
+                sddl == L"O:" + sid + L"D:P(A;;GA;;;" + sid + L")")
         << "the pipe's access list: " << testing::PrintToString(sddl);
 
     std::string problem;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <windows.h>
 // After windows.h, which they need.
+#include <aclapi.h>
 #include <sddl.h>
 
 namespace ocuvell {
@@ -59,6 +60,22 @@ std::wstring pipeName(const std::wstring& sid) {
     name += L'.';
     name += std::to_wstring(session);
     return name;
+}
+
+// Whether the pipe is this user's own. Anyone may make a pipe of any free name: one made
+// first by another user would otherwise hear the command and answer it.
+bool ownedBy(HANDLE pipe, const std::wstring& sid) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR security = nullptr;
+    if (::GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &security) != ERROR_SUCCESS)
+        return false;
+    wchar_t* text = nullptr;
+    const bool same = owner && ::ConvertSidToStringSidW(owner, &text) && sid == text;
+    if (text)
+        ::LocalFree(text);
+    ::LocalFree(security);
+    return same;
 }
 
 class PipeServer final : public RemoteServer {
@@ -327,8 +344,10 @@ std::unique_ptr<RemoteServer> openRemoteServer(RemoteServer::Handler handler,
         problem = lastError("reading this user's SID");
         return nullptr;
     }
-    // Protected (no inherited entries), full access for this user and no one else.
-    const std::wstring sddl = L"D:P(A;;GA;;;" + sid + L")";
+    // Owned by this user (an elevated copy would otherwise give it to the administrators,
+    // and the command line checks the owner), protected (no inherited entries), full access
+    // for this user and no one else.
+    const std::wstring sddl = L"O:" + sid + L"D:P(A;;GA;;;" + sid + L")";
     PSECURITY_DESCRIPTOR security = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
                                                                 &security, nullptr)) {
@@ -373,6 +392,11 @@ RemoteExchange askRunningCopy(const std::string& line) {
             return exchange;
         }
         ::WaitNamedPipeW(name.c_str(), static_cast<DWORD>(std::min<long long>(msLeft(), 500)));
+    }
+    if (!ownedBy(pipe, sid)) {
+        ::CloseHandle(pipe);
+        exchange.why = "the pipe of this user's copy belongs to another user; nothing was sent";
+        return exchange;
     }
     exchange.result = RemoteExchange::Result::NoAnswer;
     exchange.why = "the running copy did not answer";
