@@ -44,16 +44,21 @@ CONF
     cd "$dir"
     setsid "$Xorg" ":$n" -config xorg.conf -noreset -nolisten tcp \
         -logfile "$dir/Xorg.$n.log" </dev/null >"$dir/xorg.out" 2>&1 &
-    echo $! > "$dir/xorg.pid"
+    pid=$!
+    echo "$pid" > "$dir/xorg.pid"
     cd - >/dev/null
     for _ in $(seq 1 100); do
-      if [ -S "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xset q >/dev/null 2>&1; then
+      # Ours only when the display's lock names our server: two starts at once may pick the
+      # same number, and the one that lost must not take the other's server for its own
+      # (its owner stops it at the end, under the feet of the one that borrowed it).
+      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ] &&
+         [ -S "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xset q >/dev/null 2>&1; then
         echo ":$n" > "$dir/display"; echo ":$n"; exit 0
       fi
-      kill -0 "$(cat "$dir/xorg.pid")" 2>/dev/null || break
+      kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$(cat "$dir/xorg.pid")" 2>/dev/null || true
+    kill "$pid" 2>/dev/null || true
   done
   echo "xdummy: could not start Xorg with the dummy driver (see $dir/Xorg.*.log)" >&2
   exit 1 ;;
