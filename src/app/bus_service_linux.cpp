@@ -103,8 +103,6 @@ class BusObject : public QObject, protected QDBusContext {
     void RestNow() { refuseIfRefused(control_.restNow()); }
     // 0: by the options window's minutes.
     void RestLater(uint minutes) {
-        if (!reminders())
-            return refuseRemindersOff();
         if (minutes > static_cast<uint>(row(Setting::PostponeMinutes).max))
             return refuse(QStringLiteral("InvalidArgs"),
                           QStringLiteral("minutes must be 1 to %1, or 0 for the set postpone")
