@@ -17,9 +17,11 @@
 # A build cut short (a stopped session, a reboot) is taken up where it stopped: the build
 # folder is kept beside the cache with the inputs it was configured from.
 #
-# Usage: scripts/qt-windows.sh [--cached]
+# Usage: scripts/qt-windows.sh [--cached | --options | --source DIR]
 #   prints the prefix on its last line of standard output; progress goes to standard error.
 #   --cached: only look; exit 3 (printing nothing) when no finished build is in the cache.
+#   --options: print the configure options, one a line.
+#   --source DIR: only fetch and patch the source into DIR/src and print that path.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 say() { echo "qt-windows: $*" >&2; }
@@ -63,6 +65,23 @@ options=(
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
   -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_doubleconversion=OFF
   -DFEATURE_system_md4c=OFF -DFEATURE_zstd=OFF
+  # Not used by the program; what each saves: bench/qt-switches.sh. Fonts are drawn by
+  # Windows' own engine, so Qt's bundled FreeType goes; text is Chinese and Latin, which
+  # need no shaping beyond what the font's own tables give.
+  -DFEATURE_freetype=OFF -DFEATURE_harfbuzz=OFF
+  -DFEATURE_graphicsview=OFF -DFEATURE_mimetype=OFF
+  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF -DFEATURE_mainwindow=OFF -DFEATURE_toolbar=OFF
+  -DFEATURE_statusbar=OFF -DFEATURE_undoview=OFF -DFEATURE_wizard=OFF -DFEATURE_fontdialog=OFF
+  -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fontcombobox=OFF
+  -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF -DFEATURE_toolbox=OFF
+  -DFEATURE_columnview=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_tablewidget=OFF
+  -DFEATURE_treewidget=OFF -DFEATURE_textbrowser=OFF -DFEATURE_inputdialog=OFF
+  -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF
+  -DFEATURE_pdf=OFF -DFEATURE_textodfwriter=OFF -DFEATURE_textmarkdownreader=OFF
+  -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF
+  -DFEATURE_undogroup=OFF
+  -DFEATURE_imageformat_bmp=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF
+  -DFEATURE_imageformat_xpm=OFF
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
 
@@ -88,6 +107,67 @@ complete() {
     [ -x "$prefix/bin/qt-cmake" ] && [ -f "$prefix/bin/Qt6Widgets.dll" ] &&
     [ -f "$prefix/plugins/platforms/qwindows.dll" ]
 }
+
+# Fetches the qt6-base source into $1/src, with Debian's upstream fixes and our patches.
+fetch_source() {
+  # A private APT: deb-src entries for the machine's configured Debian sources.
+  local work=$1 apt n f p src
+  apt="$work/apt"
+  mkdir -p "$apt/etc/sources.list.d" "$apt/etc/preferences.d" "$apt/lists/partial" \
+    "$apt/cache/archives/partial"
+  : >"$apt/etc/sources.list"
+  n=0
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    sed -E 's/^Types:.*/Types: deb-src/' "$f" >"$apt/etc/sources.list.d/src$n.sources"
+    n=$((n + 1))
+  done
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    sed -nE 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f" >>"$apt/etc/sources.list"
+  done
+  local apt_opts=(
+    -o "Dir::Etc::SourceList=$apt/etc/sources.list"
+    -o "Dir::Etc::SourceParts=$apt/etc/sources.list.d"
+    -o "Dir::Etc::Preferences=$apt/etc/preferences"
+    -o "Dir::Etc::PreferencesParts=$apt/etc/preferences.d"
+    -o "Dir::State::Lists=$apt/lists"
+    -o "Dir::Cache=$apt/cache"
+    -o "APT::Sandbox::User=$(id -un)"
+  )
+  say "fetching the qt6-base $src_version source"
+  apt-get "${apt_opts[@]}" -qq update >&2 || die "apt-get update with the deb-src entries failed"
+  (cd "$work" && apt-get "${apt_opts[@]}" -qq source --download-only "qt6-base=$src_version" >&2) ||
+    die "apt-get source qt6-base=$src_version failed"
+  # Debian's upstream fixes apply; the Debian-specific patches after them concern its own
+  # packaging and are left out.
+  (cd "$work" && dpkg-source --skip-patches -x ./*.dsc src >/dev/null 2>&1) || die "dpkg-source -x failed"
+  src="$work/src"
+  sed -n '/^# Debian specific/q;/^[^#[:space:]]/p' "$src/debian/patches/series" | while read -r p; do
+    patch -d "$src" -p1 -s <"$src/debian/patches/$p" || die "Debian's $p does not apply"
+  done
+  if [ -d "$patch_dir" ]; then
+    for p in "$patch_dir"/*.patch; do
+      [ -f "$p" ] || continue
+      patch -d "$src" -p1 -s <"$p" || die "$(basename "$p") does not apply"
+    done
+  fi
+}
+
+case "${1:-}" in
+--options)
+  # For measuring what each configure switch saves (bench/qt-switches.sh).
+  printf '%s\n' "${options[@]}"
+  exit 0
+  ;;
+--source)
+  [ -n "${2:-}" ] || die "--source needs a folder"
+  mkdir -p "$2"
+  fetch_source "$2"
+  echo "$2/src"
+  exit 0
+  ;;
+esac
 
 if complete; then
   say "cached: $prefix"
@@ -121,48 +201,8 @@ fi
 mkdir -p "$work" "$prefix"
 if [ $resume -eq 0 ]; then
 
-# A private APT: deb-src entries for the machine's configured Debian sources.
-apt="$work/apt"
-mkdir -p "$apt/etc/sources.list.d" "$apt/etc/preferences.d" "$apt/lists/partial" \
-  "$apt/cache/archives/partial"
-: >"$apt/etc/sources.list"
-n=0
-for f in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  sed -E 's/^Types:.*/Types: deb-src/' "$f" >"$apt/etc/sources.list.d/src$n.sources"
-  n=$((n + 1))
-done
-for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-  [ -f "$f" ] || continue
-  sed -nE 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f" >>"$apt/etc/sources.list"
-done
-apt_opts=(
-  -o "Dir::Etc::SourceList=$apt/etc/sources.list"
-  -o "Dir::Etc::SourceParts=$apt/etc/sources.list.d"
-  -o "Dir::Etc::Preferences=$apt/etc/preferences"
-  -o "Dir::Etc::PreferencesParts=$apt/etc/preferences.d"
-  -o "Dir::State::Lists=$apt/lists"
-  -o "Dir::Cache=$apt/cache"
-  -o "APT::Sandbox::User=$(id -un)"
-)
-say "fetching the qt6-base $src_version source"
-apt-get "${apt_opts[@]}" -qq update >&2 || die "apt-get update with the deb-src entries failed"
-(cd "$work" && apt-get "${apt_opts[@]}" -qq source --download-only "qt6-base=$src_version" >&2) ||
-  die "apt-get source qt6-base=$src_version failed"
-# Debian's upstream fixes apply; the Debian-specific patches after them concern its own
-# packaging and are left out.
-(cd "$work" && dpkg-source --skip-patches -x ./*.dsc src >/dev/null 2>&1) || die "dpkg-source -x failed"
+fetch_source "$work"
 src="$work/src"
-sed -n '/^# Debian specific/q;/^[^#[:space:]]/p' "$src/debian/patches/series" | while read -r p; do
-  patch -d "$src" -p1 -s <"$src/debian/patches/$p" || die "Debian's $p does not apply"
-done
-if [ -d "$patch_dir" ]; then
-  for p in "$patch_dir"/*.patch; do
-    [ -f "$p" ] || continue
-    patch -d "$src" -p1 -s <"$p" || die "$(basename "$p") does not apply"
-  done
-fi
-
 cp "$toolchain" "$prefix/mingw-w64-qt.cmake"
 say "configuring (log: $work/configure.log)"
 cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-qt.cmake" \

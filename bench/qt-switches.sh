@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# What each switch that configures a part of Qt out saves in the Qt for Windows build: Qt's
+# source (scripts/qt-windows.sh --source) is configured once with the options the script
+# uses minus the switches, then again with each group of switches, and the compile steps
+# ninja would run are counted. A compile step is the unit that costs
+# time; the whole build's time is measured by scripts/qt-windows.sh itself ("built in").
+#
+# Usage: bench/qt-switches.sh [WORK_DIR]   (default build/qt-switches; about 2 minutes of
+#        configure per switch on 2 cores, no compiling)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=${1:-$root/build/qt-switches}
+mkdir -p "$work" && work=$(cd "$work" && pwd)
+
+mapfile -t options < <(bash "$root/scripts/qt-windows.sh" --options)
+# The switches measured, in groups that go together (the name first); every one of them
+# stands in scripts/qt-windows.sh as -DFEATURE_<name>=OFF.
+groups=(
+  "freetype freetype"
+  "harfbuzz harfbuzz"
+  "graphicsview graphicsview"
+  "mimetypes mimetype"
+  "widgets mdiarea dockwidget mainwindow toolbar statusbar undoview wizard fontdialog colordialog
+     filedialog fontcombobox lcdnumber dial splashscreen toolbox columnview syntaxhighlighter
+     tablewidget treewidget textbrowser inputdialog progressdialog errormessage"
+  "documents pdf textodfwriter textmarkdownreader textmarkdownwriter undocommand undostack undogroup"
+  "images imageformat_bmp imageformat_ppm imageformat_xbm imageformat_xpm"
+)
+names() { local g; for g in "${groups[@]}"; do set -- $g; shift; echo "$@"; done; }
+mapfile -t every < <(names | tr ' ' '\n' | grep .)
+for f in "${every[@]}"; do
+  printf '%s\n' "${options[@]}" | grep -qx -- "-DFEATURE_$f=OFF" ||
+    { echo "qt-switches: -DFEATURE_$f=OFF is not among scripts/qt-windows.sh's options" >&2; exit 1; }
+done
+
+src=$work/source/src
+[ -d "$src" ] || src=$(bash "$root/scripts/qt-windows.sh" --source "$work/source" | tail -n 1)
+toolchain=$root/cmake/mingw-w64-qt.cmake
+
+without() { # the options with the named switches left out
+  local o keep
+  for o in "${options[@]}"; do
+    keep=1
+    for s in "$@"; do [ "$o" = "-DFEATURE_$s=OFF" ] && keep=0; done
+    [ $keep -eq 1 ] && printf '%s\n' "$o"
+  done
+}
+steps() { ninja -C "$1" -t commands | grep -c -E ' -c [^ ]+\.(c|cc|cpp|cxx)( |$)'; }
+
+mapfile -t base < <(without "${every[@]}")
+if [ ! -f "$work/base/build.ninja" ]; then
+  cmake -S "$src" -B "$work/base" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_INSTALL_PREFIX="$work/prefix" "${base[@]}" >"$work/base.log" 2>&1 ||
+    { tail -n 20 "$work/base.log" >&2; exit 1; }
+fi
+all=$(steps "$work/base")
+printf '%-24s %6s %7s\n' "switch" "steps" "saved"
+printf '%-24s %6d %7s\n' "(none of them)" "$all" "-"
+# Each group is switched off in the one configuration and then left to its default again,
+# so every count is against the same base.
+measure() { # NAME SWITCH...
+  local name=$1 n f off=() back=()
+  shift
+  for f in "$@"; do off+=("-DFEATURE_$f=OFF") back+=("-UFEATURE_$f"); done
+  if cmake "$work/base" "${off[@]}" >"$work/with.log" 2>&1; then
+    n=$(steps "$work/base")
+    printf '%-24s %6d %6.1f%%\n' "$name" "$n" "$(echo "($all - $n) * 100 / $all" | bc -l)"
+  else
+    echo "$name: configure failed ($work/with.log)" >&2
+  fi
+  cmake "$work/base" "${back[@]}" >"$work/back.log" 2>&1
+}
+for g in "${groups[@]}"; do measure $g; done
+measure "all of them" "${every[@]}"
