@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -40,8 +42,12 @@ TEST(Artwork, EveryPictureIsThereAtItsSize) {
         {"monitor_blank.png", 128, 128},
         {"rest_close.png", 60, 60},
         {"leaf16.png", 16, 16},
+        {"leaf20.png", 20, 20},
+        {"leaf24.png", 24, 24},
         {"leaf32.png", 32, 32},
+        {"leaf40.png", 40, 40},
         {"leaf48.png", 48, 48},
+        {"leaf64.png", 64, 64},
         {"leaf256.png", 256, 256},
     };
     for (const auto& p : pictures) {
@@ -78,23 +84,34 @@ TEST(Artwork, MonitorScreenAreaIsPlainGrey) {
     EXPECT_EQ(qAlpha(blank.pixel(2, 2)), 0);
 }
 
-TEST(Artwork, IconHoldsNineImagesWithMasks) {
+// Windows picks 20, 24 and 40 pixels at 125, 150 and 250 % scaling and 64 for large
+// icons; without them it shrinks a neighbour and the leaf blurs.
+TEST(Artwork, IconHoldsEverySizeAt32BitsAndTheClassicOnesAlsoInPalettes) {
     ocuvell::initArtwork();
     QFile f(QStringLiteral(":/ocuvell/ocuvell.ico"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray ico = f.readAll();
+    QFile png(QStringLiteral(":/ocuvell/leaf256.png"));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray large = png.readAll();
     auto u16 = [&](int at) { return qFromLittleEndian<quint16>(ico.constData() + at); };
     auto u32 = [&](int at) { return qFromLittleEndian<quint32>(ico.constData() + at); };
-    ASSERT_GE(ico.size(), 6 + 9 * 16);
+    ASSERT_GE(ico.size(), 6);
     EXPECT_EQ(u16(2), 1);
-    ASSERT_EQ(u16(4), 9);
-    int seen[3][3] = {};
-    for (int i = 0; i < 9; ++i) {
+    const int count = u16(4);
+    ASSERT_GE(ico.size(), 6 + count * 16);
+    std::set<std::pair<int, int>> seen; // size, bits
+    for (int i = 0; i < count; ++i) {
         const int e = 6 + 16 * i;
-        const int size = quint8(ico[e]);
+        const int size = quint8(ico[e]) == 0 ? 256 : quint8(ico[e]);
         const int bpp = u16(e + 6);
         const quint32 bytes = u32(e + 8), offset = u32(e + 12);
         ASSERT_LE(offset + bytes, quint32(ico.size()));
+        EXPECT_TRUE(seen.insert({size, bpp}).second) << size << " " << bpp;
+        if (size == 256) { // stored as the PNG file itself
+            EXPECT_EQ(ico.mid(offset, bytes), large);
+            continue;
+        }
         EXPECT_EQ(u32(offset), 40u); // BITMAPINFOHEADER
         EXPECT_EQ(int(u32(offset + 4)), size);
         EXPECT_EQ(int(u32(offset + 8)), size * 2); // colour bits and AND mask
@@ -102,19 +119,18 @@ TEST(Artwork, IconHoldsNineImagesWithMasks) {
         const int stride = ((size * bpp + 31) / 32) * 4, maskStride = ((size + 31) / 32) * 4;
         const int palette = bpp == 32 ? 0 : 4 << bpp;
         EXPECT_EQ(bytes, quint32(40 + palette + size * (stride + maskStride))) << size << bpp;
-        const int si = size == 16 ? 0 : size == 32 ? 1 : size == 48 ? 2 : -1;
-        const int bi = bpp == 4 ? 0 : bpp == 8 ? 1 : bpp == 32 ? 2 : -1;
-        ASSERT_TRUE(si >= 0 && bi >= 0) << size << " " << bpp;
-        ++seen[si][bi];
     }
-    for (auto& row : seen)
-        for (int n : row)
-            EXPECT_EQ(n, 1);
+    std::set<std::pair<int, int>> want;
+    for (int size : {16, 20, 24, 32, 40, 48, 64, 256})
+        want.insert({size, 32});
+    for (int size : {16, 32, 48})
+        want.insert({size, 4}), want.insert({size, 8});
+    EXPECT_EQ(seen, want);
     // Qt's own reader agrees and finds the leaf's green.
     QImageReader reader(QStringLiteral(":/ocuvell/ocuvell.ico"));
     if (!reader.canRead())
         GTEST_SKIP() << "no ICO image plugin";
-    EXPECT_EQ(reader.imageCount(), 9);
+    EXPECT_EQ(reader.imageCount(), 14);
     const QImage first = reader.read();
     const QRgb mid = first.pixel(first.width() / 2, first.height() / 2);
     EXPECT_GT(qGreen(mid), qRed(mid));

@@ -44,7 +44,9 @@ TEST_F(TrayTest, LoadShowsTheLoadedMainWindowAndAddsTheIconAfterItsFirstFrame) {
     EXPECT_TRUE(tray.form1()->isVisible());
     EXPECT_TRUE(tray.trayIcon()->isVisible());
     EXPECT_TRUE(tray.trayIcon()->toolTip().isEmpty());
-    EXPECT_FALSE(tray.trayIcon()->icon().isNull());
+    const QList<QSize> sizes = tray.trayIcon()->icon().availableSizes();
+    for (int s : {16, 20, 24, 32, 40, 48, 64}) // every display scale, none resampled
+        EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
     EXPECT_EQ(tray.form1()->Text2()->text(), "30"); // loaded from the settings file
 }
 

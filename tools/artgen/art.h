@@ -25,8 +25,8 @@ struct SwitchArt {
 SwitchArt drawSwitches();
 int removedPixels(const QImage& mask); // pure red pixels
 
-// A Windows icon file holding 16, 32 and 48 pixel images at 4, 8 and 32 bits per pixel,
-// each rendered by draw(size).
-QByteArray buildIco(const std::vector<QImage>& sizes);
+// A Windows icon file: every image of `sizes` at 32 bits per pixel, those of 16, 32 and
+// 48 pixels also at 4 and 8, then `largePng` (a 256-pixel PNG file) when given.
+QByteArray buildIco(const std::vector<QImage>& sizes, const QByteArray& largePng);
 
 } // namespace artgen

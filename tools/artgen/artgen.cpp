@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <cstdio>
+#include <string_view>
 
 using namespace artgen;
 
@@ -274,18 +275,21 @@ QImage leaf(int size) {
     g.setColorAt(0, QColor(0x9b, 0xe1, 0x5d));
     g.setColorAt(0.55, QColor(0x46, 0xb0, 0x3c));
     g.setColorAt(1, QColor(0x1f, 0x7a, 0x2b));
-    // Small icons need a firmer edge to stand out on any tray background.
-    const double edge = size <= 16 ? 18 : size <= 32 ? 10 : 6;
+    // Small icons need a firmer edge, stem and midrib to stand out on any tray background:
+    // each stays about a pixel wide down to 16 pixels.
+    const double edge = size <= 16 ? 18 : size <= 24 ? 13 : size <= 32 ? 10 : size <= 40 ? 8 : 6;
     p.setPen(QPen(QColor(0x1a, 0x5e, 0x22), edge, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(g);
     p.drawPath(body);
-    p.setPen(QPen(QColor(0x1a, 0x5e, 0x22), size <= 16 ? 22 : 14, Qt::SolidLine, Qt::RoundCap));
+    const double stem = size <= 16 ? 22 : size <= 24 ? 18 : 14;
+    p.setPen(QPen(QColor(0x1a, 0x5e, 0x22), stem, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(52, 212), QPointF(24, 240));
     QPainterPath rib;
     rib.moveTo(52, 212);
     rib.cubicTo(100, 150, 160, 90, 224, 30);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(0xe9, 0xff, 0xd6, 220), size <= 16 ? 16 : 8, Qt::SolidLine, Qt::RoundCap));
+    const double midrib = size <= 16 ? 16 : size <= 24 ? 12 : 8;
+    p.setPen(QPen(QColor(0xe9, 0xff, 0xd6, 220), midrib, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(rib);
     if (size >= 32) {
         p.setPen(QPen(QColor(0xe9, 0xff, 0xd6, 150), 5, Qt::SolidLine, Qt::RoundCap));
@@ -302,17 +306,50 @@ QImage leaf(int size) {
     return img;
 }
 
+// Windows picks 20, 24 and 40 pixels at 125, 150 and 250 % scaling, 64 for large icons.
+constexpr int kLeafSizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+
+// The icon is assembled from the leaf pictures as saved, so that it always holds exactly
+// the committed pictures, and `--icon` can rebuild it without redrawing them.
+void writeIcon() {
+    std::vector<QImage> images;
+    QByteArray large;
+    for (int s : kLeafSizes) {
+        QFile f(outDir + QStringLiteral("/leaf%1.png").arg(s));
+        const QByteArray png = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        const QImage img = QImage::fromData(png, "PNG");
+        if (img.size() != QSize(s, s)) {
+            std::fprintf(stderr, "leaf%d.png missing or of the wrong size\n", s);
+            ++failures;
+            return;
+        }
+        if (s == 256)
+            large = png;
+        else
+            images.push_back(img);
+    }
+    QFile ico(outDir + "/ocuvell.ico");
+    if (!ico.open(QIODevice::WriteOnly) || ico.write(buildIco(images, large)) < 0) {
+        std::fprintf(stderr, "cannot write ocuvell.ico\n");
+        ++failures;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ocuvell_artgen OUTPUT-DIR\n");
+    if (argc != 2 && !(argc == 3 && argv[1] == std::string_view("--icon"))) {
+        std::fprintf(stderr, "usage: ocuvell_artgen [--icon] OUTPUT-DIR\n");
         return 2;
     }
-    outDir = QString::fromLocal8Bit(argv[1]);
+    outDir = QString::fromLocal8Bit(argv[argc - 1]);
+    if (argc == 3 && argv[1] == std::string_view("--icon")) {
+        writeIcon();
+        return failures == 0 ? 0 : 1;
+    }
     QDir().mkpath(outDir);
 
     const SwitchArt sw = drawSwitches();
@@ -339,17 +376,8 @@ int main(int argc, char** argv) {
     save(monitor(true), "monitor_eye.png", 128, 128);
     save(monitor(false), "monitor_blank.png", 128, 128);
     save(restClose(), "rest_close.png", 60, 60);
-    std::vector<QImage> icons;
-    for (int s : {16, 32, 48, 256}) {
-        const QImage l = leaf(s);
-        save(l, QStringLiteral("leaf%1.png").arg(s), s, s);
-        if (s <= 48)
-            icons.push_back(l);
-    }
-    QFile ico(outDir + "/ocuvell.ico");
-    if (!ico.open(QIODevice::WriteOnly) || ico.write(buildIco(icons)) < 0) {
-        std::fprintf(stderr, "cannot write ocuvell.ico\n");
-        ++failures;
-    }
+    for (int s : kLeafSizes)
+        save(leaf(s), QStringLiteral("leaf%1.png").arg(s), s, s);
+    writeIcon();
     return failures == 0 ? 0 : 1;
 }

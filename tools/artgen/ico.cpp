@@ -1,6 +1,7 @@
 // Windows icon file: an ICONDIR, one entry per image, and per image a BITMAPINFOHEADER,
 // the colour table (4 and 8 bits), the colour bits and the 1-bit AND mask, rows
-// bottom-up and padded to 32 bits.
+// bottom-up and padded to 32 bits. The 256-pixel image is a PNG file as it stands, as
+// Windows has read them since Vista: a bitmap that size would be 260 KB.
 #include "art.h"
 
 #include <QtEndian>
@@ -161,15 +162,22 @@ QByteArray dib(const QImage& source, int bpp) {
 
 } // namespace
 
-QByteArray buildIco(const std::vector<QImage>& sizes) {
+QByteArray buildIco(const std::vector<QImage>& sizes, const QByteArray& largePng) {
     struct Entry {
         int size, bpp;
         QByteArray data;
     };
     std::vector<Entry> entries;
-    for (int bpp : {4, 8, 32})
+    // Palette images only at the classic sizes: displays of 16 or 256 colours never ask
+    // for the others.
+    for (int bpp : {4, 8})
         for (const QImage& img : sizes)
-            entries.push_back({img.width(), bpp, dib(img, bpp)});
+            if (img.width() == 16 || img.width() == 32 || img.width() == 48)
+                entries.push_back({img.width(), bpp, dib(img, bpp)});
+    for (const QImage& img : sizes)
+        entries.push_back({img.width(), 32, dib(img, 32)});
+    if (!largePng.isEmpty())
+        entries.push_back({256, 32, largePng});
     QByteArray out;
     put16(out, 0);
     put16(out, 1); // icon

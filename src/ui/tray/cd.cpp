@@ -20,13 +20,14 @@
 namespace ocuvell {
 namespace {
 
-// The leaf at the sizes a notification area and a title bar use. The large picture is
-// for high-resolution task switchers only; decoding it is most of the icon's cost, so it
-// joins once the main window is up.
+// The leaf at the sizes a notification area and a title bar use, at every display scale
+// Windows offers (20, 24 and 40 pixels at 125, 150 and 250 %), so none is drawn from a
+// resampled neighbour. The large picture is for high-resolution task switchers only;
+// decoding it is most of the icon's cost, so it joins once the main window is up.
 QIcon programIcon(bool withLarge) {
     initArtwork();
     QIcon icon;
-    for (const char* size : {"16", "32", "48", "256"}) {
+    for (const char* size : {"16", "20", "24", "32", "40", "48", "64", "256"}) {
         if (!withLarge && std::string_view(size) == "256")
             continue;
         icon.addPixmap(artPixmap(QStringLiteral(":/ocuvell/leaf%1.png").arg(QLatin1String(size))));
