@@ -128,6 +128,20 @@ TEST_F(ColourNotice, SaysWhyARampWasNotTakenUntilOneIs) {
     }
 }
 
+TEST_F(ColourNotice, SaysInOneLineWhileNightColourTintsAndUntilWhen) {
+    clock.set(23, 0); // fixed times, 20:00 to 06:00: full night
+    Form1& f = startOn(makeMemoryDisplay());
+    writeConfig("[more]\nnight_colour=1\nnight_place=fixed\n");
+    model->setNightWake([&f](std::optional<long long>) { f.nightChanged(); });
+    model->loadNightSettings();
+    QLabel* notice = f.colourNotice();
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QString::fromUtf8("夜间色温 4500 K，至 06:00"));
+    EXPECT_LE(notice->fontMetrics().horizontalAdvance(notice->text()), notice->width());
+    model->pauseNightHour();
+    EXPECT_FALSE(notice->isVisible());
+}
+
 TEST_F(ColourNotice, HiddenWhenColoursCanBeChanged) {
     Form1& f = startOn(makeMemoryDisplay());
     EXPECT_FALSE(f.colourNotice()->isVisible());

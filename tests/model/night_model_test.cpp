@@ -53,6 +53,11 @@ TEST_F(NightModelTest, AbsentKeysAreDefaultsAndEachChangeIsWrittenAtOnce) {
         EXPECT_EQ(m.nightPlace(), "fixed");
         EXPECT_EQ(m.night().choice().place, std::nullopt);
     }
+    {
+        const testing::EnvVar other("TZ", "Asia/Chongqing"); // another name of Beijing time
+        m.loadNightSettings();
+        EXPECT_EQ(m.nightPlace(), "Asia/Shanghai");
+    }
 
     m.setNightKelvin(3000);
     EXPECT_TRUE(m.setNightPlace("22.3,114.2"));
@@ -114,6 +119,10 @@ TEST_F(NightModelTest, AStartInTheDayTakesOffTheTintARunEndedAtNightLeft) {
     m.pauseNightHour();
     EXPECT_EQ(onDisplay(), GammaRamp::identity());
     EXPECT_EQ(wakes.back(), 3600 * 1000LL);
+    // Back from a sleep at 03:00, long after the pause's end: the night shows at once.
+    clock.advance(5 * 3600);
+    m.sessionBack();
+    EXPECT_EQ(onDisplay(), left);
 }
 
 TEST_F(NightModelTest, ATintTheDisplayRefusesIsReportedUntilATintIsTaken) {

@@ -96,6 +96,28 @@ TEST(Sun, CrossingsMatchPublishedTablesWithinAMinute) {
     }
 }
 
+// The U.S. Naval Observatory's "Rise and Set for the Sun for 2008" (Astronomical
+// Applications Dept.) for W121°55′ N37°24′ (Cupertino, California), in its zone 8h west of
+// Greenwich all year: the first of each month, hhmm.
+TEST(Sun, AYearOfPublishedRisesAndSetsAtOnePlaceWithinAMinute) {
+    const GeoPoint cupertino{37 + 24 / 60.0, -(121 + 55 / 60.0)};
+    constexpr int kRiseSet[12][2] = {{722, 1700}, {711, 1732}, {638, 1802}, {552, 1831},
+                                     {512, 1858}, {448, 1923}, {451, 1932}, {512, 1915},
+                                     {539, 1836}, {604, 1750}, {633, 1709}, {704, 1650}};
+    for (int month = 1; month <= 12; ++month) {
+        const long long midnight = utcOf(2008, month, 1, 8); // local standard time
+        for (const bool rising : {true, false}) {
+            const int hhmm = kRiseSet[month - 1][rising ? 0 : 1];
+            const long long table = midnight + hhmm / 100 * 3600 + hhmm % 100 * 60;
+            const std::optional<long long> t =
+                sunCrossing(midnight + 12 * 3600, cupertino, kRise, rising);
+            ASSERT_TRUE(t) << month;
+            EXPECT_LE(std::llabs(*t - table), 60)
+                << "month " << month << (rising ? " rise" : " set");
+        }
+    }
+}
+
 TEST(Sun, PolarDayAndNightHaveNoEventNotNaN) {
     for (const long long day : {utcOf(2025, 6, 21, 12), utcOf(2025, 12, 21, 12)}) {
         EXPECT_EQ(sunrise(day, kNorth70), std::nullopt);
@@ -175,6 +197,13 @@ TEST(Cities, PlacesTypedOrStoredAreCheckedNotTrusted) {
     EXPECT_EQ(placeOfText("Asia/Taipei"), cityOfZone("Asia/Taipei")->point);
     EXPECT_EQ(placeOfText(kFixedTimesPlace), std::nullopt);
     EXPECT_EQ(placeOfText("Mars/Olympus"), std::nullopt);
+    // A system set to a zone's other name, or to a zone the newer table folds into a
+    // neighbour's, still has its city.
+    EXPECT_EQ(cityOfZone("Asia/Chongqing"), cityOfZone("Asia/Shanghai"));
+    EXPECT_EQ(cityOfZone("PRC"), cityOfZone("Asia/Shanghai"));
+    ASSERT_TRUE(cityOfZone("Europe/Oslo"));
+    EXPECT_NEAR(cityOfZone("Europe/Oslo")->point.latitude, 59 + 55 / 60.0, 1e-9);
+    EXPECT_EQ(cityOfZone("Asia/Kuala_Lumpur")->chinese, "吉隆坡");
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QThread>
+#include <QTimeEdit>
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -134,6 +136,18 @@ TEST_F(TrayTest, MoreSettingsAndRestLater) {
     ASSERT_TRUE(actions[6]->isEnabled() && actions[7]->isEnabled());
     actions[6]->trigger();
     EXPECT_TRUE(tray.form1()->model().night().pausedUntil());
+
+    // A place typed past 72 degrees is taken and said to be less exact; with a place the
+    // fixed times are off, and back on with "固定时间".
+    QLineEdit* typed = more->placeBox()->lineEdit();
+    typed->setText("78.22,15.65");
+    emit typed->editingFinished();
+    EXPECT_NE(testing::fileBytes(dir_ / "config.ini").find("night_place=78.22,15.65"),
+              std::string::npos);
+    EXPECT_TRUE(more->placeNote()->text().contains("72°"));
+    EXPECT_FALSE(more->fromEdit()->isEnabled());
+    emit more->placeBox()->activated(0);
+    EXPECT_TRUE(more->fromEdit()->isEnabled() && more->placeNote()->text().isEmpty());
 }
 
 TEST_F(TrayTest, CloseFromTheMainWindowRemovesTheIconToo) {

@@ -167,8 +167,8 @@ int storedMinute(const std::string& text, Setting s) {
 std::string placeOrDefault(const std::string& stored) {
     if (stored == kFixedTimesPlace || placeOfText(stored))
         return stored;
-    const std::string zone = systemZoneName();
-    return cityOfZone(zone) ? zone : std::string(kFixedTimesPlace);
+    const City* city = cityOfZone(systemZoneName());
+    return city ? city->zone : std::string(kFixedTimesPlace);
 }
 
 } // namespace

@@ -18,6 +18,12 @@ constexpr ZoneRow kZoneRows[] = {
 #include "zone_cities.inc"
     {nullptr, nullptr}};
 
+// A zone's other names ("PRC", "Asia/Chongqing"), each with the zone it stands for: a
+// system may still be set to one.
+constexpr std::pair<const char*, const char*> kZoneLinks[] = {
+#include "zone_links.inc"
+    {nullptr, nullptr}};
+
 // Chinese names of the zones users here are most likely to live in or think of.
 constexpr std::pair<const char*, const char*> kChineseNames[] = {
     {"Asia/Shanghai", "上海（北京时间）"},
@@ -156,9 +162,17 @@ const std::vector<City>& cities() {
 }
 
 const City* cityOfZone(std::string_view zone) {
-    for (const City& c : cities())
-        if (c.zone == zone)
-            return &c;
+    for (int hops = 0; hops < 4; ++hops) { // a link may name another link
+        for (const City& c : cities())
+            if (c.zone == zone)
+                return &c;
+        const auto link =
+            std::find_if(std::begin(kZoneLinks), std::end(kZoneLinks),
+                         [zone](const auto& l) { return l.first && l.first == zone; });
+        if (link == std::end(kZoneLinks))
+            return nullptr;
+        zone = link->second;
+    }
     return nullptr;
 }
 

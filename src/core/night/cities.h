@@ -1,7 +1,7 @@
 #pragma once
 // The places night colour can follow: the cities of the time-zone database (its
-// zone1970.tab, read at build time), with Chinese names for the main ones, and places
-// typed as "latitude,longitude".
+// zone1970.tab, and the zones only zone.tab lists, read at build time), with Chinese names
+// for the main ones, and places typed as "latitude,longitude".
 #include "core/night/sun.h"
 
 #include <optional>
@@ -20,6 +20,7 @@ struct City {
 
 // Every city, those with a Chinese name first, each group in the order of its name.
 const std::vector<City>& cities();
+// The city of a zone, or of the zone another name of it stands for ("PRC": Shanghai).
 const City* cityOfZone(std::string_view zone);
 
 // "+DDMM+DDDMM" or "+DDMMSS+DDDMMSS" to degrees.

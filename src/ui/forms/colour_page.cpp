@@ -252,7 +252,8 @@ void ColourPage::showNightNotice() {
         notice_->hide();
         return;
     }
-    QString text = QStringLiteral("夜间色温生效中（约 %1 K）").arg(night.kelvinNow());
+    // Short enough for the notice's width on one line, the time included.
+    QString text = QStringLiteral("夜间色温 %1 K").arg(night.kelvinNow());
     if (const std::optional<int> until = model_.nightShownUntilMinute())
         text += QStringLiteral("，至 %1").arg(QString::fromStdString(formatTimeOfDay(*until)));
     notice_->setText(text);

@@ -40,6 +40,14 @@ FormMore::FormMore(Model& model, QWidget* parent)
     setWindowTitle(QStringLiteral("更多设置"));
     setFixedSize(px(6300), px(10200));
     colours(this, Qt::black, Qt::white);
+    // The fixed times are off while a place is chosen: they must look it (the colours above
+    // are set for every state).
+    QPalette off = palette();
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        off.setColor(QPalette::Disabled, role, QColor(0x90, 0x90, 0x90));
+    off.setColor(QPalette::Disabled, QPalette::Base, QColor(0xf0, 0xf0, 0xf0));
+    setPalette(off);
     setAutoFillBackground(true);
 
     caption(this, QStringLiteral("更多设置"), 15, true, 0x000000, 480, 300, 5000, 420);
