@@ -2,7 +2,8 @@
 // from the Lock and Unlock signals logind sends to this session's own object (another
 // user's session locking is none of ours). Both outlive a restart: logind coming back is
 // heard through its name's owner, and a system bus that went away is connected again once
-// its socket is back, heard through the socket's folder, not by asking on a timer.
+// its socket is back: heard through the socket's folder, or tried at once where the socket
+// stayed in place, not by asking on a timer.
 #include "app/session_events.h"
 
 #include <QDBusConnection>
@@ -172,19 +173,23 @@ class LogindFollower : public QObject {
     }
 
     // The bus's folder tells when its socket comes back; a bus not on a socket file is not
-    // looked for again.
+    // looked for again. A socket still there is tried at once: the service manager holds
+    // it while the bus restarts (its folder never changes then), or the bus came back
+    // before this watch began.
     void watchForBus() {
         const QString socket = systemBusSocket();
         const QString folder = QFileInfo(socket).absolutePath();
         if (socket.isEmpty() || !QFileInfo(folder).isDir())
             return;
         socketWatch_ = std::make_unique<QFileSystemWatcher>(QStringList{folder});
-        connect(socketWatch_.get(), &QFileSystemWatcher::directoryChanged, this, [this, socket] {
+        const auto tryIfThere = [this, socket] {
             if (QFileInfo::exists(socket) && !retry_.isActive()) {
                 triesLeft_ = kRetries;
                 retry_.start();
             }
-        });
+        };
+        connect(socketWatch_.get(), &QFileSystemWatcher::directoryChanged, this, tryIfThere);
+        tryIfThere();
     }
 
     QObject& events_;
