@@ -126,9 +126,7 @@ class LogindFollower : public QObject {
         unsubscribe();
         bus().connect(kLogin, kLoginPath, kManager, QStringLiteral("PrepareForSleep"), &events_,
                       SLOT(prepareForSleep(bool)));
-        const QByteArray id = qgetenv("XDG_SESSION_ID");
-        askForSession(
-            !id.isEmpty() ? QStringLiteral("GetSession") : QStringLiteral("GetSessionByPID"), id);
+        askForSession(qEnvironmentVariableIsEmpty("XDG_SESSION_ID") ? 1 : 0);
     }
 
     void unsubscribe() {
@@ -137,24 +135,32 @@ class LogindFollower : public QObject {
         followSession(QString());
     }
 
-    // This session's object: by the session id the login gave us, else by our process.
-    void askForSession(const QString& method, const QByteArray& id) {
-        QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager, method);
-        if (method == QStringLiteral("GetSession"))
-            call << QString::fromLocal8Bit(id);
+    // This session's object, asked for in turn: by the session id the login gave us; as
+    // logind's "auto", our own session or else the user's graphical one (a program the
+    // user's service manager started belongs to no session); by our process, for a logind
+    // that knows no "auto".
+    void askForSession(int step) {
+        const bool byPid = step >= 2;
+        QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager,
+                                                           byPid ? QStringLiteral("GetSessionByPID")
+                                                                 : QStringLiteral("GetSession"));
+        if (step == 0)
+            call << QString::fromLocal8Bit(qgetenv("XDG_SESSION_ID"));
+        else if (step == 1)
+            call << QStringLiteral("auto");
         else
             call << static_cast<uint>(::getpid());
         auto* answer = new QDBusPendingCallWatcher(bus().asyncCall(call), this);
         connect(answer, &QDBusPendingCallWatcher::finished, this,
-                [this, answer, method, asked = generation_] {
+                [this, answer, step, asked = generation_] {
                     answer->deleteLater();
                     if (asked != generation_ || name_.isEmpty())
                         return; // an answer from a connection since dropped
                     const QDBusPendingReply<QDBusObjectPath> reply = *answer;
                     if (!reply.isError())
                         followSession(reply.value().path());
-                    else if (method == QStringLiteral("GetSession"))
-                        askForSession(QStringLiteral("GetSessionByPID"), {});
+                    else if (step < 2)
+                        askForSession(step + 1);
                 });
     }
 

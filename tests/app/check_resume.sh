@@ -65,7 +65,7 @@ run_program() {
   # Eye protection on, darker: the program's ramp differs from the identity one.
   printf '[eye]\r\npdrun=1\r\nliangdu=-30\r\n' >"$tmp/prog/config.ini"
   env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" DISPLAY="$display" \
-      LANG=C.UTF-8 BROWSER=true DBUS_SYSTEM_BUS_ADDRESS="$1" XDG_SESSION_ID=c1 "$tmp/prog/ocuvell" \
+      LANG=C.UTF-8 BROWSER=true DBUS_SYSTEM_BUS_ADDRESS="$1" XDG_SESSION_ID="${2-c1}" "$tmp/prog/ocuvell" \
       >"$tmp/run.out" 2>"$tmp/run.err" &
   program_pid=$!
   pids+=($program_pid)
@@ -156,6 +156,22 @@ resumed=""
 for _ in $(seq 15); do sleep_and_resume; back 1 && { resumed=1; break; }; done
 [ -n "$resumed" ] && ok "after a bus on a held socket restarted, resume put the ramp back" \
   || fail "after a bus on a held socket restarted, resume left the ramp at $(mid_entry)"
+kill "$program_pid"; wait "$program_pid" 2>/dev/null
+
+# Started outside any session (by the user's service manager, without XDG_SESSION_ID): the
+# session is the one logind names "auto", here the program's own c1.
+login /org/freedesktop/login1 org.freedesktop.DBus.Mock.AddMethod org.freedesktop.login1.Manager \
+  GetSession s o 'ret = "/org/freedesktop/login1/session/" + ("c1" if args[0] == "auto" else args[0])' \
+  >/dev/null
+reset_ramp
+run_program "$DBUS_SYSTEM_BUS_ADDRESS" ""
+wait_for 10 darkened || fail "started outside a session, the ramp is $(mid_entry)"
+lock_and_unlock "$other"
+sleep 2
+[ "$(mid_entry)" != "$ramp" ] || fail "started outside a session, another session's unlock was heard"
+lock_and_unlock "$session"
+back 5 && ok "started outside a session, an unlock of the user's session put the ramp back" \
+  || fail "started outside a session, an unlock left the ramp at $(mid_entry)"
 kill "$program_pid"; wait "$program_pid" 2>/dev/null
 
 # No system bus at all: the program comes up and shows its ramp as before.
