@@ -2,7 +2,8 @@
 // from the Lock and Unlock signals logind sends to this session's own object (another
 // user's session locking is none of ours). Both outlive a restart: logind coming back is
 // heard through its name's owner, and a system bus that went away is connected again once
-// its socket is back, heard through the socket's folder, not by asking on a timer.
+// its socket is back: heard through the socket's folder, or tried at once where the socket
+// stayed in place, not by asking on a timer.
 #include "app/session_events.h"
 
 #include <QDBusConnection>
@@ -125,9 +126,7 @@ class LogindFollower : public QObject {
         unsubscribe();
         bus().connect(kLogin, kLoginPath, kManager, QStringLiteral("PrepareForSleep"), &events_,
                       SLOT(prepareForSleep(bool)));
-        const QByteArray id = qgetenv("XDG_SESSION_ID");
-        askForSession(
-            !id.isEmpty() ? QStringLiteral("GetSession") : QStringLiteral("GetSessionByPID"), id);
+        askForSession(qEnvironmentVariableIsEmpty("XDG_SESSION_ID") ? 1 : 0);
     }
 
     void unsubscribe() {
@@ -136,24 +135,32 @@ class LogindFollower : public QObject {
         followSession(QString());
     }
 
-    // This session's object: by the session id the login gave us, else by our process.
-    void askForSession(const QString& method, const QByteArray& id) {
-        QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager, method);
-        if (method == QStringLiteral("GetSession"))
-            call << QString::fromLocal8Bit(id);
+    // This session's object, asked for in turn: by the session id the login gave us; as
+    // logind's "auto", our own session or else the user's graphical one (a program the
+    // user's service manager started belongs to no session); by our process, for a logind
+    // that knows no "auto".
+    void askForSession(int step) {
+        const bool byPid = step >= 2;
+        QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager,
+                                                           byPid ? QStringLiteral("GetSessionByPID")
+                                                                 : QStringLiteral("GetSession"));
+        if (step == 0)
+            call << QString::fromLocal8Bit(qgetenv("XDG_SESSION_ID"));
+        else if (step == 1)
+            call << QStringLiteral("auto");
         else
             call << static_cast<uint>(::getpid());
         auto* answer = new QDBusPendingCallWatcher(bus().asyncCall(call), this);
         connect(answer, &QDBusPendingCallWatcher::finished, this,
-                [this, answer, method, asked = generation_] {
+                [this, answer, step, asked = generation_] {
                     answer->deleteLater();
                     if (asked != generation_ || name_.isEmpty())
                         return; // an answer from a connection since dropped
                     const QDBusPendingReply<QDBusObjectPath> reply = *answer;
                     if (!reply.isError())
                         followSession(reply.value().path());
-                    else if (method == QStringLiteral("GetSession"))
-                        askForSession(QStringLiteral("GetSessionByPID"), {});
+                    else if (step < 2)
+                        askForSession(step + 1);
                 });
     }
 
@@ -172,19 +179,23 @@ class LogindFollower : public QObject {
     }
 
     // The bus's folder tells when its socket comes back; a bus not on a socket file is not
-    // looked for again.
+    // looked for again. A socket still there is tried at once: the service manager holds
+    // it while the bus restarts (its folder never changes then), or the bus came back
+    // before this watch began.
     void watchForBus() {
         const QString socket = systemBusSocket();
         const QString folder = QFileInfo(socket).absolutePath();
         if (socket.isEmpty() || !QFileInfo(folder).isDir())
             return;
         socketWatch_ = std::make_unique<QFileSystemWatcher>(QStringList{folder});
-        connect(socketWatch_.get(), &QFileSystemWatcher::directoryChanged, this, [this, socket] {
+        const auto tryIfThere = [this, socket] {
             if (QFileInfo::exists(socket) && !retry_.isActive()) {
                 triesLeft_ = kRetries;
                 retry_.start();
             }
-        });
+        };
+        connect(socketWatch_.get(), &QFileSystemWatcher::directoryChanged, this, tryIfThere);
+        tryIfThere();
     }
 
     QObject& events_;
