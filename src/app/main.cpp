@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #ifndef OCUVELL_VERSION
@@ -22,7 +23,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", trouble.c_str());
         return 1;
     }
+    std::optional<ocuvell::DisplayConnectWatch> connecting(std::in_place);
     QApplication app(argc, argv);
+    connecting.reset();
     ocuvell::Program::prepareApplication();
     ocuvell::Program program(std::move(parts));
     return program.run();

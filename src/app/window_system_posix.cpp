@@ -10,18 +10,24 @@
 #include "core/settings/settings_problem.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <optional>
 #include <poll.h>
+#include <string>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace ocuvell {
 namespace {
@@ -125,6 +131,79 @@ std::string shown(const QByteArray& value) {
     return printableText(value.toStdString());
 }
 
+struct HeldMessage {
+    QtMsgType type;
+    const char* category;
+    QString text;
+};
+
+// What the message handler knows while the application object is built: Qt's handler
+// takes no object of ours.
+struct Connecting {
+    QtMessageHandler passOn = nullptr;
+    // Set once Qt has said it could not connect: the abort that follows is that failure.
+    std::string refusal;
+    // The platform plugin's own words while it connects: dropped when the one line says
+    // it all, passed on in order otherwise.
+    std::vector<HeldMessage> held;
+};
+
+Connecting& connecting() {
+    static Connecting state;
+    return state;
+}
+
+void passOnHeld() {
+    for (const HeldMessage& message : std::exchange(connecting().held, {})) {
+        QMessageLogContext context;
+        context.category = message.category;
+        connecting().passOn(message.type, context, message.text);
+    }
+}
+
+[[noreturn]] void endWith(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+// The line for Qt's message that it could not connect to the display; empty for others.
+std::string refusalLine(std::string_view category, const QString& text) {
+    static const QString xFailed = QStringLiteral("could not connect to display ");
+    if (category == "qt.qpa.xcb" && text.startsWith(xFailed))
+        return "ocuvell: the X display " + shown(text.mid(xFailed.size()).toLocal8Bit()) +
+               " does not let this program connect.";
+    if (text.startsWith(QLatin1String("Failed to create wl_display")) ||
+        text.startsWith(QLatin1String("The Wayland connection"))) {
+        const QByteArray name = qgetenv("WAYLAND_DISPLAY");
+        return "ocuvell: the Wayland display " +
+               shown(name.isEmpty() ? QByteArrayLiteral("wayland-0") : name) +
+               " does not let this program connect.";
+    }
+    return {};
+}
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    Connecting& state = connecting();
+    const std::string_view category = context.category ? context.category : "";
+    std::string line = refusalLine(category, text);
+    // Qt ends the program at once after a broken Wayland connection.
+    if (text.startsWith(QLatin1String("The Wayland connection")))
+        endWith(line);
+    const bool refused = !line.empty();
+    if (refused)
+        state.refusal = std::move(line);
+    if (type == QtFatalMsg) {
+        if (!state.refusal.empty())
+            endWith(state.refusal);
+        passOnHeld();
+    } else if (refused || category.starts_with("qt.qpa.")) {
+        state.held.push_back({type, context.category, text});
+        return;
+    }
+    state.passOn(type, context, text);
+}
+
 } // namespace
 
 bool chooseWindowSystem(std::string& trouble) {
@@ -156,6 +235,17 @@ bool chooseWindowSystem(std::string& trouble) {
         trouble = "ocuvell: the Wayland display " + shown(wayland) +
                   " (WAYLAND_DISPLAY) does not answer.";
     return false;
+}
+
+DisplayConnectWatch::DisplayConnectWatch() {
+    connecting().passOn = qInstallMessageHandler(onQtMessage);
+}
+
+DisplayConnectWatch::~DisplayConnectWatch() {
+    qInstallMessageHandler(connecting().passOn);
+    // Connected after all (another platform plugin in the user's list took over).
+    passOnHeld();
+    connecting().refusal.clear();
 }
 
 } // namespace ocuvell

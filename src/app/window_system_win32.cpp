@@ -9,4 +9,8 @@ bool chooseWindowSystem(std::string&) {
     return true;
 }
 
+// Windows' own window system is always there to connect to.
+DisplayConnectWatch::DisplayConnectWatch() = default;
+DisplayConnectWatch::~DisplayConnectWatch() = default;
+
 } // namespace ocuvell

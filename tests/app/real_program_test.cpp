@@ -1,15 +1,20 @@
 // The real program as a process: a second copy, the session's end, a display that does
-// not answer.
+// not answer or refuses it.
 #include "support/scratch_dir.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -131,6 +136,62 @@ TEST(RealProgram, ADisplayThatDoesNotAnswerIsNamedInOneLine) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << name << ": " << status;
         EXPECT_EQ(ocuvell::testing::fileBytes(dir / "stale.err"), line);
     }
+    fs::remove_all(dir);
+}
+
+// An X server that takes each connection and closes it at once, as a server does to a
+// client without its access cookie; in the abstract namespace, where xcb looks first.
+class RefusingServer {
+  public:
+    RefusingServer() {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        for (number_ = 700; number_ < 800; ++number_) {
+            const std::string name = "/tmp/.X11-unix/X" + std::to_string(number_);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, name.data(), name.size());
+            const auto length = static_cast<socklen_t>(sizeof(sa_family_t) + 1 + name.size());
+            if (!fs::exists(name) &&
+                ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0)
+                break;
+        }
+        ::listen(fd_, 8);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                pollfd p{fd_, POLLIN, 0};
+                if (::poll(&p, 1, 20) == 1)
+                    ::close(::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
+            }
+        });
+    }
+    ~RefusingServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    std::string display() const { return ":" + std::to_string(number_); }
+
+  private:
+    int fd_ = -1;
+    int number_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A display that answers but refuses the program ends the same way, not in Qt's abort.
+TEST(RealProgram, ADisplayThatRefusesTheProgramIsNamedInOneLine) {
+    const fs::path dir = programFolder();
+    ::unsetenv("QT_QPA_PLATFORM");
+    const RefusingServer server;
+    ::setenv("DISPLAY", server.display().c_str(), 1);
+    const pid_t pid = spawn(dir / "ocuvell", dir / "refused.out", dir / "refused.err");
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ::unsetenv("DISPLAY");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(ocuvell::testing::fileBytes(dir / "refused.err"),
+              "ocuvell: the X display " + server.display() +
+                  " does not let this program connect.\n");
     fs::remove_all(dir);
 }
 

@@ -37,15 +37,18 @@ needed=$(readelf -d "$root/usr/bin/ocuvell" | grep NEEDED)
 grep -qi 'qt\|libX11\|wayland' <<<"$needed" && fail "the launcher links the window libraries: $needed" \
   || ok "the launcher links no Qt, X11 or Wayland library"
 
-# The manual page: formatted without a warning, and naming the menu's entries and the
-# [more] keys the README describes.
+# The manual page: formatted without a warning, and naming the options, the menu's
+# entries, the [more] keys and the commands the README describes.
 page="$root/usr/share/man/man1/ocuvell.1.gz"
 out=$(zcat "$page" | groff -ww -man -z 2>&1; command -v man >/dev/null \
       && MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$out" ] && ok "the manual page formats without a warning" || fail "the manual page: $out"
 text=$(zcat "$page" | LC_ALL=C.UTF-8 groff -man -rHY=0 -Tutf8 2>/dev/null | sed 's/.\x08//g')
-for needle in 更多设置… 稍后休息 defer_fullscreen away_counts_as_rest postpone_minutes; do
-  grep -qF "$needle" <<<"$text" || fail "the manual page does not name $needle"
+for needle in --help --version 更多设置… 稍后休息 夜间色温：暂停一小时 夜间色温：暂停到下次变化 \
+    defer_fullscreen away_counts_as_rest postpone_minutes night_colour night_kelvin night_place \
+    night_from night_to key_brighter key_darker key_eye key_rest_now key_rest_later \
+    status brightness eye restore reminders show quit moved-from.txt; do
+  grep -qF -e "$needle" <<<"$text" || fail "the manual page does not name $needle"
 done
 
 # Icons: the leaf artwork, each at its own size.

@@ -14,15 +14,18 @@
 #     notification area (docked in trayer), the minus hides the window and a click on the
 #     icon brings it back, the tip popup translucent in the work area's bottom-right
 #     corner, the rest screen over the whole screen counting down;
-#   installer: refused on Windows 7; its pages in Chinese under a Chinese locale and in
-#     English otherwise, its licence page the program's own licence; a silent install into
-#     the prefix with the stronger colour changes allowed; the installed copy, under an
-#     English locale with an %APPDATA% named in Chinese with an emoji, reads and writes its
+#   installer: refused on Windows 7; its pages (and the uninstaller's) in Chinese under a
+#     Chinese locale and in English otherwise, its licence page the program's own licence;
+#     a silent install into the prefix with the stronger colour changes allowed; the
+#     installed copy, under an English locale with an %APPDATA% named in Chinese with an
+#     emoji, reads and writes its
 #     settings in %APPDATA%\Ocuvell and nothing beside itself; while it runs the installer
 #     and the uninstaller refuse to touch its files; the silent uninstaller removes every
 #     file it installed and leaves the settings.
 #   signatures: with the certificate the packages were signed with, every program and
 #     library in the zip, the installer, and what it installed (the uninstaller too) verify.
+#   the end of the session (wineboot --end-session) with settings that cannot be written:
+#     no box, one line on stderr, the program gone.
 # Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK [SIGNING_CERT]
 #   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe and
 #   change_mode.exe.
@@ -444,6 +447,28 @@ installed=$(cd "$program_files" 2>/dev/null && find . -type f | sort)
   [ -f "$program_files/Uninstall.exe" ] || fail "installed files: $installed"
 mapfile -t signed < <(binaries_in "$program_files")
 signatures_verify "the installed programs and libraries, the uninstaller among them" "${signed[@]}"
+# The uninstaller's pages speak the system's language too (closed at its first page; it
+# runs from a copy of itself, so the window is closed, not the process).
+uninstaller_title() { # LANG
+  local id title= names='^Ocuvell (Uninstall|卸载)'
+  LANG=$1 "$wine" 'C:\Program Files\Ocuvell\Uninstall.exe' >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$names" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 0.3
+  done
+  if [ -n "$id" ]; then
+    title=$(xdotool getwindowname "$id")
+    xdotool windowclose "$id" 2>/dev/null
+    wait_for 10 eval '! xdotool search --onlyvisible --name "$names" | grep -q .'
+  fi
+  wait "$pid" 2>/dev/null
+  echo "${title% }"
+}
+t=$(uninstaller_title zh_CN.UTF-8)
+[ "$t" = "Ocuvell 卸载" ] && ok "the uninstaller speaks Chinese on a Chinese system ($t)" || fail "the uninstaller under zh_CN: '$t'"
+t=$(uninstaller_title en_US.UTF-8)
+[ "$t" = "Ocuvell Uninstall" ] && ok "the uninstaller speaks English elsewhere ($t)" || fail "the uninstaller under en_US: '$t'"
 menu=$(find "$drive_c" -path '*Start Menu/Programs/Ocuvell/Ocuvell.lnk' 2>/dev/null | head -n 1)
 [ -n "$menu" ] && ok "Start menu shortcut ${menu#"$drive_c"/}" || fail "no Start menu shortcut"
 [ -n "$(startup_link)" ] && ok "/AUTOSTART made the shortcut in the user's Startup folder" ||
@@ -503,5 +528,29 @@ fi
   ok "the uninstaller removed the Start menu and Startup shortcuts" || fail "shortcuts left after uninstalling"
 [ -f "$saved" ] && ok "the user's settings stay after uninstalling" ||
   fail "the uninstaller removed the user's settings"
+
+# --- The end of the session ---------------------------------------------------------------
+# WM_QUERYENDSESSION and WM_ENDSESSION, as wineboot --end-session sends them, with settings
+# that cannot be written (a folder where config.ini should be, beside the program and in
+# %APPDATA%): the end of a session waits for no one, so no box opens, one line on stderr
+# says what was not saved, and the program is gone.
+rm -rf "$portable/config.ini" "$appdata/Ocuvell"
+mkdir -p "$portable/config.ini" "$appdata/Ocuvell/config.ini"
+"$wine" "$portable/ocuvell.exe" >/dev/null 2>"$work/session-end.log" &
+program=$!
+if wait_for 60 has main_window; then
+  timeout 60 "$wine" wineboot --end-session >"$work/wineboot-end.log" 2>&1
+  wait_for 10 eval '! kill -0 "$program"' && [ -z "$(warning_box)" ] &&
+    ok "the end of the session ended the program with no box open" ||
+    fail "at the end of the session: running $(kill -0 "$program" 2>/dev/null && echo yes || echo no), box '$(warning_box)'"
+  said=$(grep -c . "$work/session-end.log")
+  [ "$said" -eq 1 ] && grep -q 'not saved' "$work/session-end.log" &&
+    ok "one line on stderr: $(tr -d '\r' <"$work/session-end.log")" ||
+    fail "stderr at the end of the session: $(cat "$work/session-end.log")"
+else
+  fail "the session-end run showed no main window (log: $work/session-end.log)"
+fi
+kill "$program" 2>/dev/null
+wait "$program" 2>/dev/null
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }

@@ -6,6 +6,7 @@
 #include "ui/tray/tray_watch.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -28,6 +29,10 @@ class TrayWatchX11 : public QObject {
                 new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), session,
                                         QDBusServiceWatcher::WatchForRegistration, this);
             connect(host, &QDBusServiceWatcher::serviceRegistered, this, [this] { arrived_(); });
+            // Registered between the caller's look and our watching.
+            if (session.interface()->isServiceRegistered(host->watchedServices().front()))
+                QMetaObject::invokeMethod(
+                    this, [this] { arrived_(); }, Qt::QueuedConnection);
         }
     }
 
@@ -52,6 +57,11 @@ class TrayWatchX11 : public QObject {
         notifier_ =
             std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
         connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { readX(); });
+        // A panel that came between the caller's look and our listening (both start at
+        // login) has announced itself already: it is told as arrived.
+        if (XGetSelectionOwner(dpy_, selection_) != None)
+            QMetaObject::invokeMethod(
+                this, [this] { arrived_(); }, Qt::QueuedConnection);
     }
 
     void readX() {
