@@ -20,7 +20,7 @@ groups=(
   "harfbuzz harfbuzz"
   "graphicsview graphicsview"
   "mimetypes mimetype"
-  "widgets mdiarea dockwidget mainwindow toolbar statusbar undoview wizard fontdialog colordialog
+  "widgets mdiarea dockwidget statusbar undoview wizard fontdialog colordialog
      filedialog fontcombobox lcdnumber dial splashscreen toolbox columnview syntaxhighlighter
      tablewidget treewidget textbrowser inputdialog progressdialog errormessage"
   "documents pdf textodfwriter textmarkdownreader textmarkdownwriter undocommand undostack undogroup"

@@ -70,7 +70,7 @@ options=(
   # need no shaping beyond what the font's own tables give.
   -DFEATURE_freetype=OFF -DFEATURE_harfbuzz=OFF
   -DFEATURE_graphicsview=OFF -DFEATURE_mimetype=OFF
-  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF -DFEATURE_mainwindow=OFF -DFEATURE_toolbar=OFF
+  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF
   -DFEATURE_statusbar=OFF -DFEATURE_undoview=OFF -DFEATURE_wizard=OFF -DFEATURE_fontdialog=OFF
   -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fontcombobox=OFF
   -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF -DFEATURE_toolbox=OFF
