@@ -51,7 +51,7 @@ start=$(date +%s%N)
 wmctrl -x -r video.Xmessage -b remove,fullscreen
 if wait_for 3 tip_up; then
   ms=$((($(date +%s%N) - start) / 1000000))
-  [ "$ms" -le 1000 ] && ok "the tip came ${ms} ms after the window left full screen" \
+  [ "$ms" -le 2000 ] && ok "the tip came ${ms} ms after the window left full screen" \
     || fail "the tip came only ${ms} ms after the window left full screen"
 else
   fail "no tip after the window left full screen"
