@@ -18,13 +18,12 @@ mapfile -t options < <(bash "$root/scripts/qt-windows.sh" --options)
 groups=(
   "freetype freetype"
   "harfbuzz harfbuzz"
-  "graphicsview graphicsview"
   "mimetypes mimetype"
   "widgets mdiarea dockwidget statusbar undoview wizard fontdialog colordialog
      filedialog fontcombobox lcdnumber dial splashscreen toolbox columnview syntaxhighlighter
      tablewidget treewidget textbrowser inputdialog progressdialog errormessage"
   "documents pdf textodfwriter textmarkdownreader textmarkdownwriter undocommand undostack undogroup"
-  "images imageformat_bmp imageformat_ppm imageformat_xbm imageformat_xpm"
+  "images imageformat_bmp imageformat_ppm imageformat_xbm"
 )
 names() { local g; for g in "${groups[@]}"; do set -- $g; shift; echo "$@"; done; }
 mapfile -t every < <(names | tr ' ' '\n' | grep .)

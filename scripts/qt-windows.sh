@@ -68,10 +68,9 @@ options=(
   # Not used by the program; what each saves: bench/qt-switches.sh. Fonts are drawn by
   # Windows' own engine, so Qt's bundled FreeType goes; text is Chinese and Latin, which
   # need no shaping beyond what the font's own tables give.
-  -DFEATURE_freetype=OFF -DFEATURE_harfbuzz=OFF
-  -DFEATURE_graphicsview=OFF -DFEATURE_mimetype=OFF
-  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF
-  -DFEATURE_statusbar=OFF -DFEATURE_undoview=OFF -DFEATURE_wizard=OFF -DFEATURE_fontdialog=OFF
+  -DFEATURE_freetype=OFF -DFEATURE_harfbuzz=OFF -DFEATURE_mimetype=OFF
+  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF -DFEATURE_statusbar=OFF -DFEATURE_undoview=OFF
+  -DFEATURE_wizard=OFF -DFEATURE_fontdialog=OFF
   -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fontcombobox=OFF
   -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF -DFEATURE_toolbox=OFF
   -DFEATURE_columnview=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_tablewidget=OFF
@@ -81,7 +80,6 @@ options=(
   -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF
   -DFEATURE_undogroup=OFF
   -DFEATURE_imageformat_bmp=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF
-  -DFEATURE_imageformat_xpm=OFF
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
 
