@@ -2,11 +2,11 @@
 # What each switch that configures a part of Qt out saves in the Qt for Windows build: Qt's
 # source (scripts/qt-windows.sh --source) is configured once with the options the script
 # uses minus the switches, then again with each group of switches, and the compile steps
-# ninja would run are counted. A compile step is the unit that costs
-# time; the whole build's time is measured by scripts/qt-windows.sh itself ("built in").
+# ninja would run are counted. A compile step is the unit that costs time; the whole
+# build's time is measured by scripts/qt-windows.sh itself ("built in").
 #
-# Usage: bench/qt-switches.sh [WORK_DIR]   (default build/qt-switches; about 2 minutes of
-#        configure per switch on 2 cores, no compiling)
+# Usage: bench/qt-switches.sh [WORK_DIR]   (default build/qt-switches; one to three minutes
+#        of configure per group on 2 cores, no compiling)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=${1:-$root/build/qt-switches}
@@ -52,22 +52,23 @@ if [ ! -f "$work/base/build.ninja" ]; then
     -DCMAKE_INSTALL_PREFIX="$work/prefix" "${base[@]}" >"$work/base.log" 2>&1 ||
     { tail -n 20 "$work/base.log" >&2; exit 1; }
 fi
-all=$(steps "$work/base")
+# Qt keeps every feature's first answer in the cache, those that follow from a switch
+# too; each count therefore starts from the options alone, all features asked afresh.
+count() { # SWITCH...
+  local f off=()
+  for f in "$@"; do off+=("-DFEATURE_$f=OFF"); done
+  cmake "$work/base" -U 'FEATURE_*' "${base[@]}" "${off[@]}" >"$work/with.log" 2>&1 ||
+    { echo "configure failed ($work/with.log)" >&2; return 1; }
+  steps "$work/base"
+}
+all=$(count)
 printf '%-24s %6s %7s\n' "switch" "steps" "saved"
 printf '%-24s %6d %7s\n' "(none of them)" "$all" "-"
-# Each group is switched off in the one configuration and then left to its default again,
-# so every count is against the same base.
 measure() { # NAME SWITCH...
-  local name=$1 n f off=() back=()
+  local name=$1 n
   shift
-  for f in "$@"; do off+=("-DFEATURE_$f=OFF") back+=("-UFEATURE_$f"); done
-  if cmake "$work/base" "${off[@]}" >"$work/with.log" 2>&1; then
-    n=$(steps "$work/base")
-    printf '%-24s %6d %6.1f%%\n' "$name" "$n" "$(echo "($all - $n) * 100 / $all" | bc -l)"
-  else
-    echo "$name: configure failed ($work/with.log)" >&2
-  fi
-  cmake "$work/base" "${back[@]}" >"$work/back.log" 2>&1
+  n=$(count "$@") || return 0
+  printf '%-24s %6d %6.1f%%\n' "$name" "$n" "$(echo "($all - $n) * 100 / $all" | bc -l)"
 }
 for g in "${groups[@]}"; do measure $g; done
 measure "all of them" "${every[@]}"
