@@ -21,7 +21,7 @@ groups=(
   "mimetypes mimetype"
   "widgets mdiarea dockwidget statusbar undoview wizard fontdialog colordialog
      filedialog fontcombobox lcdnumber dial splashscreen toolbox columnview syntaxhighlighter
-     tablewidget treewidget textbrowser inputdialog progressdialog errormessage"
+     tablewidget treewidget textbrowser progressdialog errormessage"
   "documents pdf textodfwriter textmarkdownreader textmarkdownwriter undocommand undostack undogroup"
   "images imageformat_bmp imageformat_ppm imageformat_xbm"
 )

@@ -74,7 +74,7 @@ options=(
   -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fontcombobox=OFF
   -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF -DFEATURE_toolbox=OFF
   -DFEATURE_columnview=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_tablewidget=OFF
-  -DFEATURE_treewidget=OFF -DFEATURE_textbrowser=OFF -DFEATURE_inputdialog=OFF
+  -DFEATURE_treewidget=OFF -DFEATURE_textbrowser=OFF
   -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF
   -DFEATURE_pdf=OFF -DFEATURE_textodfwriter=OFF -DFEATURE_textmarkdownreader=OFF
   -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF

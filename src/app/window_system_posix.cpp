@@ -61,8 +61,9 @@ bool localAnswers(std::string_view path, bool abstract) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::size_t offset = abstract ? 1 : 0;
+    // No client reaches a socket by a longer path: libwayland and xcb refuse it as well.
     if (path.size() + offset >= sizeof address.sun_path)
-        return true; // not a name we can ask by: let the toolkit find out
+        return false;
     std::memcpy(address.sun_path + offset, path.data(), path.size());
     const auto length =
         static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + 1);
