@@ -24,8 +24,6 @@
 #     file it installed and leaves the settings.
 #   signatures: with the certificate the packages were signed with, every program and
 #     library in the zip, the installer, and what it installed (the uninstaller too) verify.
-#   the end of the session (wineboot --end-session) with settings that cannot be written:
-#     no box, one line on stderr, the program gone.
 # Usage: check_program.sh OUT_DIR SOURCE_DIR MINGW_BUILD_DIR X_GAMMA_CHECK [SIGNING_CERT]
 #   OUT_DIR holds what scripts/windows.sh made; MINGW_BUILD_DIR holds model_ramp.exe and
 #   change_mode.exe.
@@ -528,29 +526,5 @@ fi
   ok "the uninstaller removed the Start menu and Startup shortcuts" || fail "shortcuts left after uninstalling"
 [ -f "$saved" ] && ok "the user's settings stay after uninstalling" ||
   fail "the uninstaller removed the user's settings"
-
-# --- The end of the session ---------------------------------------------------------------
-# WM_QUERYENDSESSION and WM_ENDSESSION, as wineboot --end-session sends them, with settings
-# that cannot be written (a folder where config.ini should be, beside the program and in
-# %APPDATA%): the end of a session waits for no one, so no box opens, one line on stderr
-# says what was not saved, and the program is gone.
-rm -rf "$portable/config.ini" "$appdata/Ocuvell"
-mkdir -p "$portable/config.ini" "$appdata/Ocuvell/config.ini"
-"$wine" "$portable/ocuvell.exe" >/dev/null 2>"$work/session-end.log" &
-program=$!
-if wait_for 60 has main_window; then
-  timeout 60 "$wine" wineboot --end-session >"$work/wineboot-end.log" 2>&1
-  wait_for 10 eval '! kill -0 "$program"' && [ -z "$(warning_box)" ] &&
-    ok "the end of the session ended the program with no box open" ||
-    fail "at the end of the session: running $(kill -0 "$program" 2>/dev/null && echo yes || echo no), box '$(warning_box)'"
-  said=$(grep -c . "$work/session-end.log")
-  [ "$said" -eq 1 ] && grep -q 'not saved' "$work/session-end.log" &&
-    ok "one line on stderr: $(tr -d '\r' <"$work/session-end.log")" ||
-    fail "stderr at the end of the session: $(cat "$work/session-end.log")"
-else
-  fail "the session-end run showed no main window (log: $work/session-end.log)"
-fi
-kill "$program" 2>/dev/null
-wait "$program" 2>/dev/null
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
