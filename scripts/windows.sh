@@ -31,6 +31,11 @@ qt=$(bash "$root/scripts/qt-windows.sh" | tail -n 1)
 
 build="$out/build"
 log="$out/build.log"
+# A folder configured against another Qt would keep finding that one in its cache.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "Qt6Core_DIR:PATH=$qt/lib/cmake/Qt6Core" "$build/CMakeCache.txt"; then
+  say "another Qt for Windows configured $build: starting it afresh"
+  rm -rf "$build"
+fi
 say "building ocuvell.exe against $qt (log: $log)"
 if ! { "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
          -DOCUVELL_TESTS=OFF -DOCUVELL_BENCH=OFF \
