@@ -65,21 +65,8 @@ options=(
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
   -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_doubleconversion=OFF
   -DFEATURE_system_md4c=OFF -DFEATURE_zstd=OFF
-  # Not used by the program; what each saves: bench/qt-switches.sh. Fonts are drawn by
-  # Windows' own engine, so Qt's bundled FreeType goes; text is Chinese and Latin, which
-  # need no shaping beyond what the font's own tables give.
-  -DFEATURE_freetype=OFF -DFEATURE_harfbuzz=OFF -DFEATURE_mimetype=OFF
-  -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF -DFEATURE_statusbar=OFF -DFEATURE_undoview=OFF
-  -DFEATURE_wizard=OFF -DFEATURE_fontdialog=OFF
-  -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fontcombobox=OFF
-  -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF -DFEATURE_toolbox=OFF
-  -DFEATURE_columnview=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_tablewidget=OFF
-  -DFEATURE_treewidget=OFF -DFEATURE_textbrowser=OFF
-  -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF
-  -DFEATURE_pdf=OFF -DFEATURE_textodfwriter=OFF -DFEATURE_textmarkdownreader=OFF
-  -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF
-  -DFEATURE_undogroup=OFF
-  -DFEATURE_imageformat_bmp=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF
+  # What more could go (FreeType, HarfBuzz, unused widgets, ...) and what each would save:
+  # bench/qt-switches.sh. HarfBuzz's absence moves glyphs by a pixel in the window's text.
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
 
